@@ -1,0 +1,65 @@
+# Shared target helpers. Every subsystem is one domain library (QtCore + QtSql only)
+# and, when it has a forms/ folder, one forms library (adds QtWidgets). Sources are
+# picked up by glob so adding a file needs no CMake edit; dependencies are declared
+# once, in src/CMakeLists.txt, along the subsystems' "builds on" lines.
+
+set(KULVERA_SOURCE_ROOT ${CMAKE_SOURCE_DIR}/src)
+
+add_library(kulvera_options INTERFACE)
+target_compile_options(kulvera_options INTERFACE
+  -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wcast-align
+  -Woverloaded-virtual -Wformat=2 -Wimplicit-fallthrough)
+target_compile_definitions(kulvera_options INTERFACE
+  QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII QT_NO_FOREACH
+  QT_NO_URL_CAST_FROM_STRING QT_USE_QSTRINGBUILDER QT_DISABLE_DEPRECATED_BEFORE=0x060000)
+if(KULVERA_SANITIZE)
+  target_compile_options(kulvera_options INTERFACE
+    -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  target_link_options(kulvera_options INTERFACE -fsanitize=address,undefined)
+endif()
+
+# kulvera_subsystem(NAME DEPENDS dep1 dep2 ...)
+# Creates kulvera_NAME from src/NAME/*.cpp and, when src/NAME/forms exists,
+# kulvera_NAME_forms from src/NAME/forms/*.cpp linking the forms of the dependencies.
+function(kulvera_subsystem name)
+  cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
+  set(dir ${KULVERA_SOURCE_ROOT}/${name})
+  file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.h)
+  set(target kulvera_${name})
+  if(sources)
+    add_library(${target} STATIC ${sources})
+    set(scope PUBLIC)
+  else()
+    # A subsystem with no code yet still takes its place in the graph.
+    add_library(${target} INTERFACE)
+    set(scope INTERFACE)
+  endif()
+  target_include_directories(${target} ${scope} ${KULVERA_SOURCE_ROOT})
+  target_link_libraries(${target} ${scope} Qt6::Core Qt6::Sql kulvera_options)
+  foreach(dep IN LISTS ARG_DEPENDS)
+    target_link_libraries(${target} ${scope} kulvera_${dep})
+  endforeach()
+
+  file(GLOB form_sources CONFIGURE_DEPENDS ${dir}/forms/*.cpp ${dir}/forms/*.h ${dir}/forms/*.ui)
+  if(form_sources)
+    set(forms kulvera_${name}_forms)
+    add_library(${forms} STATIC ${form_sources})
+    target_link_libraries(${forms} PUBLIC ${target} Qt6::Widgets kulvera_options)
+    foreach(dep IN LISTS ARG_DEPENDS)
+      if(TARGET kulvera_${dep}_forms)
+        target_link_libraries(${forms} PUBLIC kulvera_${dep}_forms)
+      endif()
+    endforeach()
+    set_target_properties(${forms} PROPERTIES AUTOUIC ON)
+  endif()
+endfunction()
+
+# kulvera_test(NAME SOURCES... LIBS ...) adds one GoogleTest executable to CTest.
+function(kulvera_test name)
+  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} kulvera_testsupport GTest::gtest GTest::gmock kulvera_options)
+  gtest_discover_tests(${name}
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KULVERA_DATA_DIR=${CMAKE_SOURCE_DIR}/data;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp"
+    DISCOVERY_TIMEOUT 60)
+endfunction()

@@ -1,0 +1,15 @@
+#include "CliCommand.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Kulvera"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Kulvera"));
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return kulvera::runCli(app.arguments().mid(1), out, err);
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "common/Result.h"
+
+#include <QString>
+
+#include <vector>
+
+namespace kulvera {
+
+class Prompter;
+
+// An INI file in memory: sections of name=value pairs, read and written in
+// code page 1251 (a file that starts with a UTF-8 byte order mark is read as
+// UTF-8). Section and value names compare without regard to letter case;
+// setting an existing name replaces its value. Used for "base_per.ini",
+// "INI_menu.ini" and the recipe and menu exchange files.
+class INI_Work
+{
+public:
+    explicit INI_Work(Prompter *prompter = nullptr) : prompter_(prompter) {}
+
+    QString Filename() const { return fileName_; }
+    // Assigning a file name loads it (a missing file gives an empty content).
+    void setFilename(const QString &fileName);
+    // Parses text that is already in memory (the rules of setFilename).
+    void loadText(const QString &text);
+
+    int SectionsCount() const { return static_cast<int>(sections_.size()); }
+    QString SectionName(int index) const;
+    bool SectionExists(const QString &section) const;
+    void AddSection(const QString &section);
+    void RemoveSection(const QString &section);
+
+    int ValuesCount(const QString &section) const;
+    QString ValueName(const QString &section, int index) const;
+    bool ValueExists(const QString &section, const QString &name) const;
+    QString Value(const QString &section, const QString &name) const;
+    // Adds the section when missing; replaces an existing value.
+    void setValue(const QString &section, const QString &name, const QString &value);
+    void AddValue(const QString &section, const QString &name, const QString &value) { setValue(section, name, value); }
+    void RemoveValue(const QString &section, const QString &name);
+
+    // The content as written: "[name]", name=value lines, an empty line after each section.
+    QString toText() const;
+    // Writes the content to Filename() through a temporary file, so a failed
+    // write leaves the old file whole.
+    Status UpdateFile() const;
+
+private:
+    struct Entry {
+        QString name;
+        QString value;
+    };
+    struct SectionData {
+        QString name;
+        std::vector<Entry> entries;
+    };
+    SectionData *find(const QString &section);
+    const SectionData *find(const QString &section) const;
+
+    Prompter *prompter_;
+    QString fileName_;
+    std::vector<SectionData> sections_;
+};
+
+} // namespace kulvera

@@ -1,0 +1,160 @@
+#include "common/CodePage.h"
+#include "common/ScriptedPrompter.h"
+#include "shell/BasePerIni.h"
+#include "shell/INI_Work.h"
+#include "shell/SharedSettings.h"
+#include "support/TempSettings.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+using namespace kulvera;
+
+namespace {
+
+INI_Work parse(const char *text)
+{
+    INI_Work ini;
+    ini.loadText(QString::fromUtf8(text));
+    return ini;
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+} // namespace
+
+TEST(INI_Work, ParsesNamesValuesCommentsAndBlanks)
+{
+    const INI_Work ini = parse("; header comment\n"
+                               "  [main]  \n"
+                               "name=Борщ\n"
+                               "  out = 250 ; grams\n"
+                               "empty=\n"
+                               "formula=a=b+c\n"
+                               "=orphan\n"
+                               "no equals sign\n"
+                               "\n"
+                               "[]\n"
+                               "after=still main\n"
+                               "[x\n"
+                               "[second]\r\n"
+                               "k=v\r\n");
+    ASSERT_EQ(ini.SectionsCount(), 2);
+    EXPECT_EQ(ini.SectionName(0), u"main");
+    EXPECT_EQ(ini.SectionName(1), u"second");
+    EXPECT_EQ(ini.Value(QStringLiteral("main"), QStringLiteral("name")), u"Борщ");
+    EXPECT_EQ(ini.Value(QStringLiteral("main"), QStringLiteral("out")), u"250");
+    EXPECT_TRUE(ini.ValueExists(QStringLiteral("main"), QStringLiteral("empty")));
+    EXPECT_EQ(ini.Value(QStringLiteral("main"), QStringLiteral("empty")), u"");
+    EXPECT_EQ(ini.Value(QStringLiteral("main"), QStringLiteral("formula")), u"a=b+c"); // first "=" splits
+    EXPECT_EQ(ini.Value(QStringLiteral("main"), QStringLiteral("after")), u"still main"); // "[]" ignored
+    EXPECT_EQ(ini.ValuesCount(QStringLiteral("main")), 5);
+    EXPECT_EQ(ini.Value(QStringLiteral("second"), QStringLiteral("k")), u"v");
+}
+
+TEST(INI_Work, LinesBeforeAnySectionAreIgnored)
+{
+    const INI_Work ini = parse("k=v\n[a]\nx=1\n");
+    EXPECT_EQ(ini.SectionsCount(), 1);
+    EXPECT_EQ(ini.ValuesCount(QStringLiteral("a")), 1);
+}
+
+TEST(INI_Work, NamesCompareWithoutCaseAndSettingReplaces)
+{
+    INI_Work ini = parse("[Main]\nKey=1\nkey=2\n[MAIN]\nother=3\n");
+    EXPECT_EQ(ini.SectionsCount(), 1);
+    EXPECT_EQ(ini.ValuesCount(QStringLiteral("main")), 2);
+    EXPECT_EQ(ini.Value(QStringLiteral("main"), QStringLiteral("KEY")), u"2");
+    ini.setValue(QStringLiteral("main"), QStringLiteral("KEY"), QStringLiteral("9"));
+    EXPECT_EQ(ini.ValueName(QStringLiteral("main"), 0), u"Key");
+    EXPECT_EQ(ini.Value(QStringLiteral("Main"), QStringLiteral("key")), u"9");
+    ini.RemoveValue(QStringLiteral("main"), QStringLiteral("KEY"));
+    EXPECT_FALSE(ini.ValueExists(QStringLiteral("main"), QStringLiteral("key")));
+    ini.RemoveSection(QStringLiteral("MAIN"));
+    EXPECT_EQ(ini.SectionsCount(), 0);
+    EXPECT_EQ(ini.SectionName(5), u"");
+    EXPECT_EQ(ini.ValueName(QStringLiteral("none"), 0), u"");
+}
+
+TEST(INI_Work, WritesCp1251WithAnEmptyLineAfterEachSectionAndReadsItBack)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("dish.nd2"));
+    INI_Work ini;
+    ini.setFilename(path); // missing file: empty content
+    ini.setValue(QStringLiteral("main"), QStringLiteral("name"), QStringLiteral("Суп-пюре"));
+    ini.setValue(QStringLiteral("main"), QStringLiteral("out"), QStringLiteral("250"));
+    ini.setValue(QStringLiteral("pos1"), QStringLiteral("prod"), QStringLiteral("Морковь"));
+    ASSERT_TRUE(ini.UpdateFile().ok());
+
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    EXPECT_EQ(bytes, encodeCodePage(u"[main]\r\nname=Суп-пюре\r\nout=250\r\n\r\n[pos1]\r\nprod=Морковь\r\n\r\n", CodePage::Cp1251));
+
+    ScriptedPrompter p;
+    INI_Work back(&p);
+    back.setFilename(path);
+    EXPECT_EQ(back.Value(QStringLiteral("main"), QStringLiteral("name")), u"Суп-пюре");
+    EXPECT_EQ(back.Value(QStringLiteral("pos1"), QStringLiteral("prod")), u"Морковь");
+    EXPECT_EQ(p.statuses().last(), u"Файл закрыт");
+}
+
+TEST(INI_Work, Utf8FileWithByteOrderMarkIsReadAsUtf8)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("menu.ini"));
+    writeBytes(path, QByteArray("\xEF\xBB\xBF") + QStringLiteral("[Меню]\nЗавтрак=1\n").toUtf8());
+    INI_Work ini;
+    ini.setFilename(path);
+    EXPECT_EQ(ini.Value(QStringLiteral("меню"), QStringLiteral("Завтрак")), u"1");
+}
+
+TEST(INI_Work, FailedWriteKeepsTheOldFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("missing-folder/x.ini"));
+    INI_Work ini;
+    ini.setFilename(path);
+    ini.setValue(QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"));
+    EXPECT_FALSE(ini.UpdateFile().ok());
+    EXPECT_FALSE(QFile::exists(path));
+}
+
+TEST(BasePerIni, MirrorsTheSettingsItNames)
+{
+    test::TempSettings t;
+    t->save(Section::Documents, QStringLiteral("Raschet2"), QStringLiteral("25"));
+    t->save(Section::UserInterface, QStringLiteral("boolAnim"), QStringLiteral("1"));
+    const SharedSettings shared = SharedSettings::load(t.store(), {t.folder(), t.folder(), QString(), t.folder()});
+    ScriptedPrompter p;
+    const QString path = t.folder() + QStringLiteral("/base_per.ini");
+    ASSERT_TRUE(writeBasePerIni(path, t.store(), shared, p).ok());
+    INI_Work ini;
+    ini.setFilename(path);
+    EXPECT_EQ(ini.Value(QStringLiteral("data"), QStringLiteral("Dir_book")), shared.dirBook());
+    EXPECT_EQ(ini.Value(QStringLiteral("Documents"), QStringLiteral("Raschet1")), u"10");
+    EXPECT_EQ(ini.Value(QStringLiteral("Documents"), QStringLiteral("Raschet2")), u"25");
+    EXPECT_EQ(ini.Value(QStringLiteral("Documents"), QStringLiteral("Raschet1k")), u"10000");
+    EXPECT_EQ(ini.Value(QStringLiteral("Menu"), QStringLiteral("boolAnim")), u"True");
+    EXPECT_EQ(ini.Value(QStringLiteral("Menu"), QStringLiteral("intStep")), u"1");
+    EXPECT_TRUE(p.shown().empty());
+}
+
+TEST(BasePerIni, UnwritableFileIsReportedWithTheProgramsWords)
+{
+    test::TempSettings t;
+    const SharedSettings shared = SharedSettings::load(t.store(), {t.folder(), t.folder(), QString(), t.folder()});
+    ScriptedPrompter p;
+    EXPECT_FALSE(writeBasePerIni(t.folder() + QStringLiteral("/no/such/dir/base_per.ini"), t.store(), shared, p).ok());
+    ASSERT_EQ(p.shown().size(), 1u);
+    EXPECT_EQ(p.shown()[0].text, u"Нет доступа к инитиализационному файлу системы\nОшибка инитиализации программы");
+    EXPECT_EQ(p.shown()[0].title, u"Ошибка");
+}

@@ -1,0 +1,13 @@
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+// Main of the suites that open forms: widgets need a QApplication, and CTest
+// runs them on the offscreen platform.
+int main(int argc, char **argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    qputenv("KULVERA_SETTINGS", QByteArray());
+    QApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
