@@ -85,17 +85,18 @@ std::vector<ColumnDef> issueColumns()
 std::vector<TableDef> menuTables()
 {
     std::vector<TableDef> tables;
-    tables.push_back(renamedTable(u"Base", Section::Losses, u"tbMenu", rationRowColumns()));
+    // The main menu table also keeps a code, a value and a date of its own.
+    std::vector<ColumnDef> menu = rationRowColumns();
+    menu.push_back(col(u"D_Col", T::Double));
+    menu.push_back(col(u"AktDate", T::Date));
+    menu.push_back(col(u"SCode", T::Text));
+    tables.push_back(renamedTable(u"Base", Section::Losses, u"tbMenu", std::move(menu)));
     tables.push_back(renamedTable(u"inxs", Section::Losses, u"tbIndexMn", {
         col(u"ID", T::Counter),
         col(u"Name_group", T::Text, Idx),
         col(u"date_r", T::Date, Idx),
     }));
-    std::vector<ColumnDef> calc = rationRowColumns();
-    calc.push_back(col(u"D_Col", T::Double));
-    calc.push_back(col(u"AktDate", T::Date));
-    calc.push_back(col(u"SCode", T::Text));
-    tables.push_back(renamedTable(u"Menu", Section::Losses, u"tbMenuCalc", std::move(calc)));
+    tables.push_back(renamedTable(u"Menu", Section::Losses, u"tbMenuCalc", rationRowColumns()));
     tables.push_back(renamedTable(u"base_temp", Section::Losses, u"tbMenu_Temp", rationRowColumns()));
     tables.push_back(table(u"groups", {
         col(u"id", T::Counter),

@@ -87,7 +87,7 @@ std::vector<TableDef> methodTables()
             col(u"Showing", T::Long),
             col(u"Desc", T::Memo),
             col(u"Internal", T::Text),
-            col(u"HidMet", T::Boolean, false, u"0"),
+            col(u"HidMet", T::Boolean, false, u"FALSE"),
             col(u"EdI", T::Text),
             col(u"ND", T::Text),
             col(u"Val", T::Text),

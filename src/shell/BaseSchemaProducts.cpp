@@ -122,11 +122,6 @@ std::vector<TableDef> productTables()
 {
     std::vector<TableDef> tables;
     tables.push_back(productTable());
-    tables.push_back(table(u"Группы_Продуктов", {
-        col(u"Код", T::Counter),
-        col(u"Имя_Группы", T::Text, Idx),
-        col(u"Зависимость", T::Long, Idx),
-    }));
     tables.push_back(table(u"mods", {
         col(u"Code", T::Counter),
         col(u"Имя", T::Text, Idx),

@@ -31,7 +31,7 @@ TableDef lotTable()
         col(u"Ед_изм", T::Long),
         col(u"Код_Польз", T::Long),
         col(u"Дата_Операции", T::Date),
-        col(u"Проводка", T::Boolean, false, u"0"),
+        col(u"Проводка", T::Boolean, false, u"FALSE"),
     });
 }
 
@@ -45,7 +45,7 @@ TableDef documentTable()
         col(u"Поставщик", T::Long),
         col(u"Код_Склада", T::Long),
         col(u"Сумма", T::Double, false, u"0"),
-        col(u"Проводка", T::Boolean, false, u"0"),
+        col(u"Проводка", T::Boolean, false, u"FALSE"),
         col(u"Дата_Операции", T::Date),
         col(u"Пользователь", T::Long),
         col(u"Примечание", T::Text),
@@ -72,7 +72,7 @@ TableDef incomingTable()
         col(u"Наценка", T::Double, false, u"0"),
         col(u"Наценка_Вел", T::Double, false, u"0"),
         col(u"Цена_с_нац", T::Double, false, u"0"),
-        col(u"Проводка", T::Boolean, false, u"0"),
+        col(u"Проводка", T::Boolean, false, u"FALSE"),
         col(u"Код_Польз", T::Long),
         col(u"Дата_Операции", T::Date),
         col(u"Код_опер", T::Long, false, u"0"),
@@ -109,7 +109,7 @@ TableDef outgoingTable()
         col(u"Код_опер", T::Long, false, u"0"),
         col(u"Код_Польз", T::Long),
         col(u"Дата_Операции", T::Date),
-        col(u"Проводка", T::Boolean, false, u"0"),
+        col(u"Проводка", T::Boolean, false, u"FALSE"),
     });
 }
 
@@ -168,6 +168,8 @@ std::vector<TableDef> warehouseTables()
         col(u"SGroup", T::Long, Idx),
         col(u"Код_Калькуляции", T::Long),
     }));
+    // Groups of products and of their units: a product's `Код_Группы` and a
+    // unit's `SGroup` both point here; subgroups name their parent.
     tables.push_back(renamedTable(u"Группы_ЕдИ", Section::Losses, u"tbГруппы_ЕдИ", {
         col(u"Код", T::Counter),
         col(u"Имя_Группы", T::Text),
@@ -176,7 +178,7 @@ std::vector<TableDef> warehouseTables()
     tables.push_back(renamedTable(u"Продукты_едИ", Section::Losses, u"tbПродукты_едИ", {
         col(u"Код", T::Counter),
         col(u"Код_Прод", T::Long, Idx),
-        col(u"Код_ЕдИ", T::Long),
+        col(u"Ед_Изм", T::Long),
     }));
     tables.push_back(table(u"Склады", {
         col(u"Код", T::Counter),
