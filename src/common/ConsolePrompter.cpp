@@ -49,6 +49,13 @@ Prompter::Reply ConsolePrompter::present(const Message &message)
     return {answer, false};
 }
 
+std::optional<QString> ConsolePrompter::presentInput(const Message &message, const QString &initial)
+{
+    (void)initial;
+    print(message.text + QStringLiteral("  -> cancelled (no input in batch mode)"));
+    return std::nullopt;
+}
+
 void ConsolePrompter::status(const QString &text)
 {
     if (!text.isEmpty())

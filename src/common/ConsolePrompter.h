@@ -20,6 +20,8 @@ public:
 
 protected:
     Reply present(const Message &message) override;
+    // Text cannot be typed into a batch run: the box counts as cancelled.
+    std::optional<QString> presentInput(const Message &message, const QString &initial) override;
 
 private:
     void print(const QString &text);

@@ -59,6 +59,12 @@ void Prompter::notice(const QString &text, const QString &settingsKey, const QSt
     show({settingsKey, text, title, Buttons::Ok, Icon::Information, settingsKey});
 }
 
+std::optional<QString> Prompter::askText(const QString &prompt, const QString &title, const QString &initial)
+{
+    Message m{QString(), prompt, title.isEmpty() ? kDefaultTitle : title, Buttons::OkCancel, Icon::Question, QString()};
+    return presentInput(m, initial);
+}
+
 bool Prompter::noticeSuppressed(const QString &settingsKey) const
 {
     return settings_ && settings_->get(Section::Messages, settingsKey, QStringLiteral("1")) == u"0";

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace kulvera {
 
 class SettingsAccess;
@@ -58,12 +60,16 @@ public:
     void notice(const QString &text, const QString &settingsKey, const QString &title = {});
     bool noticeSuppressed(const QString &settingsKey) const;
 
+    // Asks for a line of text ("Введите название базы данных"); nothing when cancelled.
+    std::optional<QString> askText(const QString &prompt, const QString &title = {}, const QString &initial = {});
+
     virtual void status(const QString &text) = 0;
     // maximum <= 0 ends the progress display.
     virtual void progress(qint64 value, qint64 maximum) = 0;
 
 protected:
     virtual Reply present(const Message &message) = 0;
+    virtual std::optional<QString> presentInput(const Message &message, const QString &initial) = 0;
     virtual void copyToClipboard(const QString &text) { (void)text; }
 
 private:

@@ -43,6 +43,25 @@ ScriptedPrompter &ScriptedPrompter::expect(const QString &fragment, Answer answe
     return *this;
 }
 
+ScriptedPrompter &ScriptedPrompter::expectInput(const QString &fragment, std::optional<QString> text)
+{
+    inputs_.emplace_back(fragment, std::move(text));
+    return *this;
+}
+
+std::optional<QString> ScriptedPrompter::presentInput(const Message &message, const QString &initial)
+{
+    (void)initial;
+    shown_.push_back(message);
+    if (!inputs_.empty() && message.text.contains(inputs_.front().first)) {
+        auto text = inputs_.front().second;
+        inputs_.pop_front();
+        return text;
+    }
+    unexpected_ << message.text;
+    return std::nullopt;
+}
+
 QStringList ScriptedPrompter::texts() const
 {
     QStringList out;
@@ -54,6 +73,7 @@ QStringList ScriptedPrompter::texts() const
 void ScriptedPrompter::clear()
 {
     script_.clear();
+    inputs_.clear();
     shown_.clear();
     unexpected_.clear();
     statuses_.clear();

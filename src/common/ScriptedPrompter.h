@@ -24,6 +24,9 @@ public:
 
     // Queues the answer for the next question whose text (or id) contains `fragment`.
     ScriptedPrompter &expect(const QString &fragment, Answer answer, bool dontShowAgain = false);
+    // Queues the text typed into the next input box whose prompt contains `fragment`;
+    // an empty optional cancels the box.
+    ScriptedPrompter &expectInput(const QString &fragment, std::optional<QString> text);
     // Answer every unscripted question this way instead of recording it as unexpected.
     void setDefaultAnswer(Answer answer) { defaultAnswer_ = answer; hasDefault_ = true; }
 
@@ -44,10 +47,12 @@ public:
 
 protected:
     Reply present(const Message &message) override;
+    std::optional<QString> presentInput(const Message &message, const QString &initial) override;
     void copyToClipboard(const QString &text) override { clipboard_ << text; }
 
 private:
     std::deque<Step> script_;
+    std::deque<std::pair<QString, std::optional<QString>>> inputs_;
     std::vector<Message> shown_;
     QStringList unexpected_;
     QStringList statuses_;

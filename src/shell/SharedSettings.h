@@ -7,6 +7,9 @@
 
 namespace kulvera {
 
+// The build of the program and of the base structure it expects.
+inline constexpr int kBuildNumber = 1697;
+
 // The settings the whole program shares, read once at start in a fixed order
 // and kept for the run. Keys are never written at start: the store holds only
 // what the user changed. A settings form that changes a shared setting saves

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "CliCommand.h"
+
+#include "shell/Connections.h"
+#include "shell/ErrorLog.h"
+#include "shell/SharedSettings.h"
+
+namespace kulvera {
+
+// What a command that works on the bases needs: the start-up snapshot of the
+// settings, the error log and the connection table, built the way the desktop
+// program builds them.
+class CliEnvironment
+{
+public:
+    explicit CliEnvironment(CliRun &run);
+    SharedSettings &shared() { return shared_; }
+    Connections &connections() { return connections_; }
+    ErrorLog &errorLog() { return errorLog_; }
+    // Connects every start-up base that exists; prints nothing.
+    void connectAll();
+    QString tempFolder() const;
+
+private:
+    SharedSettings shared_;
+    ErrorLog errorLog_;
+    Connections connections_;
+};
+
+} // namespace kulvera

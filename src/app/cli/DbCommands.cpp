@@ -1,0 +1,170 @@
+#include "CliCommand.h"
+#include "CliEnvironment.h"
+
+#include "shell/Databases.h"
+#include "shell/DbMaintenance.h"
+#include "shell/DbStructure.h"
+#include "shell/SettingsStore.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QUuid>
+
+namespace kulvera {
+namespace {
+
+int usage(CliRun &run)
+{
+    run.err << "Usage: db init [FOLDER] | db check | db compact BASE | db query BASE \"SELECT ...\"\n";
+    return kExitUsage;
+}
+
+int dbInit(CliRun &run, CliEnvironment &env)
+{
+    const QString folder = run.args.size() > 1 ? QDir(run.args[1]).absolutePath() : env.shared().databasesFolder();
+    const auto created = deployDefaultBases(folder, run.settings);
+    if (!created) {
+        run.err << created.error() << '\n';
+        return kExitFailed;
+    }
+    for (const QString &path : created.value())
+        run.out << "created " << path << '\n';
+    run.out << created->size() << " bases created in " << folder << '\n';
+    return kExitOk;
+}
+
+int dbCheck(CliRun &run, CliEnvironment &env)
+{
+    Connections &connections = env.connections();
+    bool allConnected = true;
+    for (const ConnectOutcome &o : connectStartupBases(connections, env.shared())) {
+        const CatalogueEntry &e = catalogueEntry(o.base);
+        run.out << QStringLiteral("%1 %2 %3 ").arg(static_cast<int>(o.base), 2).arg(baseName(o.base), -14).arg(QString::fromUtf16(e.role), -40);
+        if (o.number == Connections::kFailed) {
+            run.out << "NOT CONNECTED " << basePath(o.base, run.settings, env.shared()) << '\n';
+            allConnected = false;
+        } else {
+            run.out << "ok " << o.path << '\n';
+        }
+    }
+    attachExternalTables(connections);
+    const Status upgraded = upgradeStructure(connections, run.settings, [&](const QString &line) {
+        if (line.contains(u"создаем"))
+            run.out << line << '\n';
+    });
+    if (!upgraded) {
+        run.err << "Structure upgrade failed: " << upgraded.error() << '\n';
+        return kExitFailed;
+    }
+    run.out << (allConnected ? "Все базы данных подключены!" : "Some bases are missing (db init creates them).") << '\n';
+    run.out << "Базы данных проверены." << '\n';
+    return allConnected ? kExitOk : kExitFailed;
+}
+
+int dbCompact(CliRun &run, CliEnvironment &env)
+{
+    if (run.args.size() != 2)
+        return usage(run);
+    const auto base = baseFromName(run.args[1]);
+    if (!base) {
+        run.err << "Unknown base: " << run.args[1] << '\n';
+        return kExitUsage;
+    }
+    const int number = env.connections().connectBase(*base, env.shared(), true);
+    if (number == Connections::kFailed) {
+        run.err << "Cannot connect " << basePath(*base, run.settings, env.shared()) << '\n';
+        return kExitFailed;
+    }
+    const qint64 before = QFileInfo(env.connections().path(number)).size();
+    const Status s = compactBase(env.connections(), number, identifyingTable(*base, run.settings), env.tempFolder(),
+                                 QDate::currentDate(), run.settings);
+    if (!s)
+        return kExitFailed;
+    run.out << env.connections().path(number) << ": " << before << " -> "
+            << QFileInfo(env.connections().path(number)).size() << " bytes\n";
+    return kExitOk;
+}
+
+int dbQuery(CliRun &run, CliEnvironment &env)
+{
+    if (run.args.size() != 3)
+        return usage(run);
+    const auto base = baseFromName(run.args[1]);
+    if (!base) {
+        run.err << "Unknown base: " << run.args[1] << '\n';
+        return kExitUsage;
+    }
+    const QString path = basePath(*base, run.settings, env.shared());
+    if (!QFileInfo::exists(path)) {
+        run.err << "No such base file: " << path << '\n';
+        return kExitFailed;
+    }
+    // A read-only connection of its own: the query cannot change the base.
+    const QString name = QStringLiteral("kv_query_") + QUuid::createUuid().toString(QUuid::Id128);
+    int code = kExitOk;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=10000"));
+        if (!db.open()) {
+            run.err << db.lastError().text() << '\n';
+            code = kExitFailed;
+        } else {
+            QSqlQuery q(db);
+            q.setForwardOnly(true);
+            if (!q.exec(run.args[2])) {
+                run.err << q.lastError().text() << '\n';
+                code = kExitFailed;
+            } else {
+                const QSqlRecord r = q.record();
+                QStringList header;
+                for (int i = 0; i < r.count(); ++i)
+                    header << r.fieldName(i);
+                run.out << header.join(u'\t') << '\n';
+                int rows = 0;
+                while (q.next()) {
+                    QStringList cells;
+                    for (int i = 0; i < r.count(); ++i)
+                        cells << q.value(i).toString();
+                    run.out << cells.join(u'\t') << '\n';
+                    ++rows;
+                }
+                run.err << rows << " rows\n";
+            }
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return code;
+}
+
+int dbCommand(CliRun &run)
+{
+    if (run.args.isEmpty())
+        return usage(run);
+    CliEnvironment env(run);
+    const QString &verb = run.args[0];
+    if (verb == u"init")
+        return dbInit(run, env);
+    if (verb == u"check")
+        return dbCheck(run, env);
+    if (verb == u"compact")
+        return dbCompact(run, env);
+    if (verb == u"query")
+        return dbQuery(run, env);
+    return usage(run);
+}
+
+const CliRegistrar registrar({QStringLiteral("db"),
+                              QStringLiteral("db init [FOLDER] | check | compact BASE | query BASE \"SELECT ...\""),
+                              QStringLiteral("deploy empty bases, connect and upgrade all, compact one, or run a read-only query "
+                                             "(BASE: dishes, products, menu, warehouse, journals, ... or a file stem)"),
+                              dbCommand});
+
+} // namespace
+} // namespace kulvera

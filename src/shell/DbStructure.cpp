@@ -1,0 +1,194 @@
+#include "shell/DbStructure.h"
+
+#include "common/SettingsAccess.h"
+#include "shell/Connections.h"
+#include "shell/SettingDefaults.h"
+#include "shell/SharedSettings.h"
+#include "shell/SqlDialect.h"
+#include "shell/SqlStatement.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlDatabase>
+#include <QUuid>
+
+namespace kulvera {
+namespace {
+
+bool containsName(const QStringList &names, const QString &name)
+{
+    return std::any_of(names.begin(), names.end(), [&](const QString &n) { return n.compare(name, Qt::CaseInsensitive) == 0; });
+}
+
+// Creates the table when missing, else the listed (or all) columns it lacks.
+Status ensureTable(const QSqlDatabase &db, const TableDef &table, const QString &name, const QStringList &onlyColumns,
+                   ErrorLog *errorLog, const LogSink &log, QStringList *created)
+{
+    const SqlDialect &dialect = SqlDialect::of(db);
+    if (!containsName(dialect.tables(db), name)) {
+        Status made = execSql(db, dialect.createTable(name, table.columns), {}, errorLog);
+        for (const ColumnDef &c : table.columns) {
+            if (made && c.indexed && c.type != ColumnType::Counter)
+                made = execSql(db, dialect.createIndex(name, c.name), {}, errorLog);
+        }
+        if (made && created)
+            *created << QStringLiteral("таблица ") + name;
+        return made;
+    }
+    const QStringList existing = dialect.columns(db, name);
+    for (const ColumnDef &c : table.columns) {
+        if (!onlyColumns.isEmpty() && !containsName(onlyColumns, c.name))
+            continue;
+        if (containsName(existing, c.name))
+            continue;
+        if (log)
+            log(QStringLiteral(":: создаем новую колонку: ") + c.name);
+        Status added = execSql(db, dialect.addColumn(name, c), {}, errorLog);
+        if (added && c.indexed)
+            added = execSql(db, dialect.createIndex(name, c.name), {}, errorLog);
+        if (!added)
+            return added;
+        if (created)
+            *created << name + u'.' + c.name;
+    }
+    return {};
+}
+
+} // namespace
+
+QString tableName(const TableDef &table, const SettingsAccess &settings)
+{
+    if (table.nameKey.isEmpty())
+        return table.name;
+    const QString configured = settings.get(table.nameSection, table.nameKey, table.name);
+    return configured.isEmpty() ? table.name : configured;
+}
+
+Result<QStringList> ensureSchema(Connections &connections, BaseId base, const SettingsAccess &settings, int number)
+{
+    if (number < 0)
+        number = static_cast<int>(base);
+    if (!connections.isConnected(number))
+        return Result<QStringList>::failure(QStringLiteral("Нет такого подключения к базе"));
+    const QSqlDatabase db = connections.database(number);
+    QStringList created;
+    Transaction transaction(db, &connections.errorLog());
+    for (const TableDef &t : schemaOf(base)) {
+        const Status s = ensureTable(db, t, tableName(t, settings), {}, &connections.errorLog(), {}, &created);
+        if (!s)
+            return Result<QStringList>::failure(s.error());
+    }
+    const Status committed = transaction.commit();
+    if (!committed)
+        return Result<QStringList>::failure(committed.error());
+    return created;
+}
+
+Status createBaseFile(const QString &path, BaseId base, const SettingsAccess &settings)
+{
+    if (QFileInfo::exists(path))
+        return Status::failure(QStringLiteral("Файл уже существует: ") + path);
+    const QString name = QStringLiteral("kv_create_") + QUuid::createUuid().toString(QUuid::Id128);
+    Status result;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        if (!db.open()) {
+            result = Status::failure(db.lastError().text());
+        } else {
+            Transaction transaction(db);
+            for (const TableDef &t : schemaOf(base)) {
+                result = ensureTable(db, t, tableName(t, settings), {}, nullptr, {}, nullptr);
+                if (!result)
+                    break;
+            }
+            if (result && (base == BaseId::Dishes || base == BaseId::WorkingCopy)) {
+                // A new dish base starts with one collection in its first table.
+                const TableDef &dishes = dishCollectionTable();
+                result = ensureTable(db, dishes, dishes.name, {}, nullptr, {}, nullptr);
+                if (result)
+                    result = execSql(db,
+                                     QStringLiteral("INSERT INTO ") + SqlDialect::of(db).quote(readSetting(settings, Section::Bl, QStringLiteral("Table_Bl_Bases")))
+                                         + QStringLiteral(" (\"BD_Name\", \"BD_Table\") VALUES (?, ?)"),
+                                     {QStringLiteral("Основная"), dishes.name});
+            }
+            if (result)
+                result = transaction.commit();
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    if (!result)
+        QFile::remove(path);
+    return result;
+}
+
+const std::vector<UpgradeStep> &upgradeSteps()
+{
+    using B = BaseId;
+    static const std::vector<UpgradeStep> steps = {
+        {QStringLiteral("1646"), B::Products, QStringLiteral("dt010"),
+         {QStringLiteral("Код_Группы"), QStringLiteral("Разм"), QStringLiteral("Цена"), QStringLiteral("ЕдИ_Ц")}},
+        {QStringLiteral("1647"), B::Products, QStringLiteral("dt010"), {}},
+        {QStringLiteral("1650"), B::Products, QStringLiteral("dt010"), {QStringLiteral("Цена_Р"), QStringLiteral("Цена_К")}},
+        {QStringLiteral("1680"), B::Products, QString(), {}},
+        {QStringLiteral("1650"), B::Warehouse, QString(), {}},
+        {QStringLiteral("1655"), B::Warehouse, QString(), {}},
+        {QStringLiteral("1659"), B::Warehouse, QStringLiteral("КК_Позиции"), {}},
+        {QStringLiteral("1680"), B::Warehouse, QString(), {}},
+        {QStringLiteral("1681"), B::Warehouse, QString(), {}},
+        {QStringLiteral("1687"), B::Warehouse, QString(), {}},
+        {QStringLiteral("1665"), B::Menu, QString(), {}},
+        {QStringLiteral("1665_2"), B::Menu, QString(), {}},
+        {QStringLiteral("1680"), B::Menu, QStringLiteral("Base"), {QStringLiteral("D_Col"), QStringLiteral("AktDate"), QStringLiteral("SCode")}},
+        {QStringLiteral("1679"), B::Menu, QString(), {}},
+        {QStringLiteral("1694"), B::Menu, QString(), {}},
+        {QStringLiteral("1695"), B::Menu, QString(), {}},
+        {QStringLiteral("1680_2"), B::Dishes, QString(), {}},
+        {QStringLiteral("1683_1"), B::Protocols, QString(), {}},
+        {QStringLiteral("1682"), B::Journals, QString(), {}},
+        {QStringLiteral("1694"), B::Rejection, QString(), {}},
+    };
+    return steps;
+}
+
+Status upgradeStructure(Connections &connections, const SettingsAccess &settings, const LogSink &log)
+{
+    auto runStep = [&](const QString &build, BaseId base, const QString &table, const QStringList &columns) -> Status {
+        const int number = static_cast<int>(base);
+        if (!connections.isConnected(number))
+            return {};
+        const QSqlDatabase db = connections.database(number);
+        if (log)
+            log(QStringLiteral("Проверка структуры БД для сборки ") + build + QStringLiteral(":: начало"));
+        Transaction transaction(db, &connections.errorLog());
+        for (const TableDef &t : schemaOf(base)) {
+            if (!table.isEmpty() && t.name.compare(table, Qt::CaseInsensitive) != 0)
+                continue;
+            const Status s = ensureTable(db, t, tableName(t, settings), columns, &connections.errorLog(), log, nullptr);
+            if (!s)
+                return s;
+        }
+        const Status committed = transaction.commit();
+        if (committed && log)
+            log(QStringLiteral("Проверка структуры БД для сборки ") + build + QStringLiteral(":: ОК"));
+        return committed;
+    };
+    for (const UpgradeStep &step : upgradeSteps()) {
+        const Status s = runStep(step.build, step.base, step.table, step.columns);
+        if (!s)
+            return s;
+    }
+    // Every other connected catalogue base gets what its schema names.
+    for (const CatalogueEntry &e : catalogue()) {
+        const Status s = runStep(QString::number(kBuildNumber), e.id, QString(), {});
+        if (!s)
+            return s;
+    }
+    if (log)
+        log(QStringLiteral("Базы данных проверены."));
+    return {};
+}
+
+} // namespace kulvera

@@ -1,0 +1,114 @@
+#include "shell/SqlDialect.h"
+
+#include <QDateTime>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace kulvera {
+
+const SqlDialect &SqlDialect::forEngine(Engine engine)
+{
+    static const SqlDialect sqlite(Engine::SQLite);
+    static const SqlDialect postgres(Engine::PostgreSQL);
+    return engine == Engine::SQLite ? sqlite : postgres;
+}
+
+const SqlDialect &SqlDialect::of(const QSqlDatabase &db)
+{
+    return forEngine(db.driverName() == u"QPSQL" ? Engine::PostgreSQL : Engine::SQLite);
+}
+
+QString SqlDialect::driverName() const
+{
+    return engine_ == Engine::SQLite ? QStringLiteral("QSQLITE") : QStringLiteral("QPSQL");
+}
+
+QString SqlDialect::quote(const QString &identifier) const
+{
+    QString escaped = identifier;
+    escaped.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + escaped + u'"';
+}
+
+QString SqlDialect::columnType(const ColumnDef &column) const
+{
+    const bool pg = engine_ == Engine::PostgreSQL;
+    switch (column.type) {
+    case ColumnType::Counter: return pg ? QStringLiteral("SERIAL PRIMARY KEY") : QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
+    case ColumnType::Long: return QStringLiteral("INTEGER");
+    case ColumnType::Double: return pg ? QStringLiteral("DOUBLE PRECISION") : QStringLiteral("REAL");
+    case ColumnType::Text: return QStringLiteral("VARCHAR(") + QString::number(column.length) + u')';
+    case ColumnType::Memo: return QStringLiteral("TEXT");
+    case ColumnType::Date: return pg ? QStringLiteral("TIMESTAMP") : QStringLiteral("DATETIME");
+    case ColumnType::Boolean: return pg ? QStringLiteral("BOOLEAN") : QStringLiteral("INTEGER");
+    case ColumnType::Binary: return pg ? QStringLiteral("BYTEA") : QStringLiteral("BLOB");
+    }
+    return QStringLiteral("TEXT");
+}
+
+QString SqlDialect::columnDefinition(const ColumnDef &column) const
+{
+    QString sql = quote(column.name) + u' ' + columnType(column);
+    if (!column.defaultValue.isEmpty() && column.type != ColumnType::Counter)
+        sql += QStringLiteral(" DEFAULT ") + column.defaultValue;
+    return sql;
+}
+
+QString SqlDialect::createTable(const QString &table, const std::vector<ColumnDef> &columns) const
+{
+    QStringList parts;
+    for (const ColumnDef &c : columns)
+        parts << columnDefinition(c);
+    return QStringLiteral("CREATE TABLE ") + quote(table) + QStringLiteral(" (") + parts.join(QStringLiteral(", ")) + u')';
+}
+
+QString SqlDialect::addColumn(const QString &table, const ColumnDef &column) const
+{
+    // A counter cannot be added to a table that has rows; it arrives as a plain integer.
+    ColumnDef added = column;
+    if (added.type == ColumnType::Counter)
+        added.type = ColumnType::Long;
+    return QStringLiteral("ALTER TABLE ") + quote(table) + QStringLiteral(" ADD COLUMN ") + columnDefinition(added);
+}
+
+QString SqlDialect::createIndex(const QString &table, const QString &column) const
+{
+    const QString name = QStringLiteral("ix_") + table + u'_' + column;
+    return QStringLiteral("CREATE INDEX IF NOT EXISTS ") + quote(name) + QStringLiteral(" ON ") + quote(table) + u'('
+        + quote(column) + u')';
+}
+
+QString SqlDialect::rowIdentity() const
+{
+    return engine_ == Engine::SQLite ? QStringLiteral("rowid") : QStringLiteral("ctid");
+}
+
+QStringList SqlDialect::tables(const QSqlDatabase &db) const
+{
+    QStringList names = db.tables(QSql::Tables);
+    names.removeIf([](const QString &n) { return n.startsWith(u"sqlite_"); });
+    return names;
+}
+
+QStringList SqlDialect::columns(const QSqlDatabase &db, const QString &table) const
+{
+    QStringList names;
+    const QSqlRecord record = db.record(table);
+    for (int i = 0; i < record.count(); ++i)
+        names << record.fieldName(i);
+    return names;
+}
+
+QVariant SqlDialect::toStorage(const QVariant &value) const
+{
+    if (engine_ != Engine::SQLite)
+        return value;
+    switch (value.typeId()) {
+    case QMetaType::QDateTime: return value.toDateTime().toString(kStoredDateTimeFormat);
+    case QMetaType::QDate: return QDateTime(value.toDate(), QTime(0, 0)).toString(kStoredDateTimeFormat);
+    case QMetaType::Bool: return value.toBool() ? 1 : 0;
+    default: return value;
+    }
+}
+
+} // namespace kulvera

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "shell/BaseSchema.h"
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+namespace kulvera {
+
+// Everything that differs between the database engines, in one place. Callers
+// write SQL both engines accept, quote names through quote() and bind every
+// value as a parameter.
+class SqlDialect
+{
+public:
+    enum class Engine { SQLite, PostgreSQL };
+
+    static const SqlDialect &forEngine(Engine engine);
+    static const SqlDialect &of(const QSqlDatabase &db);
+
+    Engine engine() const { return engine_; }
+    QString driverName() const;
+    // "name" with embedded quotes doubled: safe for any table or column name.
+    QString quote(const QString &identifier) const;
+    QString columnType(const ColumnDef &column) const;
+    QString columnDefinition(const ColumnDef &column) const;
+    QString createTable(const QString &table, const std::vector<ColumnDef> &columns) const;
+    QString addColumn(const QString &table, const ColumnDef &column) const;
+    QString createIndex(const QString &table, const QString &column) const;
+    // The hidden row identity used to update rows of a recordset.
+    QString rowIdentity() const;
+    QStringList tables(const QSqlDatabase &db) const;
+    QStringList columns(const QSqlDatabase &db, const QString &table) const;
+    // Values as the engine stores them: dates become "yyyy-MM-dd hh:mm:ss"
+    // text on SQLite so whole-day ranges compare as text.
+    QVariant toStorage(const QVariant &value) const;
+
+private:
+    explicit SqlDialect(Engine engine) : engine_(engine) {}
+    Engine engine_;
+};
+
+inline constexpr QStringView kStoredDateTimeFormat = u"yyyy-MM-dd hh:mm:ss";
+
+} // namespace kulvera

@@ -1,0 +1,139 @@
+#include "shell/SqlStatement.h"
+
+#include "shell/ErrorLog.h"
+#include "shell/SqlDialect.h"
+
+#include <QHash>
+#include <QSqlError>
+#include <QSqlRecord>
+
+namespace kulvera {
+namespace {
+
+void logFailure(ErrorLog *log, const QString &operation, const QString &error, const QString &sql)
+{
+    if (log)
+        log->write(QStringLiteral("Ошибка выполнения функции.\nФункция: ") + operation + u'\n' + error + u'\n' + sql);
+}
+
+// Depth of open transactions per connection name (the program is single-threaded).
+QHash<QString, int> &transactionDepth()
+{
+    static QHash<QString, int> depth;
+    return depth;
+}
+
+} // namespace
+
+SqlStatement::SqlStatement(const QSqlDatabase &db, const QString &sql, ErrorLog *log)
+    : query_(db), sql_(sql), log_(log), sqlite_(SqlDialect::of(db).engine() == SqlDialect::Engine::SQLite)
+{
+    query_.setForwardOnly(true);
+    prepared_ = query_.prepare(sql);
+    if (!prepared_)
+        logFailure(log_, QStringLiteral("Prepare"), query_.lastError().text(), sql_);
+}
+
+void SqlStatement::bind(int index, const QVariant &value)
+{
+    const QVariant stored = sqlite_ && (value.typeId() == QMetaType::QDateTime || value.typeId() == QMetaType::QDate
+                                        || value.typeId() == QMetaType::Bool)
+        ? SqlDialect::forEngine(SqlDialect::Engine::SQLite).toStorage(value)
+        : value;
+    query_.bindValue(index, stored);
+}
+
+Status SqlStatement::exec()
+{
+    if (!prepared_)
+        return Status::failure(query_.lastError().text());
+    if (!query_.exec()) {
+        logFailure(log_, QStringLiteral("Execute"), query_.lastError().text(), sql_);
+        return Status::failure(query_.lastError().text());
+    }
+    return {};
+}
+
+Status SqlStatement::exec(const QVariantList &values)
+{
+    for (int i = 0; i < values.size(); ++i)
+        bind(i, values[i]);
+    return exec();
+}
+
+int SqlStatement::columnCount() const
+{
+    return query_.record().count();
+}
+
+QString SqlStatement::columnName(int column) const
+{
+    return query_.record().fieldName(column);
+}
+
+QString SqlStatement::lastError() const
+{
+    return query_.lastError().text();
+}
+
+Status execSql(const QSqlDatabase &db, const QString &sql, const QVariantList &values, ErrorLog *log)
+{
+    SqlStatement statement(db, sql, log);
+    if (!statement.prepared())
+        return Status::failure(statement.lastError());
+    return statement.exec(values);
+}
+
+Transaction::Transaction(const QSqlDatabase &db, ErrorLog *log) : db_(db), log_(log)
+{
+    int &depth = transactionDepth()[db_.connectionName()];
+    if (depth == 0) {
+        started_ = db_.transaction();
+        if (!started_)
+            logFailure(log_, QStringLiteral("BeginTrans"), db_.lastError().text(), QString());
+    } else {
+        savepoint_ = QStringLiteral("kv_sp") + QString::number(depth);
+        started_ = execSql(db_, QStringLiteral("SAVEPOINT ") + savepoint_, {}, log_).ok();
+    }
+    if (started_)
+        ++depth;
+}
+
+Transaction::~Transaction()
+{
+    if (started_ && !finished_)
+        rollback();
+}
+
+Status Transaction::commit()
+{
+    if (!started_ || finished_)
+        return Status::failure(QStringLiteral("Транзакция не начата"));
+    finished_ = true;
+    --transactionDepth()[db_.connectionName()];
+    if (!savepoint_.isEmpty())
+        return execSql(db_, QStringLiteral("RELEASE SAVEPOINT ") + savepoint_, {}, log_);
+    if (!db_.commit()) {
+        const QString error = db_.lastError().text();
+        logFailure(log_, QStringLiteral("CommitTrans"), error, QString());
+        db_.rollback();
+        return Status::failure(error);
+    }
+    return {};
+}
+
+void Transaction::rollback()
+{
+    if (!started_ || finished_)
+        return;
+    finished_ = true;
+    --transactionDepth()[db_.connectionName()];
+    if (!savepoint_.isEmpty()) {
+        execSql(db_, QStringLiteral("ROLLBACK TO SAVEPOINT ") + savepoint_, {}, log_);
+        execSql(db_, QStringLiteral("RELEASE SAVEPOINT ") + savepoint_, {}, log_);
+        return;
+    }
+    db_.rollback();
+}
+
+} // namespace kulvera

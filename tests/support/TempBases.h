@@ -1,0 +1,62 @@
+#pragma once
+
+#include "common/ScriptedPrompter.h"
+#include "shell/Connections.h"
+#include "shell/DbStructure.h"
+#include "shell/ErrorLog.h"
+#include "shell/SettingsStore.h"
+#include "shell/SharedSettings.h"
+#include "shell/SqlStatement.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace kulvera::test {
+
+// A private installation for one test: settings, a databases folder
+// ("<tmp>/KV_Bases/DB"), a scripted prompter, an error log and a connection table.
+class TempBases
+{
+public:
+    TempBases()
+        : settings_(dir_.filePath(QStringLiteral("settings.ini"))),
+          errorLog_(dir_.filePath(QStringLiteral("errors.log")))
+    {
+        settings_.save(Section::Data, QStringLiteral("Dir_book"), dir_.filePath(QStringLiteral("KV_Bases")));
+        shared_ = SharedSettings::load(settings_, {dir_.path(), dir_.path(), QString(), dir_.path()});
+        QDir().mkpath(shared_.databasesFolder());
+        prompter_.setSettings(&settings_);
+        connections_ = std::make_unique<Connections>(prompter_, settings_, errorLog_);
+        connections_->setDefaultFolder(shared_.databasesFolder());
+    }
+
+    QString root() const { return dir_.path(); }
+    QString folder() const { return shared_.databasesFolder(); }
+    QString path(const QString &file) const { return QDir(folder()).filePath(file); }
+    SettingsStore &settings() { return settings_; }
+    SharedSettings &shared() { return shared_; }
+    ScriptedPrompter &prompter() { return prompter_; }
+    ErrorLog &errorLog() { return errorLog_; }
+    Connections &connections() { return *connections_; }
+
+    // A new base file with the base's whole schema, connected under its number.
+    int create(BaseId base)
+    {
+        const QString p = kulvera::basePath(base, settings_, shared_);
+        if (!createBaseFile(p, base, settings_))
+            return Connections::kFailed;
+        return connections_->connectBase(base, shared_, true);
+    }
+
+private:
+    QTemporaryDir dir_;
+    SettingsStore settings_;
+    SharedSettings shared_;
+    ErrorLog errorLog_;
+    ScriptedPrompter prompter_;
+    std::unique_ptr<Connections> connections_;
+};
+
+} // namespace kulvera::test
