@@ -9,6 +9,23 @@ QString methodDisplayName(const Method &method)
     return method.name.trimmed().isEmpty() ? QString::fromUtf16(kUnnamedMethod) : method.name;
 }
 
+QString designationProblem(QStringView designation)
+{
+    if (designation.isEmpty())
+        return {};
+    const QChar first = designation.front();
+    if (first.isDigit() || first == u'.')
+        return QStringLiteral("Обозначение параметра не может начинаться с цифры или точки: '%1'")
+            .arg(designation.toString());
+    for (const QChar c : designation) {
+        if (c.isSpace() || QStringView(u"+-*/\\^(),.;:'\"").contains(c))
+            return QStringLiteral("Обозначение параметра не может содержать пробелы, знаки действий, скобки и "
+                                  "разделители: '%1'")
+                .arg(designation.toString());
+    }
+    return {};
+}
+
 QStringList splitInternalNames(QStringView internal)
 {
     QStringList names;

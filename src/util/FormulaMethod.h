@@ -17,7 +17,7 @@ struct Method {
     QString min; // lower bound expression of the calculated value
     QString max; // upper bound expression
     QString compare; // the dish component the result is compared with
-    QString showing;
+    int showing = 0; // display setting of the indicator
     QString desc;
     QString internal; // names of methods whose results enter the formula
     bool hidden = false;
@@ -38,6 +38,11 @@ struct MethodParam {
 };
 
 inline constexpr char16_t kUnnamedMethod[] = u"[название не задано]";
+
+// Why a text cannot be a parameter designation, or empty when it can. A
+// designation stands in a formula for a number, so it may not hold blanks,
+// operators, parentheses or separators, nor begin like a number.
+QString designationProblem(QStringView designation);
 
 // The name shown in lists: "[название не задано]" for an empty one.
 QString methodDisplayName(const Method &method);
