@@ -54,8 +54,11 @@ std::optional<QString> ScriptedPrompter::presentInput(const Message &message, co
     (void)initial;
     shown_.push_back(message);
     if (!inputs_.empty() && message.text.contains(inputs_.front().first)) {
-        auto text = inputs_.front().second;
+        const bool typed = inputs_.front().second.has_value();
+        const QString text = inputs_.front().second.value_or(QString());
         inputs_.pop_front();
+        if (!typed)
+            return std::nullopt;
         return text;
     }
     unexpected_ << message.text;

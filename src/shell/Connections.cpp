@@ -291,6 +291,42 @@ int Connections::openTable(int number, const QString &table)
     return rs->openTable(table) ? rs->rowCount() : -1;
 }
 
+QVariant Connections::fieldValue(int number, const QString &field)
+{
+    Recordset *rs = recordset(number);
+    return rs ? rs->value(field) : QVariant();
+}
+
+Status Connections::flSet(int number, const QString &field, const QVariant &value)
+{
+    if (!isConnected(number)) {
+        log_.write(QStringLiteral("Не обнаружено подключение!"));
+        return Status::failure(QStringLiteral("Не обнаружено подключение!"));
+    }
+    return recordset(number)->flSet(field, value);
+}
+
+Status Connections::flAdd(int number)
+{
+    if (!isConnected(number)) {
+        log_.write(QStringLiteral("Ошибка идентификации подключения!"));
+        return Status::failure(QStringLiteral("Ошибка идентификации подключения!"));
+    }
+    return recordset(number)->addNew();
+}
+
+Status Connections::update(int number)
+{
+    Recordset *rs = recordset(number);
+    return rs ? rs->update() : Status::failure(QStringLiteral("Нет такого подключения к базе"));
+}
+
+Status Connections::deleteRow(int number)
+{
+    Recordset *rs = recordset(number);
+    return rs ? rs->deleteCurrent() : Status::failure(QStringLiteral("Нет такого подключения к базе"));
+}
+
 bool Connections::flExist(int number, const QString &table)
 {
     if (!isConnected(number)) {

@@ -72,6 +72,12 @@ public:
     // Replaces the current recordset by a SELECT's rows; returns the row count or -1.
     int openQuery(int number, const QString &sql, const QVariantList &params = {});
     int openTable(int number, const QString &table);
+    // Field access and editing on the current recordset, addressed by number.
+    QVariant fieldValue(int number, const QString &field);
+    Status flSet(int number, const QString &field, const QVariant &value);
+    Status flAdd(int number);
+    Status update(int number);
+    Status deleteRow(int number);
     bool flExist(int number, const QString &table);
     bool fieldExists(int number, const QString &table, const QString &field);
     QStringList fieldNames(int number, const QString &table);

@@ -224,3 +224,20 @@ TEST(Catalogue, NamesFilesAndCollections)
     for (const char16_t *bad : {u"a b", u"a!", u"a\"", u"a&", u"a'", u"a,", u"a.", u"a[", u"a]", u"a`", u""})
         EXPECT_FALSE(isValidCollectionName(QString::fromUtf16(bad)));
 }
+
+TEST(Connections, FieldOperationsByNumber)
+{
+    TempBases t;
+    makeBase(t, QStringLiteral("f.db"));
+    const int n = t.connections().connect(QStringLiteral("f.db"), QStringLiteral("Имена"));
+    ASSERT_EQ(t.connections().openTable(n, QStringLiteral("Имена")), 2);
+    ASSERT_TRUE(t.connections().flAdd(n).ok());
+    ASSERT_TRUE(t.connections().flSet(n, QStringLiteral("Имя"), QStringLiteral("Капуста")).ok());
+    ASSERT_TRUE(t.connections().update(n).ok());
+    EXPECT_EQ(t.connections().fieldValue(n, QStringLiteral("Имя")).toString(), u"Капуста");
+    EXPECT_TRUE(t.connections().fieldExists(n, QStringLiteral("Имена"), QStringLiteral("масса")));
+    EXPECT_FALSE(t.connections().flSet(77, QStringLiteral("Имя"), 1).ok());
+    EXPECT_TRUE(t.errorLog().recent().last().contains(u"Не обнаружено подключение!"));
+    EXPECT_FALSE(t.connections().flAdd(77).ok());
+    EXPECT_TRUE(t.errorLog().recent().last().contains(u"Ошибка идентификации подключения!"));
+}

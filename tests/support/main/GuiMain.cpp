@@ -1,5 +1,7 @@
 #include <QApplication>
 
+#include <QStandardPaths>
+
 #include <gtest/gtest.h>
 
 // Main of the suites that open forms: widgets need a QApplication, and CTest
@@ -8,6 +10,7 @@ int main(int argc, char **argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
     qputenv("KULVERA_SETTINGS", QByteArray());
+    QStandardPaths::setTestModeEnabled(true); // never the user's own data folders
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }
