@@ -197,7 +197,7 @@ TEST_F(DbfRecords, DeletedRecordsAndCompaction)
     QList<int> kept;
     for (db.MoveFirst(); !db.NoRecord(); db.MoveNext())
         kept << db.GetFieldValue(0)->toInt();
-    EXPECT_EQ(kept, (QList<int>{1, 3, 4}));
+    EXPECT_EQ(kept, (QList<int> {1, 3, 4}));
     ASSERT_TRUE(db.CloseFile().ok());
     const QByteArray bytes = readAll(path(QStringLiteral("del.dbf")));
     EXPECT_EQ(bytes.size(), 65 + 3 * 6 + 1);
@@ -235,7 +235,8 @@ TEST_F(DbfRecords, MemoRoundTripInEveryMemoLayout)
             EXPECT_EQ(db.ErrorDescription(), u"Вносить МЕМО данные частями можно только в новую запись!");
             db.CancelUpdate();
         }
-        const QString memoFile = dir.filePath(QStringLiteral("memo%1.%2").arg(type).arg(type == 48 || type == 245 ? u"fpt" : u"dbt"));
+        const QString memoFile
+            = dir.filePath(QStringLiteral("memo%1.%2").arg(type).arg(type == 48 || type == 245 ? u"fpt" : u"dbt"));
         EXPECT_TRUE(QFileInfo::exists(memoFile));
         clsDBF db(prompter, &clock);
         ASSERT_TRUE(db.OpenFile(path(file)).ok());

@@ -87,10 +87,9 @@ TEST_F(DbfRobustness, FlippedHeaderBytesNeverCrashAndLiesAreRefused)
             // missing terminator and field sizes that disagree are refused.
             const int offset = (at - 32) % 32;
             const bool inDescriptor = at >= 32 && at < hl - 1;
-            const bool mustRefuse = (at == 0 && !dbf::fileTypeName(static_cast<unsigned char>(bytes[0]))) ||
-                                    (at >= 4 && at <= 7 && dbf::readLE32(bytes.constData() + 4) > 3) ||
-                                    (at >= 8 && at <= 11) || at == hl - 1 || (inDescriptor && offset == 16) ||
-                                    (inDescriptor && offset == 17 && at < 64);
+            const bool mustRefuse = (at == 0 && !dbf::fileTypeName(static_cast<unsigned char>(bytes[0])))
+                || (at >= 4 && at <= 7 && dbf::readLE32(bytes.constData() + 4) > 3) || (at >= 8 && at <= 11)
+                || at == hl - 1 || (inDescriptor && offset == 16) || (inDescriptor && offset == 17 && at < 64);
             if (mustRefuse) {
                 EXPECT_FALSE(opened) << "byte " << at << " mask " << int(mask);
             }
@@ -143,19 +142,21 @@ TEST_F(DbfRobustness, RecordLengthThatDisagreesWithTheFields)
     clsDBF db(prompter, &clock);
     EXPECT_FALSE(db.OpenFile(path(QStringLiteral("r.dbf"))).ok());
     EXPECT_EQ(db.ErrorDescription(),
-              u"Указанная в заголовке файла длина записи (30) отличается от расчетной (25) !\nПроцедура прервана.");
+        u"Указанная в заголовке файла длина записи (30) отличается от расчетной (25) !\nПроцедура прервана.");
     EXPECT_EQ(prompter.shown().back().title, u"Контроль структуры файла.");
 
     EXPECT_FALSE(db.OpenFile(QString()).ok());
     EXPECT_EQ(db.ErrorDescription(), u"Не указан путь к файлу!");
     EXPECT_FALSE(db.OpenFile(path(QStringLiteral("none.dbf"))).ok());
-    EXPECT_EQ(db.ErrorDescription(), QStringLiteral("Файл ") + path(QStringLiteral("none.dbf")) + QStringLiteral(" не найден!"));
+    EXPECT_EQ(db.ErrorDescription(),
+        QStringLiteral("Файл ") + path(QStringLiteral("none.dbf")) + QStringLiteral(" не найден!"));
 
     QByteArray noTerminator = sample(3, QStringLiteral("t.dbf"));
     noTerminator[dbf::readLE16(noTerminator.constData() + 8) - 1] = ' ';
     writeAll(path(QStringLiteral("t.dbf")), noTerminator);
     EXPECT_FALSE(db.OpenFile(path(QStringLiteral("t.dbf"))).ok());
-    EXPECT_EQ(db.ErrorDescription(), QStringLiteral("Файл ") + path(QStringLiteral("t.dbf")) + QStringLiteral(" имеет неправильную структуру!"));
+    EXPECT_EQ(db.ErrorDescription(),
+        QStringLiteral("Файл ") + path(QStringLiteral("t.dbf")) + QStringLiteral(" имеет неправильную структуру!"));
 }
 
 TEST_F(DbfRobustness, UnknownFieldTypeIsReadAsBytes)
@@ -165,7 +166,8 @@ TEST_F(DbfRobustness, UnknownFieldTypeIsReadAsBytes)
     writeAll(path(QStringLiteral("u.dbf")), bytes);
     clsDBF db(prompter, &clock);
     ASSERT_TRUE(db.OpenFile(path(QStringLiteral("u.dbf"))).ok());
-    EXPECT_TRUE(prompter.saw(QStringLiteral("Тип поля \"OK\" не опознан! Работать с таким полем можно с помощью байтового массива.")));
+    EXPECT_TRUE(prompter.saw(
+        QStringLiteral("Тип поля \"OK\" не опознан! Работать с таким полем можно с помощью байтового массива.")));
     EXPECT_TRUE(db.GetFieldIsBinary(3));
     ASSERT_TRUE(db.MoveFirst().ok());
     EXPECT_EQ(db.GetFieldValue(3)->toByteArray(), QByteArray("T"));

@@ -42,14 +42,15 @@ protected:
 
 TEST_F(DbfShapelibInterop, TablesWrittenByShapelibAreReadInBothCodePages)
 {
-    const QString names[] = {QStringLiteral("Пирожок с капустой"), QStringLiteral("Ёжик, щавель"), QStringLiteral("plain")};
+    const QString names[]
+        = {QStringLiteral("Пирожок с капустой"), QStringLiteral("Ёжик, щавель"), QStringLiteral("plain")};
     for (const CodePage page : {CodePage::Cp866, CodePage::Cp1251}) {
         SCOPED_TRACE(page == CodePage::Cp866 ? "866" : "1251");
         const QString file = path(page == CodePage::Cp866 ? QStringLiteral("s866.dbf") : QStringLiteral("s1251.dbf"));
         QByteArray script = "dbfcreate " + quoted(file) + " -s NAME 30 -n QTY 10 2 -n K 5 0";
         for (int k = 0; k < 3; ++k)
-            script += " && dbfadd " + quoted(file) + ' ' + printfArg(encodeCodePage(names[k], page)) + " -" +
-                      QByteArray::number(k) + ".25 " + QByteArray::number(k * 100);
+            script += " && dbfadd " + quoted(file) + ' ' + printfArg(encodeCodePage(names[k], page)) + " -"
+                + QByteArray::number(k) + ".25 " + QByteArray::number(k * 100);
         run(script);
 
         clsDBF db(prompter, &clock);
@@ -72,7 +73,8 @@ TEST_F(DbfShapelibInterop, TablesWrittenByShapelibAreReadInBothCodePages)
 
 TEST_F(DbfShapelibInterop, TablesWeWriteAreReadByShapelib)
 {
-    const QString names[] = {QStringLiteral("Котлета рубленая"), QStringLiteral("Щи «суточные»"), QStringLiteral("Ёрш")};
+    const QString names[]
+        = {QStringLiteral("Котлета рубленая"), QStringLiteral("Щи «суточные»"), QStringLiteral("Ёрш")};
     for (const int mark : {int(clsDBF::xDBFCharsetDOS866), int(clsDBF::xDBFCharsetANSI)}) {
         SCOPED_TRACE(mark);
         const CodePage page = mark == clsDBF::xDBFCharsetANSI ? CodePage::Cp1251 : CodePage::Cp866;
@@ -94,7 +96,8 @@ TEST_F(DbfShapelibInterop, TablesWeWriteAreReadByShapelib)
             }
         }
         const QByteArray header = run("dbfdump -h " + quoted(file));
-        EXPECT_TRUE(header.contains("Field 0: Type=C/String, Title=`NAME', Width=24, Decimals=0")) << header.toStdString();
+        EXPECT_TRUE(header.contains("Field 0: Type=C/String, Title=`NAME', Width=24, Decimals=0"))
+            << header.toStdString();
         EXPECT_TRUE(header.contains("Field 1: Type=N/Double, Title=`PRICE', Width=12, Decimals=2"));
         EXPECT_TRUE(header.contains("Field 2: Type=N/Integer, Title=`CODE', Width=6, Decimals=0"));
         const QList<QByteArray> lines = run("dbfdump -m " + quoted(file)).split('\n');

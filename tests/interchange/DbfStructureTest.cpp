@@ -66,8 +66,12 @@ TEST_F(DbfStructure, TextFieldOfLength300FromFoxProAndNumberTypes)
     const int recordLength = 1 + 300 + 5 + 12 + 8;
     dbf::writeLE16(bytes.data() + 8, quint16(bytes.size()));
     dbf::writeLE16(bytes.data() + 10, quint16(recordLength));
-    struct D { const char *name; char type; int len; int dec; } ds[] = {
-        {"TXT", 'C', 44, 1}, {"N5", 'N', 5, 0}, {"N12", 'N', 12, 0}, {"N82", 'N', 8, 2}};
+    struct D {
+        const char *name;
+        char type;
+        int len;
+        int dec;
+    } ds[] = {{"TXT", 'C', 44, 1}, {"N5", 'N', 5, 0}, {"N12", 'N', 12, 0}, {"N82", 'N', 8, 2}};
     for (int i = 0; i < 4; ++i) {
         char *d = bytes.data() + 32 + 32 * i;
         std::memcpy(d, ds[i].name, std::strlen(ds[i].name));
@@ -121,10 +125,9 @@ TEST_F(DbfStructure, DaoTypesOfNumbersDependOnLengthDecimalsAndFileType)
 
 TEST_F(DbfStructure, FileTypeNamesAndUnknownType)
 {
-    const std::pair<int, const char16_t *> names[] = {
-        {2, u"FoxBASE"}, {48, u"FoxPro 3.x/Visual FoxPro"}, {49, u"FoxPro 3.x/Visual FoxPro"},
-        {50, u"Visual FoxPro 9.0"}, {131, u"FoxBASE+/dBASE III+ with memo"}, {139, u"dBASE IV with memo"},
-        {251, u"FoxBASE"}, {255, u"File Import/Export Special"}};
+    const std::pair<int, const char16_t *> names[] = {{2, u"FoxBASE"}, {48, u"FoxPro 3.x/Visual FoxPro"},
+        {49, u"FoxPro 3.x/Visual FoxPro"}, {50, u"Visual FoxPro 9.0"}, {131, u"FoxBASE+/dBASE III+ with memo"},
+        {139, u"dBASE IV with memo"}, {251, u"FoxBASE"}, {255, u"File Import/Export Special"}};
     for (const auto &[type, name] : names)
         EXPECT_EQ(dbf::fileTypeName(type), QString::fromUtf16(name)) << type;
     EXPECT_FALSE(dbf::fileTypeName(4));
@@ -156,7 +159,8 @@ TEST_F(DbfStructure, CreateFieldRules)
     refused(db.CreateField(QStringLiteral("A"), u'C', 255), u"Размер поля не может превышать 254 байта!");
     refused(db.CreateField(QStringLiteral("A"), u'X', 5), u"Тип поля не опознан!");
     refused(db.CreateField(QStringLiteral("A"), QChar(), 5), u"Не указан, или неправильно указан тип поля!");
-    refused(db.CreateField(QStringLiteral("A"), u'+'), u"Автоинкрементное поле допускается только для файлов \"Visual FoxPro\"!");
+    refused(db.CreateField(QStringLiteral("A"), u'+'),
+        u"Автоинкрементное поле допускается только для файлов \"Visual FoxPro\"!");
     refused(db.CreateField(QStringLiteral("M"), u'M'), u"При создании файла указан тип, не поддерживающий MEMO полей!");
     refused(db.CreateField(QStringLiteral("D"), u'D', 10), u"Для поля D указан неправильный размер 10.\nТребуется 8.");
     ASSERT_TRUE(db.CreateField(QStringLiteral("A"), u'C', 5).ok());
@@ -280,7 +284,7 @@ TEST_F(DbfStructure, FieldsOnlyIntoTablesWithoutRecords)
     ASSERT_TRUE(db.Update().ok());
     EXPECT_FALSE(db.CreateField(QStringLiteral("C"), u'L').ok());
     EXPECT_EQ(db.ErrorDescription(),
-              u"Добавление поля возможно только в новый файл, или в существующий, не имеющий ни одной записи!");
+        u"Добавление поля возможно только в новый файл, или в существующий, не имеющий ни одной записи!");
     ASSERT_TRUE(db.CloseFile().ok());
     ASSERT_TRUE(db.OpenFile(path(QStringLiteral("e.dbf"))).ok());
     ASSERT_TRUE(db.MoveFirst().ok());

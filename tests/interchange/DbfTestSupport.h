@@ -34,7 +34,7 @@ class DbfFixture : public ::testing::Test
 protected:
     QTemporaryDir dir;
     ScriptedPrompter prompter;
-    FixedClock clock{QDate(2010, 1, 1)};
+    FixedClock clock {QDate(2010, 1, 1)};
 
     QString path(const QString &name) const { return dir.filePath(name); }
 
