@@ -45,6 +45,10 @@ public:
     virtual void remove(Section section, const QString &key) = 0;
     virtual bool contains(Section section, const QString &key) const = 0;
 
+    // Forms keep their window and grid layout in a section named after the form.
+    virtual QString getInGroup(const QString &group, const QString &key, const QString &defaultValue = {}) const = 0;
+    virtual void saveInGroup(const QString &group, const QString &key, const QString &value) = 0;
+
     // Keys whose names begin with "bool" hold "True"/"False"; other flags "1"/"0".
     bool getFlag(Section section, const QString &key, bool defaultValue) const;
     void saveFlag(Section section, const QString &key, bool value);

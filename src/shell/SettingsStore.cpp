@@ -63,6 +63,17 @@ bool SettingsStore::contains(Section section, const QString &key) const
     return settings_->contains(path(section, key));
 }
 
+QString SettingsStore::getInGroup(const QString &group, const QString &key, const QString &defaultValue) const
+{
+    const QVariant value = settings_->value(group + u'/' + key);
+    return value.isValid() ? value.toString() : defaultValue;
+}
+
+void SettingsStore::saveInGroup(const QString &group, const QString &key, const QString &value)
+{
+    settings_->setValue(group + u'/' + key, value);
+}
+
 QString SettingsStore::fileName() const
 {
     return settings_->fileName();

@@ -27,6 +27,8 @@ public:
     void save(Section section, const QString &key, const QString &value) override;
     void remove(Section section, const QString &key) override;
     bool contains(Section section, const QString &key) const override;
+    QString getInGroup(const QString &group, const QString &key, const QString &defaultValue = {}) const override;
+    void saveInGroup(const QString &group, const QString &key, const QString &value) override;
 
     QString fileName() const;
     // Writes pending changes; false when the file cannot be written.

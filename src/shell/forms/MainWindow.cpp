@@ -1,0 +1,227 @@
+#include "shell/forms/MainWindow.h"
+
+#include "shell/Catalogue.h"
+#include "shell/DbMaintenance.h"
+#include "shell/MainCommands.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLocale>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QUrl>
+
+namespace kulvera {
+namespace {
+
+const QString kFormSection = QStringLiteral("frmMain");
+
+struct CompactCommand {
+    const char16_t *name;
+    BaseId base;
+};
+constexpr CompactCommand kCompactCommands[] = {
+    {u"c_prod", BaseId::Products}, {u"c_dishe", BaseId::Dishes}, {u"c_pf", BaseId::SemiFinished},
+    {u"c_rat", BaseId::Menu},      {u"c_calc", BaseId::Warehouse},
+};
+
+} // namespace
+
+MainWindow::MainWindow(AppContext &context, const CommandRegistry &registry, QWidget *parent)
+    : QMainWindow(parent), context_(context), registry_(registry)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(SharedSettings::kProductTitle + QStringLiteral(" — ") + SharedSettings::kProductFullTitle.section(u':', 1).trimmed());
+    mdi_ = new QMdiArea(this);
+    mdi_->setObjectName(QStringLiteral("documents"));
+    mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(mdi_);
+    buildMenus();
+
+    dateLabel_ = new QLabel(QLocale().toString(context_.clock.today(), QLocale::ShortFormat), this);
+    dateLabel_->setObjectName(QStringLiteral("statusDate"));
+    dateLabel_->setToolTip(QStringLiteral("Двойной щелчок: пути к базам данных"));
+    dateLabel_->installEventFilter(this);
+    statusBar()->addPermanentWidget(dateLabel_);
+    statusBar()->installEventFilter(this);
+    restorePlacement();
+}
+
+void MainWindow::buildMenus()
+{
+    std::map<QString, QMenu *> menus;
+    for (const MainCommand &c : mainCommands()) {
+        const QString area = QString::fromUtf16(c.area);
+        QMenu *&menu = menus[area];
+        if (!menu)
+            menu = menuBar()->addMenu(area);
+        const QString name = QString::fromUtf16(c.name);
+        QAction *action = menu->addAction(QString::fromUtf16(c.caption));
+        action->setObjectName(name);
+        action->setData(name);
+        const bool available = registry_.has(name) || builtIn(name);
+        action->setEnabled(available);
+        if (!available)
+            action->setToolTip(QStringLiteral("Ещё не реализовано"));
+        connect(action, &QAction::triggered, this, [this, name] { runCommand(name); });
+        actions_[name] = action;
+    }
+    if (QAction *exit = commandAction(QStringLiteral("Exit_Prog")))
+        exit->setShortcut(QKeySequence::Quit);
+}
+
+QAction *MainWindow::commandAction(const QString &name) const
+{
+    const auto it = actions_.find(name);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+bool MainWindow::builtIn(const QString &name) const
+{
+    const MainCommand *c = findMainCommand(name);
+    if (c && c->templateFile)
+        return true;
+    for (const CompactCommand &cc : kCompactCommands) {
+        if (name == QStringView(cc.name))
+            return true;
+    }
+    return name == u"Exit_Prog" || name == u"About_prog";
+}
+
+void MainWindow::runCommand(const QString &name)
+{
+    if (registry_.has(name)) {
+        QWidget *form = registry_.open(name, context_, this);
+        if (form) {
+            QMdiSubWindow *sub = mdi_->addSubWindow(form);
+            sub->setAttribute(Qt::WA_DeleteOnClose);
+            form->show();
+            sub->show();
+        }
+        return;
+    }
+    runBuiltIn(name);
+}
+
+void MainWindow::runBuiltIn(const QString &name)
+{
+    const MainCommand *c = findMainCommand(name);
+    if (c && c->templateFile) {
+        openTemplate(QString::fromUtf16(c->templateFile));
+        return;
+    }
+    for (const CompactCommand &cc : kCompactCommands) {
+        if (name == QStringView(cc.name)) {
+            compact(cc.base);
+            return;
+        }
+    }
+    if (name == u"Exit_Prog") {
+        close();
+    } else if (name == u"About_prog") {
+        context_.prompter.message(SharedSettings::kProductFullTitle + QStringLiteral("\nВерсия программы: ") + SharedSettings::kVersion
+                                  + QStringLiteral("\nСборка программы: ") + QString::number(kBuildNumber));
+    }
+}
+
+void MainWindow::openTemplate(const QString &file)
+{
+    const QString path = QDir(context_.shared.templatesFolder()).filePath(file);
+    if (!QFileInfo::exists(path)) {
+        context_.prompter.warning(QStringLiteral("Шаблон не найден: ") + path);
+        return;
+    }
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    context_.prompter.message(QStringLiteral("Для редактирования открыт шаблон: ") + path);
+}
+
+void MainWindow::compact(BaseId base)
+{
+    const int number = static_cast<int>(base);
+    if (!context_.connections.isConnected(number)) {
+        context_.prompter.warning(QStringLiteral("База не подключена: ") + baseFileName(base, context_.settings));
+        return;
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const QString temp = QDir(QStandardPaths::writableLocation(QStandardPaths::TempLocation)).filePath(QStringLiteral("Kulvera"));
+    compactBase(context_.connections, number, identifyingTable(base, context_.settings), temp, context_.clock.today(),
+                context_.settings);
+    QApplication::restoreOverrideCursor();
+}
+
+QString MainWindow::basePathsText() const
+{
+    auto pathOf = [this](BaseId base) {
+        const QString p = context_.connections.path(static_cast<int>(base));
+        return p.isEmpty() ? basePath(base, context_.settings, context_.shared) : p;
+    };
+    return QStringLiteral("база блюд: [") + pathOf(BaseId::Dishes) + QStringLiteral("]\n") + QStringLiteral("база продуктов: [")
+        + pathOf(BaseId::Products) + QStringLiteral("]\n") + QStringLiteral("база калькуляций: [") + pathOf(BaseId::Warehouse)
+        + QStringLiteral("]\n") + QStringLiteral("база меню: [") + pathOf(BaseId::Menu) + u']';
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if ((watched == dateLabel_ || watched == statusBar()) && event->type() == QEvent::MouseButtonDblClick) {
+        context_.prompter.message(basePathsText());
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool MainWindow::confirmExit()
+{
+    for (ExitGuard *guard : guards_) {
+        if (!guard->confirmExit(context_.prompter))
+            return false;
+    }
+    return true;
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (!confirmExit()) {
+        event->ignore();
+        return;
+    }
+    savePlacement();
+    mdi_->closeAllSubWindows();
+    event->accept();
+}
+
+void MainWindow::restorePlacement()
+{
+    SettingsAccess &s = context_.settings;
+    const int width = s.getInGroup(kFormSection, QStringLiteral("Width"), QStringLiteral("1100")).toInt();
+    const int height = s.getInGroup(kFormSection, QStringLiteral("Height"), QStringLiteral("720")).toInt();
+    const int left = s.getInGroup(kFormSection, QStringLiteral("Left"), QStringLiteral("-1")).toInt();
+    const int top = s.getInGroup(kFormSection, QStringLiteral("Top"), QStringLiteral("-1")).toInt();
+    resize(std::max(width, 400), std::max(height, 300));
+    if (left >= 0 && top >= 0)
+        move(left, top);
+    if (s.getInGroup(kFormSection, QStringLiteral("WindowState"), QStringLiteral("0")) == u"2")
+        setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void MainWindow::savePlacement()
+{
+    SettingsAccess &s = context_.settings;
+    s.saveInGroup(kFormSection, QStringLiteral("WindowState"), isMaximized() ? QStringLiteral("2") : QStringLiteral("0"));
+    if (!isMaximized()) {
+        s.saveInGroup(kFormSection, QStringLiteral("Width"), QString::number(width()));
+        s.saveInGroup(kFormSection, QStringLiteral("Height"), QString::number(height()));
+        s.saveInGroup(kFormSection, QStringLiteral("Left"), QString::number(x()));
+        s.saveInGroup(kFormSection, QStringLiteral("Top"), QString::number(y()));
+    }
+}
+
+} // namespace kulvera
