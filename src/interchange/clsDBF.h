@@ -188,6 +188,7 @@ private:
     QByteArray encodeName(const QString &name) const;
     QString decodeText(const char *data, int length) const;
     Status storeValue(int index, const QVariant &value, const QString &title);
+    void warnCut(qsizetype length, int size, const QString &title);
     Result<QVariant> decodeValue(int index, const char *record);
     bool isNull(int index, const char *record) const;
     void setNullBit(int index, bool null);

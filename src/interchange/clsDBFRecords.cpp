@@ -410,6 +410,14 @@ void clsDBF::setNullBit(int index, bool null)
     byte = null ? char(byte | mask) : char(byte & ~mask);
 }
 
+void clsDBF::warnCut(qsizetype length, int size, const QString &title)
+{
+    lastError_ = QStringLiteral("Длина строки (") + num(length) + QStringLiteral(" символов)")
+        + QStringLiteral(" превышает размер поля! Cохранены") + QStringLiteral(" первые ") + num(size)
+        + QStringLiteral(" символов.");
+    prompter_.warning(lastError_, title);
+}
+
 Status clsDBF::storeValue(int index, const QVariant &value, const QString &title)
 {
     const DbfField &f = fields_[static_cast<size_t>(index)];
@@ -434,30 +442,31 @@ Status clsDBF::storeValue(int index, const QVariant &value, const QString &title
     switch (f.type) {
     case 'C':
     case 'V': {
-        QByteArray bytes;
-        qsizetype chars = 0;
         if (value.typeId() == QMetaType::QByteArray) {
-            bytes = value.toByteArray();
-            chars = bytes.size();
-        } else {
-            const QString text = value.toString();
-            chars = text.size();
-            bytes = encodeCodePage(text, codePage_);
+            const QByteArray bytes = value.toByteArray();
+            if (bytes.size() > f.length) {
+                if (binaryField)
+                    return fail(title,
+                        QStringLiteral("Размер данных (") + num(bytes.size())
+                            + QStringLiteral(" байтов) превышает размер поля \"") + f.name + QStringLiteral("\" (")
+                            + num(f.length) + QStringLiteral(" байтов)!"));
+                warnCut(bytes.size(), f.length, title);
+            }
+            const qsizetype n = std::min<qsizetype>(bytes.size(), f.length);
+            std::memcpy(p, bytes.constData(), static_cast<size_t>(n));
+            std::memset(p + n, binaryField ? 0 : ' ', static_cast<size_t>(f.length - n));
+            break;
         }
-        if (bytes.size() > f.length) {
-            if (binaryField)
-                return fail(title,
-                    QStringLiteral("Размер данных (") + num(bytes.size())
-                        + QStringLiteral(" байтов) превышает размер поля \"") + f.name + QStringLiteral("\" (")
-                        + num(f.length) + QStringLiteral(" байтов)!"));
-            lastError_ = QStringLiteral("Длина строки (") + num(chars) + QStringLiteral(" символов)")
-                + QStringLiteral(" превышает размер поля! Cохранены") + QStringLiteral(" первые ") + num(f.length)
-                + QStringLiteral(" символов.");
-            prompter_.warning(lastError_, title);
-            bytes.truncate(f.length);
+        const QString text = value.toString();
+        const qsizetype n = std::min<qsizetype>(text.size(), f.length);
+        const QChar *chars = text.constData();
+        for (qsizetype k = 0; k < n; ++k) {
+            unsigned char b = 0;
+            p[k] = encodeChar(chars[k], codePage_, &b) ? char(b) : '?';
         }
-        std::memcpy(p, bytes.constData(), static_cast<size_t>(bytes.size()));
-        std::memset(p + bytes.size(), binaryField ? 0 : ' ', static_cast<size_t>(f.length - bytes.size()));
+        std::memset(p + n, ' ', static_cast<size_t>(f.length - n));
+        if (text.size() > f.length)
+            warnCut(text.size(), f.length, title);
         break;
     }
     case 'N':
@@ -491,8 +500,13 @@ Status clsDBF::storeValue(int index, const QVariant &value, const QString &title
         const auto d = toDate(value);
         if (!d || d->year() < 1 || d->year() > 9999)
             return fail(title, notDate(value));
-        const QByteArray text = d->toString(QStringLiteral("yyyyMMdd")).toLatin1();
-        std::memcpy(p, text.constData(), 8);
+        int parts[3] = {d->year(), d->month(), d->day()};
+        for (int k = 3; k >= 0; --k, parts[0] /= 10)
+            p[k] = char('0' + parts[0] % 10);
+        p[4] = char('0' + parts[1] / 10);
+        p[5] = char('0' + parts[1] % 10);
+        p[6] = char('0' + parts[2] / 10);
+        p[7] = char('0' + parts[2] % 10);
         break;
     }
     case 'T': {
@@ -610,18 +624,27 @@ Status clsDBF::SetFieldValue(const FieldRef &field, const QVariant &value)
         return Status::failure(lastError_);
     if (mode_ == Mode::None)
         return fail(kTitleWrite, QStringLiteral("Сначала укажите \"Edit\" или \"AddNew\"!"));
-    // A failed store leaves the field as it was.
+    // A failed store leaves the field (and its null bit) as it was.
     const DbfField &f = fields_[static_cast<size_t>(*i)];
-    const QByteArray before = record_.mid(f.offset, f.length);
-    const QByteArray nullBefore = nullFlagsIndex_ >= 0
-        ? record_.mid(
-            fields_[static_cast<size_t>(nullFlagsIndex_)].offset, fields_[static_cast<size_t>(nullFlagsIndex_)].length)
-        : QByteArray();
+    char small[256];
+    QByteArray large;
+    char *before = small;
+    if (f.length > static_cast<int>(sizeof small)) {
+        large.resize(f.length);
+        before = large.data();
+    }
+    std::memcpy(before, record_.constData() + f.offset, static_cast<size_t>(f.length));
+    char nullByte = 0;
+    int nullAt = -1;
+    if (f.nullBit >= 0 && nullFlagsIndex_ >= 0) {
+        nullAt = fields_[static_cast<size_t>(nullFlagsIndex_)].offset + f.nullBit / 8;
+        nullByte = record_[nullAt];
+    }
     const Status s = storeValue(*i, value, kTitleWrite);
     if (!s) {
-        record_.replace(f.offset, f.length, before);
-        if (nullFlagsIndex_ >= 0)
-            record_.replace(fields_[static_cast<size_t>(nullFlagsIndex_)].offset, nullBefore.size(), nullBefore);
+        std::memcpy(record_.data() + f.offset, before, static_cast<size_t>(f.length));
+        if (nullAt >= 0)
+            record_[nullAt] = nullByte;
     }
     return s;
 }
@@ -669,7 +692,8 @@ bool clsDBF::requiresWritable(const QString &title)
 
 void clsDBF::blankRecord()
 {
-    record_ = QByteArray(recordLength_, ' ');
+    record_.resize(recordLength_);
+    record_.fill(' ');
     for (const DbfField &f : fields_)
         if (storesBinaryBlank(f))
             std::memset(record_.data() + f.offset, 0, static_cast<size_t>(f.length));
@@ -701,7 +725,8 @@ Status clsDBF::AddNew()
         CancelUpdate();
     if (count_ >= 0xFFFFFFFFll)
         return fail(kTitleEdit, QStringLiteral("Превышено максимальное число записей!"));
-    savedRecord_ = record_;
+    // The previous current record is kept for CancelUpdate; its old buffer is reused.
+    std::swap(savedRecord_, record_);
     blankRecord();
     for (const DbfField &f : fields_)
         if (f.autoIncrement)
@@ -740,6 +765,7 @@ Status clsDBF::flushBatch(const QString &title)
         return {};
     const qint64 end = headerLength_ + committedCount_ * recordLength_;
     const qint64 added = pending_.size() / recordLength_;
+    stampDate();
     pending_.append(dbf::kEndOfFile);
     Status s = writeAt(end, pending_.constData(), pending_.size());
     pending_.clear();
@@ -793,7 +819,8 @@ Status clsDBF::Update()
         if (memo_.isOpen())
             memo_.rollback(memoMark);
     };
-    stampDate();
+    if (mode_ == Mode::Edit || !batch_)
+        stampDate();
     if (mode_ == Mode::Edit) {
         const qint64 at = headerLength_ + position_ * recordLength_;
         Status s = writeAt(at, record_.constData(), record_.size());
