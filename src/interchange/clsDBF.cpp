@@ -7,6 +7,7 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <chrono>
 
 namespace kulvera {
 
@@ -727,11 +728,19 @@ QByteArray clsDBF::buildHeader() const
 
 void clsDBF::stampDate()
 {
-    const QDate today = clock_->today();
-    const int year = today.year();
-    date_[0] = static_cast<unsigned char>(std::clamp(year >= 2000 ? year - 2000 : year - 1900, 0, 255));
-    date_[1] = static_cast<unsigned char>(today.month());
-    date_[2] = static_cast<unsigned char>(today.day());
+    // Asking the system for the local date costs more than writing a record:
+    // our own system clock is asked at most once a second. An injected clock
+    // is always asked.
+    const auto now = std::chrono::steady_clock::now();
+    if (!ownClock_ || !stampedAt_ || now - *stampedAt_ >= std::chrono::seconds(1)) {
+        const QDate today = clock_->today();
+        const int year = today.year();
+        stamp_[0] = static_cast<unsigned char>(std::clamp(year >= 2000 ? year - 2000 : year - 1900, 0, 255));
+        stamp_[1] = static_cast<unsigned char>(today.month());
+        stamp_[2] = static_cast<unsigned char>(today.day());
+        stampedAt_ = now;
+    }
+    std::memcpy(date_, stamp_, 3);
 }
 
 Status clsDBF::SaveNewFile()

@@ -12,6 +12,7 @@
 #include <QString>
 #include <QVariant>
 
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -202,6 +203,8 @@ private:
     Prompter &prompter_;
     std::unique_ptr<Clock> ownClock_;
     const Clock *clock_;
+    std::optional<std::chrono::steady_clock::time_point> stampedAt_;
+    unsigned char stamp_[3] = {0, 0, 0};
 
     QString path_;
     mutable QFile file_;

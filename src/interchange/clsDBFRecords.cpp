@@ -847,9 +847,9 @@ Status clsDBF::Update()
         }
     } else {
         const qint64 at = headerLength_ + count_ * recordLength_;
-        QByteArray bytes = record_;
-        bytes.append(dbf::kEndOfFile);
-        Status s = writeAt(at, bytes.constData(), bytes.size());
+        record_.append(dbf::kEndOfFile); // written with the record in one call
+        Status s = writeAt(at, record_.constData(), record_.size());
+        record_.chop(1);
         if (s) {
             ++committedCount_;
             s = writeHeaderCountAndDate();
