@@ -62,3 +62,20 @@ TEST(CliDb, InitCheckQueryAndCompact)
     EXPECT_TRUE(cli.out.contains(u"Menu.db"));
     EXPECT_EQ(cli.run({QStringLiteral("db"), QStringLiteral("compact"), QStringLiteral("nowhere")}), 2);
 }
+
+TEST(CliStartup, RunsTheStartSequenceOnAFreshFolder)
+{
+    Cli cli;
+    const QString dir = cli.dir.filePath(QStringLiteral("bases"));
+    // A configured folder that is missing ends the start.
+    ASSERT_EQ(cli.run({QStringLiteral("--yes"), QStringLiteral("startup-check"), QStringLiteral("DIR:") + dir}), 1);
+    EXPECT_TRUE(cli.out.contains(u"Start ended"));
+    QDir().mkpath(dir + QStringLiteral("/DB"));
+    ASSERT_EQ(cli.run({QStringLiteral("db"), QStringLiteral("init"), dir + QStringLiteral("/DB")}), 0);
+    // --yes: the machine's locale may write numbers with a point, which the start asks about.
+    ASSERT_EQ(cli.run({QStringLiteral("--yes"), QStringLiteral("startup-check"), QStringLiteral("/DIR:") + dir}), 0)
+        << cli.out.toStdString();
+    EXPECT_TRUE(cli.out.contains(u"Connect"));
+    EXPECT_TRUE(cli.out.contains(u"Программа загружена и готова к работе"));
+    EXPECT_TRUE(cli.out.contains(dir + QStringLiteral("/DB/Menu.db")));
+}

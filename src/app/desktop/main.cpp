@@ -1,10 +1,63 @@
+#include "FormRegistration.h"
+
+#include "common/Clock.h"
+#include "shell/AppContext.h"
 #include "shell/SettingsStore.h"
-#include "shell/SharedSettings.h"
+#include "shell/Startup.h"
+#include "shell/forms/CommandRegistry.h"
+#include "shell/forms/MainWindow.h"
+#include "shell/forms/WidgetPrompter.h"
 
 #include <QApplication>
-#include <QLabel>
-#include <QMainWindow>
+#include <QDir>
+#include <QLockFile>
+#include <QPainter>
+#include <QSplashScreen>
 #include <QStandardPaths>
+#include <QStorageInfo>
+
+namespace {
+
+// The splash window shows the build and the step being run.
+class SplashObserver : public kulvera::StartupObserver
+{
+public:
+    SplashObserver()
+    {
+        QPixmap picture(460, 220);
+        picture.fill(QColor(0x2f, 0x5d, 0x50));
+        QPainter painter(&picture);
+        painter.setPen(Qt::white);
+        QFont title = painter.font();
+        title.setPointSize(26);
+        title.setBold(true);
+        painter.setFont(title);
+        painter.drawText(QRect(0, 40, 460, 60), Qt::AlignCenter, kulvera::SharedSettings::kProductTitle);
+        QFont small = painter.font();
+        small.setPointSize(10);
+        small.setBold(false);
+        painter.setFont(small);
+        painter.drawText(QRect(0, 100, 460, 30), Qt::AlignCenter, QStringLiteral("Рецептуры, меню и склад общественного питания"));
+        painter.end();
+        splash_.setPixmap(picture);
+    }
+    void stepStarted(const QString &, const QString &text) override
+    {
+        splash_.showMessage(text, Qt::AlignBottom | Qt::AlignHCenter, Qt::white);
+        QApplication::processEvents();
+    }
+    void splashShown() override
+    {
+        splash_.show();
+        QApplication::processEvents();
+    }
+    QSplashScreen &splash() { return splash_; }
+
+private:
+    QSplashScreen splash_;
+};
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -13,17 +66,40 @@ int main(int argc, char *argv[])
     QApplication::setOrganizationName(QStringLiteral("Kulvera"));
 
     auto settings = kulvera::SettingsStore::openDefault();
-    const kulvera::SharedSettings shared = kulvera::SharedSettings::load(
-        *settings, {QCoreApplication::applicationDirPath(),
-                    QStandardPaths::writableLocation(QStandardPaths::AppDataLocation), QString(),
-                    QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)});
+    kulvera::WidgetPrompter prompter;
+    prompter.setSettings(settings.get());
+    kulvera::SystemClock clock;
 
-    QMainWindow window;
-    window.setWindowTitle(kulvera::SharedSettings::kProductTitle);
-    auto *label = new QLabel(QStringLiteral("Папка баз данных: ") + shared.databasesFolder(), &window);
-    label->setAlignment(Qt::AlignCenter);
-    window.setCentralWidget(label);
-    window.resize(900, 600);
+    const QString temp = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
+    QLockFile instanceLock(QDir(temp).filePath(QStringLiteral("kulvera.lock")));
+    instanceLock.setStaleLockTime(0);
+
+    kulvera::StartupEnvironment environment;
+    environment.programFolder = QCoreApplication::applicationDirPath();
+    environment.tempFolder = temp;
+    environment.userDataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    environment.documentsFolder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    environment.locale = QLocale();
+    environment.otherInstanceRunning = [&instanceLock] { return !instanceLock.tryLock(0); };
+    environment.freeBytes = [](const QString &folder) { return QStorageInfo(folder).bytesAvailable(); };
+
+    kulvera::StartupHooks hooks;
+    SplashObserver splash;
+    kulvera::StartupSequence startup(prompter, *settings, clock, environment, hooks, &splash);
+    QStringList arguments = QCoreApplication::arguments();
+    arguments.removeFirst();
+    if (startup.run(kulvera::CommandLine::join(arguments)) == kulvera::StartupSequence::Outcome::Exit)
+        return 0;
+
+    kulvera::AppContext context{prompter, *settings, startup.shared(), clock, startup.connections(), startup.errorLog()};
+    kulvera::CommandRegistry registry;
+    kulvera::registerForms(registry);
+    kulvera::MainWindow window(context, registry);
+    prompter.setMainWindow(&window);
     window.show();
-    return QApplication::exec();
+    splash.splash().finish(&window);
+    prompter.status(QStringLiteral("Программа загружена и готова к работе"));
+    const int code = QApplication::exec();
+    settings->sync();
+    return code;
 }

@@ -1,0 +1,34 @@
+#include "FormRegistration.h"
+
+#include "shell/forms/CommandRegistry.h"
+#include "util/MethodEditor.h"
+#include "util/MethodStore.h"
+#include "util/forms/FormulasForm.h"
+
+#include <memory>
+
+namespace kulvera {
+namespace {
+
+QWidget *openFormulas(AppContext &context, QWidget *parent)
+{
+    if (!context.connections.isConnected(BaseId::Methods)) {
+        context.prompter.warning(QStringLiteral("Не подключена база физико-химических методик"));
+        return nullptr;
+    }
+    // The store lives as long as the form that edits through it.
+    auto store = std::make_shared<MethodStore>(context.connections.database(BaseId::Methods), &context.errorLog);
+    auto editor = std::make_unique<MethodEditor>(*store, context.prompter, context.settings);
+    auto *form = new FormulasForm(std::move(editor), parent);
+    QObject::connect(form, &QObject::destroyed, [store] {});
+    return form;
+}
+
+} // namespace
+
+void registerForms(CommandRegistry &registry)
+{
+    registry.add(QStringLiteral("meth_edit"), openFormulas);
+}
+
+} // namespace kulvera

@@ -1,0 +1,98 @@
+#include "FormRegistration.h"
+
+#include "common/Clock.h"
+#include "shell/AppContext.h"
+#include "shell/MainCommands.h"
+#include "shell/forms/CommandRegistry.h"
+#include "shell/forms/MainWindow.h"
+#include "support/TempBases.h"
+
+#include <QAction>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+#include <gtest/gtest.h>
+
+using namespace kulvera;
+
+namespace {
+
+struct Desktop {
+    test::TempBases bases;
+    FixedClock clock{QDate(2026, 12, 6)};
+    AppContext context{bases.prompter(), bases.settings(), bases.shared(), clock, bases.connections(), bases.errorLog()};
+    CommandRegistry registry;
+    Desktop() { registerForms(registry); }
+};
+
+struct RefusingGuard : ExitGuard {
+    bool answer = false;
+    bool confirmExit(Prompter &) override { return answer; }
+};
+
+} // namespace
+
+TEST(MainWindow, EveryCommandIsPresentAndOnlyThoseWithoutAFormAreDisabled)
+{
+    Desktop d;
+    MainWindow window(d.context, d.registry);
+    int enabled = 0;
+    for (const MainCommand &c : mainCommands()) {
+        const QString name = QString::fromUtf16(c.name);
+        QAction *action = window.commandAction(name);
+        ASSERT_NE(action, nullptr) << name.toStdString();
+        const bool hasForm = d.registry.has(name) || c.templateFile || name.startsWith(u"c_") || name == u"Exit_Prog"
+            || name == u"About_prog";
+        EXPECT_EQ(action->isEnabled(), hasForm) << name.toStdString();
+        enabled += action->isEnabled();
+    }
+    EXPECT_TRUE(window.commandAction(QStringLiteral("meth_edit"))->isEnabled());
+    EXPECT_GT(enabled, 40);
+}
+
+TEST(MainWindow, OpensFormsIntoTheDocumentArea)
+{
+    Desktop d;
+    ASSERT_NE(d.bases.create(BaseId::Methods), Connections::kFailed);
+    MainWindow window(d.context, d.registry);
+    window.runCommand(QStringLiteral("meth_edit"));
+    EXPECT_EQ(window.documents()->subWindowList().size(), 1);
+}
+
+TEST(MainWindow, StatusLineReportsTheFourBasePaths)
+{
+    Desktop d;
+    MainWindow window(d.context, d.registry);
+    const QStringList lines = window.basePathsText().split(u'\n');
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_TRUE(lines[0].startsWith(u"база блюд: [") && lines[0].endsWith(u"bl_base.db]"));
+    EXPECT_TRUE(lines[1].startsWith(u"база продуктов: ["));
+    EXPECT_TRUE(lines[2].startsWith(u"база калькуляций: ["));
+    EXPECT_TRUE(lines[3].startsWith(u"база меню: [") && lines[3].endsWith(u"Menu.db]"));
+}
+
+TEST(MainWindow, ExitAsksTheGuardsAndRemembersThePlacement)
+{
+    Desktop d;
+    RefusingGuard guard;
+    {
+        MainWindow window(d.context, d.registry);
+        window.addExitGuard(&guard);
+        window.resize(777, 555);
+        window.show();
+        EXPECT_FALSE(window.close()); // the guard refuses
+        guard.answer = true;
+        EXPECT_TRUE(window.close());
+    }
+    EXPECT_EQ(d.bases.settings().getInGroup(QStringLiteral("frmMain"), QStringLiteral("Width")), u"777");
+    MainWindow again(d.context, d.registry);
+    EXPECT_EQ(again.width(), 777);
+}
+
+TEST(MainWindow, TemplateCommandReportsAMissingTemplate)
+{
+    Desktop d;
+    MainWindow window(d.context, d.registry);
+    window.runCommand(QStringLiteral("ttk_hs_edit"));
+    EXPECT_TRUE(d.bases.prompter().saw(QStringLiteral("TTK.xlsx")));
+}
