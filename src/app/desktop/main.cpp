@@ -10,11 +10,13 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLibraryInfo>
 #include <QLockFile>
 #include <QPainter>
 #include <QSplashScreen>
 #include <QStandardPaths>
 #include <QStorageInfo>
+#include <QTranslator>
 
 namespace {
 
@@ -64,6 +66,12 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kulvera"));
     QApplication::setOrganizationName(QStringLiteral("Kulvera"));
+
+    // Standard buttons and dialogs speak Russian, like the rest of the program.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
 
     auto settings = kulvera::SettingsStore::openDefault();
     kulvera::WidgetPrompter prompter;
