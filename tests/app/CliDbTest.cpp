@@ -1,4 +1,4 @@
-#include "cli/CliCommand.h"
+#include "support/CliRunner.h"
 #include "shell/SettingsStore.h"
 
 #include <QDir>
@@ -9,29 +9,7 @@
 
 using namespace kulvera;
 
-namespace {
-
-struct Cli {
-    QTemporaryDir dir;
-    QString settings = dir.filePath(QStringLiteral("s.ini"));
-    QString out, err;
-    Cli()
-    {
-        SettingsStore s(settings);
-        s.save(Section::Data, QStringLiteral("Dir_book"), dir.filePath(QStringLiteral("KV_Bases")));
-        s.sync();
-    }
-    QString bases() const { return dir.filePath(QStringLiteral("KV_Bases/DB")); }
-    int run(QStringList args)
-    {
-        out.clear();
-        err.clear();
-        QTextStream o(&out), e(&err);
-        return runCli(QStringList{QStringLiteral("--settings"), settings} + args, o, e);
-    }
-};
-
-} // namespace
+using Cli = kulvera::test::TempCli;
 
 TEST(CliDb, InitCheckQueryAndCompact)
 {

@@ -1,4 +1,4 @@
-#include "cli/CliCommand.h"
+#include "support/CliRunner.h"
 
 #include "common/ScriptedPrompter.h"
 #include "interchange/DbfExport.h"
@@ -13,18 +13,7 @@ using namespace kulvera;
 
 namespace {
 
-struct Cli {
-    QTemporaryDir dir;
-    QString settings = dir.filePath(QStringLiteral("s.ini"));
-    QString out, err;
-    int run(QStringList args)
-    {
-        out.clear();
-        err.clear();
-        QTextStream o(&out), e(&err);
-        return runCli(QStringList {QStringLiteral("--settings"), settings} + args, o, e);
-    }
-};
+using Cli = kulvera::test::TempCli;
 
 TEST(CliDbf, DumpShowsHeaderFieldsAndRecordsAsUtf8)
 {

@@ -1,4 +1,4 @@
-#include "cli/CliCommand.h"
+#include "support/CliRunner.h"
 
 #include <QTemporaryDir>
 
@@ -6,21 +6,7 @@
 
 using namespace kulvera;
 
-namespace {
-
-struct EvalCli {
-    QTemporaryDir dir;
-    QString out, err;
-    int run(const QStringList &args)
-    {
-        out.clear();
-        err.clear();
-        QTextStream o(&out), e(&err);
-        return runCli(QStringList {QStringLiteral("--settings"), dir.filePath(QStringLiteral("s.ini"))} + args, o, e);
-    }
-};
-
-} // namespace
+using EvalCli = kulvera::test::TempCli;
 
 TEST(CliEval, PrintsTheValueWithTheProgramsComma)
 {

@@ -1,4 +1,4 @@
-#include "cli/CliCommand.h"
+#include "support/CliRunner.h"
 
 #include "support/TempBases.h"
 #include "util/MethodStore.h"
@@ -12,17 +12,13 @@ namespace {
 
 struct MethodsCli {
     TempBases bases;
-    QString out, err;
+    test::CliRunner runner{QDir(bases.root()).filePath(QStringLiteral("settings.ini"))};
+    QString &out = runner.out;
+    QString &err = runner.err;
     int run(const QStringList &args)
     {
         bases.settings().sync();
-        out.clear();
-        err.clear();
-        QTextStream o(&out), e(&err);
-        return runCli(
-            QStringList {QStringLiteral("--settings"), QDir(bases.root()).filePath(QStringLiteral("settings.ini"))}
-                + args,
-            o, e);
+        return runner.run(args);
     }
 };
 

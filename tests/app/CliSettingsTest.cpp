@@ -1,4 +1,4 @@
-#include "cli/CliCommand.h"
+#include "support/CliRunner.h"
 
 #include <QTemporaryDir>
 
@@ -6,22 +6,7 @@
 
 using namespace kulvera;
 
-namespace {
-
-struct Cli {
-    QTemporaryDir dir;
-    QString settings = dir.filePath(QStringLiteral("s.ini"));
-    QString out, err;
-    int run(QStringList args)
-    {
-        out.clear();
-        err.clear();
-        QTextStream o(&out), e(&err);
-        return runCli(QStringList{QStringLiteral("--settings"), settings} + args, o, e);
-    }
-};
-
-} // namespace
+using Cli = kulvera::test::TempCli;
 
 TEST(CliSettings, GetSetDeleteBySectionNameOrCode)
 {
