@@ -36,11 +36,28 @@ SqlStatement::SqlStatement(const QSqlDatabase &db, const QString &sql, ErrorLog 
 
 void SqlStatement::bind(int index, const QVariant &value)
 {
-    const QVariant stored = sqlite_ && (value.typeId() == QMetaType::QDateTime || value.typeId() == QMetaType::QDate
-                                        || value.typeId() == QMetaType::Bool)
-        ? SqlDialect::forEngine(SqlDialect::Engine::SQLite).toStorage(value)
-        : value;
-    query_.bindValue(index, stored);
+    if (!sqlite_) {
+        query_.bindValue(index, value);
+        return;
+    }
+    switch (value.typeId()) {
+    case QMetaType::QDateTime: {
+        if (index >= static_cast<int>(dateTexts_.size()))
+            dateTexts_.resize(static_cast<size_t>(index) + 1);
+        auto &cached = dateTexts_[static_cast<size_t>(index)];
+        const QDateTime moment = value.toDateTime();
+        if (cached.second.isNull() || cached.first != moment)
+            cached = {moment, moment.toString(kStoredDateTimeFormat)};
+        query_.bindValue(index, cached.second);
+        return;
+    }
+    case QMetaType::QDate:
+    case QMetaType::Bool:
+        query_.bindValue(index, SqlDialect::forEngine(SqlDialect::Engine::SQLite).toStorage(value));
+        return;
+    default:
+        query_.bindValue(index, value);
+    }
 }
 
 Status SqlStatement::exec()

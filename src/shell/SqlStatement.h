@@ -2,11 +2,15 @@
 
 #include "common/Result.h"
 
+#include <QDateTime>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
+
+#include <utility>
+#include <vector>
 
 namespace kulvera {
 
@@ -42,6 +46,8 @@ private:
     ErrorLog *log_;
     bool prepared_ = false;
     bool sqlite_ = true;
+    // The text of the last date bound at each position: loops often bind the same day.
+    std::vector<std::pair<QDateTime, QString>> dateTexts_;
 };
 
 // Runs one statement with bound values; convenience for one-off changes.
