@@ -167,6 +167,8 @@ std::vector<TableDef> warehouseTables()
         col(u"Koef", T::Double, false, u"1"),
         col(u"SGroup", T::Long, Idx),
         col(u"Код_Калькуляции", T::Long),
+        // The one unit of its group that stock is counted in (Koef 1).
+        col(u"IsBase", T::Boolean, false, u"0"),
     }));
     // Groups of products and of their units: a product's `Код_Группы` and a
     // unit's `SGroup` both point here; subgroups name their parent.
