@@ -22,7 +22,7 @@ const QString kCopySuffix = QStringLiteral(" (копия)");
 QString sameNameQuestion(const QString &name)
 {
     return QStringLiteral("В базе уже имеется продукт с именем '") + name
-           + QStringLiteral("' Вы желаете внести дополнительную запись?");
+        + QStringLiteral("' Вы желаете внести дополнительную запись?");
 }
 
 } // namespace
@@ -30,13 +30,17 @@ QString sameNameQuestion(const QString &name)
 QString productNotFoundText(qint64 key, const QString &basePath)
 {
     return QStringLiteral("Продукт с кодом - ") + QString::number(key) + QStringLiteral(" не найден в базе!")
-           + QStringLiteral(". Текущая активная база - ") + basePath;
+        + QStringLiteral(". Текущая активная база - ") + basePath;
 }
 
-ProductBase::ProductBase(Connections &connections, const SettingsAccess &settings, Prompter &prompter,
-                         const Clock &clock, int number)
-    : connections_(connections), settings_(settings), prompter_(prompter), clock_(clock), number_(number),
-      table_(readSetting(settings, Section::Prod, QStringLiteral("tbProd")))
+ProductBase::ProductBase(
+    Connections &connections, const SettingsAccess &settings, Prompter &prompter, const Clock &clock, int number)
+    : connections_(connections)
+    , settings_(settings)
+    , prompter_(prompter)
+    , clock_(clock)
+    , number_(number)
+    , table_(readSetting(settings, Section::Prod, QStringLiteral("tbProd")))
 {
 }
 
@@ -144,8 +148,8 @@ std::optional<ProductRow> ProductBase::find(qint64 key) const
     }
     auto row = findQuiet(key);
     if (!row)
-        prompter_.message(productNotFoundText(key, connections_.path(number_)), kTitle.toString(),
-                          Prompter::Icon::Warning);
+        prompter_.message(
+            productNotFoundText(key, connections_.path(number_)), kTitle.toString(), Prompter::Icon::Warning);
     return row;
 }
 
@@ -159,8 +163,8 @@ std::vector<ProductRow> ProductBase::find(const QList<qint64> &keys) const
         marks << QStringLiteral("?");
         params << key;
     }
-    return query(SqlDialect::of(database()).quote(kKeyColumn) + QStringLiteral(" IN (") + marks.join(u',') + u')',
-                 params);
+    return query(
+        SqlDialect::of(database()).quote(kKeyColumn) + QStringLiteral(" IN (") + marks.join(u',') + u')', params);
 }
 
 std::optional<ProductRow> ProductBase::findByFullName(const QString &fullName) const
@@ -176,7 +180,7 @@ int ProductBase::count() const
     if (!connected())
         return 0;
     SqlStatement q(database(), QStringLiteral("SELECT COUNT(*) FROM ") + SqlDialect::of(database()).quote(table_),
-                   &connections_.errorLog());
+        &connections_.errorLog());
     if (!q.exec() || !q.next())
         return 0;
     return q.value(0).toInt();
@@ -212,17 +216,17 @@ Status ProductBase::chooseVariant(qint64 key, int n)
     const auto &loss = row->losses[static_cast<std::size_t>(n - 1)];
     if (loss) {
         return execSql(database(),
-                       QStringLiteral("UPDATE ") + d.quote(table_) + QStringLiteral(" SET ") + d.quote(QStringLiteral("Out"))
-                           + QStringLiteral(" = ? WHERE ") + d.quote(kKeyColumn) + QStringLiteral(" = ?"),
-                       {*loss, key}, &connections_.errorLog());
+            QStringLiteral("UPDATE ") + d.quote(table_) + QStringLiteral(" SET ") + d.quote(QStringLiteral("Out"))
+                + QStringLiteral(" = ? WHERE ") + d.quote(kKeyColumn) + QStringLiteral(" = ?"),
+            {*loss, key}, &connections_.errorLog());
     }
     prompter_.message(QStringLiteral("Для выбранного варианта не установлен процент потерь!\n"
                                      "Для устранения ошибки записана величина потерь 0%"),
-                      kTitle.toString(), Prompter::Icon::Warning);
+        kTitle.toString(), Prompter::Icon::Warning);
     return execSql(database(),
-                   QStringLiteral("UPDATE ") + d.quote(table_) + QStringLiteral(" SET ") + d.quote(lossColumn(n))
-                       + QStringLiteral(" = ? WHERE ") + d.quote(kKeyColumn) + QStringLiteral(" = ?"),
-                   {100.0, key}, &connections_.errorLog());
+        QStringLiteral("UPDATE ") + d.quote(table_) + QStringLiteral(" SET ") + d.quote(lossColumn(n))
+            + QStringLiteral(" = ? WHERE ") + d.quote(kKeyColumn) + QStringLiteral(" = ?"),
+        {100.0, key}, &connections_.errorLog());
 }
 
 std::vector<ProductBase::Variant> ProductBase::variantList(const ProductRow &row) const
@@ -241,8 +245,9 @@ qint64 ProductBase::nextKey() const
     if (!connected())
         return 1;
     const SqlDialect &d = SqlDialect::of(database());
-    SqlStatement q(database(), QStringLiteral("SELECT MAX(") + d.quote(kKeyColumn) + QStringLiteral(") FROM ") + d.quote(table_),
-                   &connections_.errorLog());
+    SqlStatement q(database(),
+        QStringLiteral("SELECT MAX(") + d.quote(kKeyColumn) + QStringLiteral(") FROM ") + d.quote(table_),
+        &connections_.errorLog());
     if (!q.exec() || !q.next())
         return 1;
     return q.value(0).toLongLong() + 1;
@@ -276,18 +281,20 @@ Status ProductBase::insertRows(const std::vector<ProductRow> &rows)
     if (!transaction.started())
         return Status::failure(QStringLiteral("Не удалось начать транзакцию в базе продуктов"));
     // Keys are ours, not the engine's: a repeated key is refused before writing.
-    SqlStatement exists(db, QStringLiteral("SELECT COUNT(*) FROM ") + d.quote(table_) + QStringLiteral(" WHERE ")
-                                + d.quote(kKeyColumn) + QStringLiteral(" = ?"),
-                        &connections_.errorLog());
-    SqlStatement insert(db, QStringLiteral("INSERT INTO ") + d.quote(table_) + QStringLiteral(" (") + quoted.join(u", ")
-                                + QStringLiteral(") VALUES (") + marks.join(u", ") + u')',
-                        &connections_.errorLog());
+    SqlStatement exists(db,
+        QStringLiteral("SELECT COUNT(*) FROM ") + d.quote(table_) + QStringLiteral(" WHERE ") + d.quote(kKeyColumn)
+            + QStringLiteral(" = ?"),
+        &connections_.errorLog());
+    SqlStatement insert(db,
+        QStringLiteral("INSERT INTO ") + d.quote(table_) + QStringLiteral(" (") + quoted.join(u", ")
+            + QStringLiteral(") VALUES (") + marks.join(u", ") + u')',
+        &connections_.errorLog());
     for (const ProductRow &row : rows) {
         if (const Status s = exists.exec({row.key()}); !s)
             return s;
         if (exists.next() && exists.value(0).toInt() > 0)
-            return Status::failure(QStringLiteral("Продукт с кодом ") + QString::number(row.key())
-                                   + QStringLiteral(" уже есть в базе"));
+            return Status::failure(
+                QStringLiteral("Продукт с кодом ") + QString::number(row.key()) + QStringLiteral(" уже есть в базе"));
         exists.finish();
         if (const Status s = insert.exec(productRowValues(row, cols)); !s)
             return s;
@@ -354,9 +361,10 @@ Status ProductBase::save(const ProductRow &row)
         sets << d.quote(c) + QStringLiteral(" = ?");
     QVariantList values = productRowValues(row, cols);
     values << row.key();
-    SqlStatement update(db, QStringLiteral("UPDATE ") + d.quote(table_) + QStringLiteral(" SET ") + sets.join(u", ")
-                                + QStringLiteral(" WHERE ") + d.quote(kKeyColumn) + QStringLiteral(" = ?"),
-                        &connections_.errorLog());
+    SqlStatement update(db,
+        QStringLiteral("UPDATE ") + d.quote(table_) + QStringLiteral(" SET ") + sets.join(u", ")
+            + QStringLiteral(" WHERE ") + d.quote(kKeyColumn) + QStringLiteral(" = ?"),
+        &connections_.errorLog());
     if (const Status s = update.exec(values); !s)
         return s;
     if (update.rowsAffected() == 0)
@@ -369,21 +377,23 @@ Status ProductBase::remove(qint64 key)
     const auto row = find(key);
     if (!row)
         return Status::failure(productNotFoundText(key, connections_.path(number_)));
-    if (!prompter_.confirm(QStringLiteral("Удалить продукт - '") + row->prod.FullName + QStringLiteral("' ?"),
-                           kTitle.toString()))
+    if (!prompter_.confirm(
+            QStringLiteral("Удалить продукт - '") + row->prod.FullName + QStringLiteral("' ?"), kTitle.toString()))
         return Status::failure(QStringLiteral("Продукт не удален"));
     const QSqlDatabase db = database();
     const SqlDialect &d = SqlDialect::of(db);
     Transaction transaction(db, &connections_.errorLog());
-    if (const Status s = execSql(db, QStringLiteral("DELETE FROM ") + d.quote(table_) + QStringLiteral(" WHERE ")
-                                         + d.quote(kKeyColumn) + QStringLiteral(" = ?"),
-                                 {key}, &connections_.errorLog());
+    if (const Status s = execSql(db,
+            QStringLiteral("DELETE FROM ") + d.quote(table_) + QStringLiteral(" WHERE ") + d.quote(kKeyColumn)
+                + QStringLiteral(" = ?"),
+            {key}, &connections_.errorLog());
         !s)
         return s;
     if (SqlDialect::of(db).tables(db).contains(QStringLiteral("mods_prods"))) {
-        if (const Status s = execSql(db, QStringLiteral("DELETE FROM ") + d.quote(QStringLiteral("mods_prods"))
-                                             + QStringLiteral(" WHERE ") + d.quote(QStringLiteral("Код_Прод")) + QStringLiteral(" = ?"),
-                                     {key}, &connections_.errorLog());
+        if (const Status s = execSql(db,
+                QStringLiteral("DELETE FROM ") + d.quote(QStringLiteral("mods_prods")) + QStringLiteral(" WHERE ")
+                    + d.quote(QStringLiteral("Код_Прод")) + QStringLiteral(" = ?"),
+                {key}, &connections_.errorLog());
             !s)
             return s;
     }

@@ -29,7 +29,7 @@ class ProductBase
 {
 public:
     ProductBase(Connections &connections, const SettingsAccess &settings, Prompter &prompter, const Clock &clock,
-                int number = static_cast<int>(BaseId::Products));
+        int number = static_cast<int>(BaseId::Products));
     explicit ProductBase(AppContext &context);
 
     static constexpr QStringView kTitle = u"База продуктов";

@@ -24,17 +24,16 @@ constexpr int kReservedNumbers = 18;
 constexpr qint64 kMaxFileSize = 16 * 1024 * 1024;
 
 // Step 7 and step 11, by product-table column.
-const char16_t *const kMainNumbers[] = {u"Вода", u"Белки", u"ЖБ", u"РБ", u"Жир", u"ЖЖ", u"РЖ", u"НЖК", u"ПНЖК",
-                                        u"Хол", u"Моно", u"Кр", u"КЛ", u"АМ", u"АО", u"Gir_SV", u"UG_SV"};
-const char16_t *const kMineralsAndVitamins[] = {u"ОргК", u"Зола", u"Na", u"K", u"Ca", u"Mg", u"P", u"Fe", u"A",
-                                                u"B", u"B1", u"B2", u"PP", u"C", u"РЭ", u"ТЭ", u"НЭ", u"ЭЦ"};
-const char16_t *const kAcids[] = {
-    u"валин", u"изолейцин", u"лейцин", u"лизин", u"метионин", u"треонин", u"триптофан", u"фенилаланин",
-    u"аланин", u"аргинин", u"аспарагиновая", u"гистидин", u"глицин", u"глутаминовая", u"оксипролин", u"пролин",
-    u"серин", u"тирозин", u"цистин", u"масляная", u"капроновая", u"каприловая", u"каприновая", u"лауриновая",
-    u"миристиновая", u"пентадекановая", u"пальмитиновая", u"маргариновая", u"стеариновая", u"арахиновая",
-    u"бегеновая", u"лигноцериновая", u"миристолеиновая", u"пальмитолеиновая", u"олеиновая", u"гадолеиновая",
-    u"эруковая", u"линолевая", u"линоленовая", u"арахидоновая", u"РПВ", u"НПВ"};
+const char16_t *const kMainNumbers[] = {u"Вода", u"Белки", u"ЖБ", u"РБ", u"Жир", u"ЖЖ", u"РЖ", u"НЖК", u"ПНЖК", u"Хол",
+    u"Моно", u"Кр", u"КЛ", u"АМ", u"АО", u"Gir_SV", u"UG_SV"};
+const char16_t *const kMineralsAndVitamins[] = {u"ОргК", u"Зола", u"Na", u"K", u"Ca", u"Mg", u"P", u"Fe", u"A", u"B",
+    u"B1", u"B2", u"PP", u"C", u"РЭ", u"ТЭ", u"НЭ", u"ЭЦ"};
+const char16_t *const kAcids[] = {u"валин", u"изолейцин", u"лейцин", u"лизин", u"метионин", u"треонин", u"триптофан",
+    u"фенилаланин", u"аланин", u"аргинин", u"аспарагиновая", u"гистидин", u"глицин", u"глутаминовая", u"оксипролин",
+    u"пролин", u"серин", u"тирозин", u"цистин", u"масляная", u"капроновая", u"каприловая", u"каприновая", u"лауриновая",
+    u"миристиновая", u"пентадекановая", u"пальмитиновая", u"маргариновая", u"стеариновая", u"арахиновая", u"бегеновая",
+    u"лигноцериновая", u"миристолеиновая", u"пальмитолеиновая", u"олеиновая", u"гадолеиновая", u"эруковая",
+    u"линолевая", u"линоленовая", u"арахидоновая", u"РПВ", u"НПВ"};
 constexpr int kTailNumbers = 13;
 
 double &field(ProductRow &row, const char16_t *column)
@@ -104,7 +103,10 @@ public:
 class Reader
 {
 public:
-    explicit Reader(const QByteArray &b) : bytes_(b) {}
+    explicit Reader(const QByteArray &b)
+        : bytes_(b)
+    {
+    }
     bool ok() const { return error_.isEmpty(); }
     const QString &error() const { return error_; }
     qint64 left() const { return bytes_.size() - pos_; }
@@ -149,7 +151,7 @@ public:
         if (length < 0 || length > left()) {
             pos_ -= 4;
             fail(QStringLiteral("Недопустимая длина текста (") + QString::number(length) + QStringLiteral("): ")
-                 + QString::fromUtf16(what));
+                + QString::fromUtf16(what));
             return {};
         }
         const QByteArray raw = bytes_.mid(pos_, length);
@@ -177,7 +179,7 @@ public:
         default:
             pos_ -= 4;
             fail(QStringLiteral("Неизвестный тип значения (") + QString::number(tag) + QStringLiteral("): ")
-                 + QString::fromUtf16(what));
+                + QString::fromUtf16(what));
             return {};
         }
     }
@@ -224,9 +226,9 @@ QByteArray encodeProductFile(const ProductRow &row, const QString &reference)
     for (const char16_t *c : kAcids)
         w.number(fieldValue(row, c));
     w.integer(kTailNumbers);
-    for (double v : {row.prod.Zn, row.iodine, row.prod.Аденин, row.prod.Гуанин, row.prod.PH, row.exc, row.aller,
-                     row.fast, row.conf, row.priceR, row.priceK, static_cast<double>(row.priceUnit),
-                     static_cast<double>(row.groupKey)})
+    for (double v :
+        {row.prod.Zn, row.iodine, row.prod.Аденин, row.prod.Гуанин, row.prod.PH, row.exc, row.aller, row.fast, row.conf,
+            row.priceR, row.priceK, static_cast<double>(row.priceUnit), static_cast<double>(row.groupKey)})
         w.number(v);
     w.integer(1);
     w.text({});
@@ -249,8 +251,8 @@ Result<ProductFileData> decodeProductFile(const QByteArray &bytes)
     if (!body.ok())
         return R::failure(malformed(body.error()));
     if (version != kProductFileVersion)
-        return R::failure(malformed(QStringLiteral("Версия файла ") + QString::number(version)
-                                    + QStringLiteral(" не поддерживается")));
+        return R::failure(malformed(
+            QStringLiteral("Версия файла ") + QString::number(version) + QStringLiteral(" не поддерживается")));
     ProductFileData data;
     ProductRow &row = data.row;
     data.reference = body.text(u"ссылка");
@@ -324,8 +326,8 @@ Result<ProductFileData> decodeProductFile(const QByteArray &bytes)
 Status saveProductToFile(Prompter &prompter, const QString &path, const ProductRow &row, const QString &reference)
 {
     if (QFileInfo::exists(path)
-        && !prompter.confirm(QStringLiteral("Файл '") + QFileInfo(path).fileName() + QStringLiteral("' уже существует.\n")
-                             + QStringLiteral("Заменить имеющийся?")))
+        && !prompter.confirm(QStringLiteral("Файл '") + QFileInfo(path).fileName()
+            + QStringLiteral("' уже существует.\n") + QStringLiteral("Заменить имеющийся?")))
         return Status::failure(QStringLiteral("Файл не записан"));
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))

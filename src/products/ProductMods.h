@@ -16,11 +16,11 @@ class Prompter;
 // "mods_prods". Both tables live in the product base.
 struct Modification {
     qint64 code = 0;
-    QString name;        // Имя, at most 255 characters
-    QString note;        // Прим
+    QString name; // Имя, at most 255 characters
+    QString note; // Прим
     double heatLoss = 0; // Теп_пот
     double coldLoss = 0; // Потери_Мех, "Величина потерь при мех. обработке, %"
-    double norm = 0;     // Норма, "Норма закладки, %"
+    double norm = 0; // Норма, "Норма закладки, %"
 };
 
 class ProductMods

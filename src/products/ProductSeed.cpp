@@ -34,12 +34,9 @@ Result<std::vector<QStringList>> readCsv(const QString &path)
 
 bool isTextColumn(const QString &column)
 {
-    static const QStringList texts = {QStringLiteral("Имя"),          QStringLiteral("Имя2"),
-                                      QStringLiteral("ГОСТ"),         QStringLiteral("ЕвроКОД"),
-                                      QStringLiteral("Источник"),     QStringLiteral("Изготовитель"),
-                                      QStringLiteral("Rast"),         QStringLiteral("Комент"),
-                                      QStringLiteral("Имя_Группы"),   QStringLiteral("Name"),
-                                      QStringLiteral("Pref")};
+    static const QStringList texts = {QStringLiteral("Имя"), QStringLiteral("Имя2"), QStringLiteral("ГОСТ"),
+        QStringLiteral("ЕвроКОД"), QStringLiteral("Источник"), QStringLiteral("Изготовитель"), QStringLiteral("Rast"),
+        QStringLiteral("Комент"), QStringLiteral("Имя_Группы"), QStringLiteral("Name"), QStringLiteral("Pref")};
     return texts.contains(column) || column.startsWith(u"Список");
 }
 
@@ -68,16 +65,17 @@ Status loadTable(Connections &connections, int number, const QString &table, con
     for (const QString &c : header) {
         if (!existing.contains(c))
             return Status::failure(QStringLiteral("Нет колонки '") + c + QStringLiteral("' в таблице ") + table
-                                   + QStringLiteral(": ") + path);
+                + QStringLiteral(": ") + path);
         if (header.count(c) > 1)
             return Status::failure(QStringLiteral("Колонка '") + c + QStringLiteral("' повторяется: ") + path);
         quoted << d.quote(c);
         marks << QStringLiteral("?");
     }
     Transaction transaction(db, &connections.errorLog());
-    SqlStatement insert(db, QStringLiteral("INSERT INTO ") + d.quote(table) + QStringLiteral(" (") + quoted.join(u", ")
-                                + QStringLiteral(") VALUES (") + marks.join(u", ") + u')',
-                        &connections.errorLog());
+    SqlStatement insert(db,
+        QStringLiteral("INSERT INTO ") + d.quote(table) + QStringLiteral(" (") + quoted.join(u", ")
+            + QStringLiteral(") VALUES (") + marks.join(u", ") + u')',
+        &connections.errorLog());
     for (std::size_t line = 1; line < rows->size(); ++line) {
         const QStringList &cells = (*rows)[line];
         if (cells.size() == 1 && cells.front().isEmpty())
@@ -160,7 +158,8 @@ Status seedProductBase(Connections &connections, const SettingsAccess &settings,
     const int products = static_cast<int>(BaseId::Products);
     if (!connections.isConnected(products))
         return Status::failure(QStringLiteral("Не удалось подключиться к базе продуктов"));
-    if (const Status s = loadTable(connections, products, readSetting(settings, Section::Prod, QStringLiteral("tbProd")), csvPath);
+    if (const Status s
+        = loadTable(connections, products, readSetting(settings, Section::Prod, QStringLiteral("tbProd")), csvPath);
         !s)
         return s;
     const int warehouse = static_cast<int>(BaseId::Warehouse);
@@ -169,8 +168,8 @@ Status seedProductBase(Connections &connections, const SettingsAccess &settings,
     const QDir folder = QFileInfo(csvPath).absoluteDir();
     const QString groups = folder.filePath(QStringLiteral("product_groups.csv"));
     if (QFileInfo::exists(groups)) {
-        if (const Status s = loadTable(connections, warehouse,
-                                       readSetting(settings, Section::Losses, QStringLiteral("tbГруппы_ЕдИ")), groups);
+        if (const Status s = loadTable(
+                connections, warehouse, readSetting(settings, Section::Losses, QStringLiteral("tbГруппы_ЕдИ")), groups);
             !s)
             return s;
     }

@@ -33,7 +33,7 @@ QString lockedText(const QString &path)
 {
     const QFileInfo info(path);
     return QStringLiteral("Не удается завершить синхронизацию базы\n") + info.fileName()
-           + QStringLiteral("\nзаблокирована на запись.\nПапка: ") + info.absolutePath();
+        + QStringLiteral("\nзаблокирована на запись.\nПапка: ") + info.absolutePath();
 }
 
 void removeSqliteFile(const QString &path)
@@ -46,7 +46,8 @@ void removeSqliteFile(const QString &path)
 // The columns carried from the current base into the copy.
 QStringList carriedColumns(int variants)
 {
-    QStringList columns = {QStringLiteral("Цена"), QStringLiteral("ЕдИ_Ц"), QStringLiteral("Out"), QStringLiteral("l72")};
+    QStringList columns
+        = {QStringLiteral("Цена"), QStringLiteral("ЕдИ_Ц"), QStringLiteral("Out"), QStringLiteral("l72")};
     for (int n = 1; n <= variants; ++n)
         columns << lossColumn(n) << variantColumn(n);
     return columns;
@@ -55,7 +56,7 @@ QStringList carriedColumns(int variants)
 } // namespace
 
 Status synchronizeProductBase(Connections &connections, const SettingsAccess &settings, const SharedSettings &shared,
-                              Prompter &prompter, const ProductSyncOptions &options)
+    Prompter &prompter, const ProductSyncOptions &options)
 {
     const auto isLocked = options.isLocked ? options.isLocked : std::function<bool(const QString &)>(defaultIsLocked);
     const QString currentPath = basePath(BaseId::Products, settings, shared);
@@ -75,7 +76,8 @@ Status synchronizeProductBase(Connections &connections, const SettingsAccess &se
     prompter.status(QStringLiteral("Подключение к базам"));
     if (!QFileInfo::exists(syncPath))
         return stop(QStringLiteral("Не найдена база продуктов синхронизации: ") + syncPath);
-    if (!connections.isConnected(current) && connections.connectBase(BaseId::Products, shared, true) == Connections::kFailed)
+    if (!connections.isConnected(current)
+        && connections.connectBase(BaseId::Products, shared, true) == Connections::kFailed)
         return stop(QStringLiteral("Не удалось подключиться к базе продуктов"));
     if (connections.connectBase(BaseId::ProductsSync, shared, true) == Connections::kFailed)
         return stop(kNoMatch);
@@ -90,7 +92,7 @@ Status synchronizeProductBase(Connections &connections, const SettingsAccess &se
     const int variants = ProductColumnMap(d.columns(connections.database(current), table)).variantCount();
     const QStringList copyColumns = d.columns(db, table);
     const QStringList carried = carriedColumns(variants);
-    for (const QString &c : carried + QStringList{QStringLiteral("Код")}) {
+    for (const QString &c : carried + QStringList {QStringLiteral("Код")}) {
         if (!copyColumns.contains(c))
             return stop(kNoMatch);
     }
@@ -100,11 +102,10 @@ Status synchronizeProductBase(Connections &connections, const SettingsAccess &se
     for (const QString &c : carried)
         selected << QStringLiteral("f.") + d.quote(c);
     SqlStatement match(db,
-                       QStringLiteral("SELECT ") + selected.join(u", ") + QStringLiteral(" FROM ") + d.quote(kCurrentAlias)
-                           + u'.' + d.quote(table) + QStringLiteral(" AS f INNER JOIN main.") + d.quote(table)
-                           + QStringLiteral(" AS s ON f.") + d.quote(QStringLiteral("Код")) + QStringLiteral(" = s.")
-                           + d.quote(QStringLiteral("Код")),
-                       &connections.errorLog());
+        QStringLiteral("SELECT ") + selected.join(u", ") + QStringLiteral(" FROM ") + d.quote(kCurrentAlias) + u'.'
+            + d.quote(table) + QStringLiteral(" AS f INNER JOIN main.") + d.quote(table) + QStringLiteral(" AS s ON f.")
+            + d.quote(QStringLiteral("Код")) + QStringLiteral(" = s.") + d.quote(QStringLiteral("Код")),
+        &connections.errorLog());
     if (!match.exec())
         return stop(kNoMatch);
     std::vector<QVariantList> rows;
@@ -117,7 +118,7 @@ Status synchronizeProductBase(Connections &connections, const SettingsAccess &se
     match.finish();
     // Bases that share no product at all are not two versions of one base.
     SqlStatement count(db, QStringLiteral("SELECT COUNT(*) FROM ") + d.quote(kCurrentAlias) + u'.' + d.quote(table),
-                       &connections.errorLog());
+        &connections.errorLog());
     if (rows.empty() && (!count.exec() || !count.next() || count.value(0).toLongLong() > 0))
         return stop(kNoMatch);
     count.finish();
@@ -129,9 +130,10 @@ Status synchronizeProductBase(Connections &connections, const SettingsAccess &se
         for (const QString &c : carried)
             sets << d.quote(c) + QStringLiteral(" = ?");
         Transaction transaction(db, &connections.errorLog());
-        SqlStatement update(db, QStringLiteral("UPDATE main.") + d.quote(table) + QStringLiteral(" SET ") + sets.join(u", ")
-                                    + QStringLiteral(" WHERE ") + d.quote(QStringLiteral("Код")) + QStringLiteral(" = ?"),
-                            &connections.errorLog());
+        SqlStatement update(db,
+            QStringLiteral("UPDATE main.") + d.quote(table) + QStringLiteral(" SET ") + sets.join(u", ")
+                + QStringLiteral(" WHERE ") + d.quote(QStringLiteral("Код")) + QStringLiteral(" = ?"),
+            &connections.errorLog());
         for (const QVariantList &row : rows) {
             QVariantList values = row.mid(1);
             values << row.front();
@@ -165,8 +167,8 @@ Status synchronizeProductBase(Connections &connections, const SettingsAccess &se
         reconnect();
         return stop(lockedText(currentPath));
     }
-    std::filesystem::rename(std::filesystem::path(staged.toStdU16String()),
-                            std::filesystem::path(currentPath.toStdU16String()), error);
+    std::filesystem::rename(
+        std::filesystem::path(staged.toStdU16String()), std::filesystem::path(currentPath.toStdU16String()), error);
     if (error) {
         QFile::remove(staged);
         reconnect();

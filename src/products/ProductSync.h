@@ -26,6 +26,6 @@ struct ProductSyncOptions {
 };
 
 Status synchronizeProductBase(Connections &connections, const SettingsAccess &settings, const SharedSettings &shared,
-                              Prompter &prompter, const ProductSyncOptions &options = {});
+    Prompter &prompter, const ProductSyncOptions &options = {});
 
 } // namespace kulvera

@@ -17,8 +17,10 @@ const QString kUnits = QStringLiteral("dt105");
 } // namespace
 
 UnitBase::UnitBase(Connections &connections, const SettingsAccess &settings, Prompter &prompter, int number)
-    : connections_(connections), prompter_(prompter), number_(number),
-      groupsTable_(readSetting(settings, Section::Losses, QStringLiteral("tbГруппы_ЕдИ")))
+    : connections_(connections)
+    , prompter_(prompter)
+    , number_(number)
+    , groupsTable_(readSetting(settings, Section::Losses, QStringLiteral("tbГруппы_ЕдИ")))
 {
 }
 
@@ -32,7 +34,7 @@ bool UnitBase::available(bool tell) const
     if (!present && tell)
         prompter_.message(QStringLiteral("Не обнаружена таблица единиц измерений для продуктов в базе калькуляций\n"
                                          "Необходимо обновить базу калькуляций"),
-                          kTitle.toString(), Prompter::Icon::Warning);
+            kTitle.toString(), Prompter::Icon::Warning);
     return present;
 }
 
@@ -43,9 +45,10 @@ std::vector<UnitGroup> UnitBase::groups() const
         return list;
     const QSqlDatabase db = connections_.database(number_);
     const SqlDialect &d = SqlDialect::of(db);
-    SqlStatement q(db, QStringLiteral("SELECT \"Код\", \"Имя_Группы\", \"Зависимость\" FROM ") + d.quote(groupsTable_)
-                           + QStringLiteral(" ORDER BY \"Код\""),
-                   &connections_.errorLog());
+    SqlStatement q(db,
+        QStringLiteral("SELECT \"Код\", \"Имя_Группы\", \"Зависимость\" FROM ") + d.quote(groupsTable_)
+            + QStringLiteral(" ORDER BY \"Код\""),
+        &connections_.errorLog());
     if (!q.exec())
         return list;
     while (q.next())
@@ -62,9 +65,10 @@ Result<qint64> UnitBase::addGroup(qint64 parent)
             n = std::max(n, g.name.mid(stem.size()).chopped(1).toInt() + 1);
     }
     const QSqlDatabase db = connections_.database(number_);
-    SqlStatement insert(db, QStringLiteral("INSERT INTO ") + SqlDialect::of(db).quote(groupsTable_)
-                                + QStringLiteral(" (\"Имя_Группы\", \"Зависимость\") VALUES (?, ?)"),
-                        &connections_.errorLog());
+    SqlStatement insert(db,
+        QStringLiteral("INSERT INTO ") + SqlDialect::of(db).quote(groupsTable_)
+            + QStringLiteral(" (\"Имя_Группы\", \"Зависимость\") VALUES (?, ?)"),
+        &connections_.errorLog());
     if (const Status s = insert.exec({QString(stem + QString::number(n) + u')'), parent}); !s)
         return Result<qint64>::failure(s.error());
     return insert.lastInsertId().toLongLong();
@@ -74,9 +78,9 @@ Status UnitBase::renameGroup(qint64 key, const QString &name)
 {
     const QSqlDatabase db = connections_.database(number_);
     return execSql(db,
-                   QStringLiteral("UPDATE ") + SqlDialect::of(db).quote(groupsTable_)
-                       + QStringLiteral(" SET \"Имя_Группы\" = ? WHERE \"Код\" = ?"),
-                   {name, key}, &connections_.errorLog());
+        QStringLiteral("UPDATE ") + SqlDialect::of(db).quote(groupsTable_)
+            + QStringLiteral(" SET \"Имя_Группы\" = ? WHERE \"Код\" = ?"),
+        {name, key}, &connections_.errorLog());
 }
 
 std::vector<Unit> UnitBase::units(qint64 group) const
@@ -96,7 +100,7 @@ std::vector<Unit> UnitBase::units(qint64 group) const
         return list;
     while (q.next())
         list.push_back({q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toString(), q.value(3).toDouble(),
-                        q.value(4).toLongLong(), q.value(5).toInt() != 0});
+            q.value(4).toLongLong(), q.value(5).toInt() != 0});
     return list;
 }
 
@@ -113,14 +117,15 @@ Result<qint64> UnitBase::addUnit(qint64 group, const QString &name, double koef,
     if (!available())
         return Result<qint64>::failure(QStringLiteral("Необходимо обновить базу калькуляций"));
     if (koef == 0.0) {
-        prompter_.message(QStringLiteral("Коэффициент не может быть равен нулю!"), kTitle.toString(), Prompter::Icon::Warning);
+        prompter_.message(
+            QStringLiteral("Коэффициент не может быть равен нулю!"), kTitle.toString(), Prompter::Icon::Warning);
         return Result<qint64>::failure(QStringLiteral("Коэффициент не может быть равен нулю!"));
     }
     const bool first = units(group).empty();
     SqlStatement insert(connections_.database(number_),
-                        QStringLiteral("INSERT INTO \"dt105\" (\"Name\", \"Pref\", \"Koef\", \"SGroup\", \"IsBase\")"
-                                       " VALUES (?, ?, ?, ?, ?)"),
-                        &connections_.errorLog());
+        QStringLiteral("INSERT INTO \"dt105\" (\"Name\", \"Pref\", \"Koef\", \"SGroup\", \"IsBase\")"
+                       " VALUES (?, ?, ?, ?, ?)"),
+        &connections_.errorLog());
     if (const Status s = insert.exec({name, pref, first ? 1.0 : koef, group, first ? 1 : 0}); !s)
         return Result<qint64>::failure(s.error());
     return insert.lastInsertId().toLongLong();
@@ -128,18 +133,20 @@ Result<qint64> UnitBase::addUnit(qint64 group, const QString &name, double koef,
 
 Status UnitBase::rename(qint64 id, const QString &name, const QString &pref)
 {
-    return execSql(connections_.database(number_), QStringLiteral("UPDATE \"dt105\" SET \"Name\" = ?, \"Pref\" = ? WHERE \"ID\" = ?"),
-                   {name, pref, id}, &connections_.errorLog());
+    return execSql(connections_.database(number_),
+        QStringLiteral("UPDATE \"dt105\" SET \"Name\" = ?, \"Pref\" = ? WHERE \"ID\" = ?"), {name, pref, id},
+        &connections_.errorLog());
 }
 
 Status UnitBase::setKoef(qint64 id, double koef)
 {
     if (koef == 0.0) {
-        prompter_.message(QStringLiteral("Коэффициент не может быть равен нулю!"), kTitle.toString(), Prompter::Icon::Warning);
+        prompter_.message(
+            QStringLiteral("Коэффициент не может быть равен нулю!"), kTitle.toString(), Prompter::Icon::Warning);
         return Status::failure(QStringLiteral("Коэффициент не может быть равен нулю!"));
     }
     return execSql(connections_.database(number_), QStringLiteral("UPDATE \"dt105\" SET \"Koef\" = ? WHERE \"ID\" = ?"),
-                   {koef, id}, &connections_.errorLog());
+        {koef, id}, &connections_.errorLog());
 }
 
 Status UnitBase::setBase(qint64 id, bool on)
@@ -150,18 +157,19 @@ Status UnitBase::setBase(qint64 id, bool on)
     if (!on) {
         if (!u->isBase)
             return {};
-        const QString text = QStringLiteral("Нельзя отменить базовую единицу измерения.\nСледует назначить ее для другой группы!");
+        const QString text
+            = QStringLiteral("Нельзя отменить базовую единицу измерения.\nСледует назначить ее для другой группы!");
         prompter_.message(text, kTitle.toString(), Prompter::Icon::Warning);
         return Status::failure(text);
     }
     const QSqlDatabase db = connections_.database(number_);
     Transaction transaction(db, &connections_.errorLog());
-    if (const Status s = execSql(db, QStringLiteral("UPDATE \"dt105\" SET \"IsBase\" = 0 WHERE \"SGroup\" = ?"), {u->group},
-                                 &connections_.errorLog());
+    if (const Status s = execSql(db, QStringLiteral("UPDATE \"dt105\" SET \"IsBase\" = 0 WHERE \"SGroup\" = ?"),
+            {u->group}, &connections_.errorLog());
         !s)
         return s;
-    if (const Status s = execSql(db, QStringLiteral("UPDATE \"dt105\" SET \"IsBase\" = 1 WHERE \"ID\" = ?"), {id},
-                                 &connections_.errorLog());
+    if (const Status s = execSql(
+            db, QStringLiteral("UPDATE \"dt105\" SET \"IsBase\" = 1 WHERE \"ID\" = ?"), {id}, &connections_.errorLog());
         !s)
         return s;
     return transaction.commit();
@@ -171,10 +179,10 @@ Status UnitBase::remove(qint64 id)
 {
     if (!prompter_.confirm(QStringLiteral("Удаление ед. измерения может повлиять на работу программы\n"
                                           "где эти ед. измерения уже использовались!\nУдаляем?"),
-                           kTitle.toString()))
+            kTitle.toString()))
         return Status::failure(QStringLiteral("Единица измерения не удалена"));
     return execSql(connections_.database(number_), QStringLiteral("DELETE FROM \"dt105\" WHERE \"ID\" = ?"), {id},
-                   &connections_.errorLog());
+        &connections_.errorLog());
 }
 
 } // namespace kulvera

@@ -52,7 +52,9 @@ TEST(ProductBase, AddTakesLargestKeyPlusOneAndListsByFullName)
 {
     ProductFixture f;
     f.t.prompter().setDefaultAnswer(Prompter::Answer::Yes);
-    ASSERT_TRUE(execSql(f.base.database(), QStringLiteral("INSERT INTO \"dt010\" (\"Код\", \"Имя2\") VALUES (41, 'Яблоки')")).ok());
+    ASSERT_TRUE(
+        execSql(f.base.database(), QStringLiteral("INSERT INTO \"dt010\" (\"Код\", \"Имя2\") VALUES (41, 'Яблоки')"))
+            .ok());
     const auto key = f.base.add(ProductFixture::fullRow(QStringLiteral("Морковь 'каротель'")));
     ASSERT_TRUE(key.ok()) << key.error().toStdString();
     EXPECT_EQ(*key, 42);
@@ -86,8 +88,9 @@ TEST(ProductBase, RepeatedFullNameAsksAndNoKeepsTheBaseAsItWas)
     ASSERT_TRUE(f.base.add(ProductFixture::fullRow(QStringLiteral("Лук"))).ok());
     f.t.prompter().clear();
     f.t.prompter().expect(QStringLiteral("Добавить новый продукт"), Prompter::Answer::Yes);
-    f.t.prompter().expect(QStringLiteral("В базе уже имеется продукт с именем 'Лук' Вы желаете внести дополнительную запись?"),
-                          Prompter::Answer::No);
+    f.t.prompter().expect(
+        QStringLiteral("В базе уже имеется продукт с именем 'Лук' Вы желаете внести дополнительную запись?"),
+        Prompter::Answer::No);
     EXPECT_FALSE(f.base.add(ProductFixture::fullRow(QStringLiteral("Лук"))).ok());
     EXPECT_EQ(f.base.count(), 1);
     EXPECT_TRUE(f.t.prompter().scriptDone());
@@ -128,15 +131,16 @@ TEST(ProductBase, FindReportsMissingAndUnidentifiedProducts)
     ASSERT_TRUE(f.base.add(ProductFixture::fullRow(QStringLiteral("Рис")), false).ok());
     ASSERT_TRUE(f.base.add(ProductFixture::fullRow(QStringLiteral("Гречка")), false).ok());
     EXPECT_FALSE(f.base.find(77).has_value());
-    EXPECT_TRUE(f.t.prompter().transcript().startsWith(u"Продукт с кодом - 77 не найден в базе!. Текущая активная база - "));
+    EXPECT_TRUE(
+        f.t.prompter().transcript().startsWith(u"Продукт с кодом - 77 не найден в базе!. Текущая активная база - "));
     f.t.prompter().clear();
     EXPECT_FALSE(f.base.find(0).has_value());
     EXPECT_EQ(f.t.prompter().transcript(), u"Продукт не идентифицирован!");
 
-    const auto some = f.base.find(QList<qint64>{2, 77, 1});
+    const auto some = f.base.find(QList<qint64> {2, 77, 1});
     ASSERT_EQ(some.size(), 2u);
     EXPECT_EQ(some[0].prod.FullName, u"Гречка");
-    EXPECT_TRUE(f.base.find(QList<qint64>{}).empty());
+    EXPECT_TRUE(f.base.find(QList<qint64> {}).empty());
 }
 
 TEST(ProductBase, SeasonalProductInMarchUsesVariantThreeAndOthersUseOut)
@@ -174,8 +178,9 @@ TEST(ProductBase, ChoosingVariantZeroActsAsOneAndAnEmptyVariantIsRepaired)
     EXPECT_TRUE(f.t.prompter().shown().empty());
 
     ASSERT_TRUE(f.base.chooseVariant(1, 5).ok());
-    EXPECT_EQ(f.t.prompter().transcript(), u"Для выбранного варианта не установлен процент потерь!\n"
-                                           "Для устранения ошибки записана величина потерь 0%");
+    EXPECT_EQ(f.t.prompter().transcript(),
+        u"Для выбранного варианта не установлен процент потерь!\n"
+        "Для устранения ошибки записана величина потерь 0%");
     const auto repaired = f.base.findQuiet(1);
     EXPECT_EQ(repaired->losses[4], 100.0);
     EXPECT_EQ(repaired->out, 61.0); // Out is not touched by the empty value
@@ -194,7 +199,10 @@ TEST(ProductBase, VariantListHasOneEntryPerVariantColumnPair)
         create += QStringLiteral(", \"Потери%1\" REAL, \"Список%1\" TEXT").arg(n);
     create += QStringLiteral(", \"Потери6\" REAL)"); // a loss column without its description
     ASSERT_TRUE(execSql(db, create).ok());
-    ASSERT_TRUE(execSql(db, QStringLiteral("INSERT INTO \"small\" (\"Код\", \"Имя2\", \"Потери2\", \"Список2\") VALUES (1, 'Лук', 84, 'Очистка')")).ok());
+    ASSERT_TRUE(execSql(db,
+        QStringLiteral(
+            "INSERT INTO \"small\" (\"Код\", \"Имя2\", \"Потери2\", \"Список2\") VALUES (1, 'Лук', 84, 'Очистка')"))
+                    .ok());
     t.settings().save(Section::Prod, QStringLiteral("tbProd"), QStringLiteral("small"));
     ProductBase base(t.connections(), t.settings(), t.prompter(), clock);
     EXPECT_EQ(base.variantCount(), 5);
@@ -252,8 +260,9 @@ TEST(UnitBase, RulesOfTheUnitsWindow)
     QStringList names;
     for (const UnitGroup &g : units.groups())
         names << g.name;
-    EXPECT_EQ(names, (QStringList{QStringLiteral("Новая группа (1)"), QStringLiteral("Новая группа (2)"),
-                                  QStringLiteral("Новая подгруппа (1)")}));
+    EXPECT_EQ(names,
+        (QStringList {QStringLiteral("Новая группа (1)"), QStringLiteral("Новая группа (2)"),
+            QStringLiteral("Новая подгруппа (1)")}));
 
     const auto kg = units.addUnit(*group, QStringLiteral("кг"), 5);
     const auto g = units.addUnit(*group, QStringLiteral("г"), 1000);
@@ -268,21 +277,24 @@ TEST(UnitBase, RulesOfTheUnitsWindow)
     EXPECT_FALSE(units.addUnit(*group, QStringLiteral("ц"), 0).ok());
 
     EXPECT_FALSE(units.setBase(*kg, false).ok());
-    EXPECT_TRUE(t.prompter().saw(QStringLiteral("Нельзя отменить базовую единицу измерения.\nСледует назначить ее для другой группы!")));
+    EXPECT_TRUE(t.prompter().saw(
+        QStringLiteral("Нельзя отменить базовую единицу измерения.\nСледует назначить ее для другой группы!")));
     ASSERT_TRUE(units.setBase(*g, true).ok());
     EXPECT_FALSE(units.unit(*kg)->isBase);
     EXPECT_TRUE(units.unit(*g)->isBase);
 
     t.prompter().expect(QStringLiteral("Удаляем?"), Prompter::Answer::No);
     EXPECT_FALSE(units.remove(*kg).ok());
-    t.prompter().expect(QStringLiteral("Удаление ед. измерения может повлиять на работу программы\nгде эти ед. измерения уже использовались!\nУдаляем?"),
-                        Prompter::Answer::Yes);
+    t.prompter().expect(QStringLiteral("Удаление ед. измерения может повлиять на работу программы\nгде эти ед. "
+                                       "измерения уже использовались!\nУдаляем?"),
+        Prompter::Answer::Yes);
     ASSERT_TRUE(units.remove(*kg).ok());
     EXPECT_EQ(units.units(*group).size(), 1u);
 
     ASSERT_TRUE(execSql(t.connections().database(number), QStringLiteral("DROP TABLE \"dt105\"")).ok());
     t.prompter().clear();
     EXPECT_FALSE(units.available());
-    EXPECT_EQ(t.prompter().transcript(), u"Не обнаружена таблица единиц измерений для продуктов в базе калькуляций\n"
-                                         "Необходимо обновить базу калькуляций");
+    EXPECT_EQ(t.prompter().transcript(),
+        u"Не обнаружена таблица единиц измерений для продуктов в базе калькуляций\n"
+        "Необходимо обновить базу калькуляций");
 }

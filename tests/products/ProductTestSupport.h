@@ -10,9 +10,9 @@ namespace kulvera::test {
 // A product base in a private installation, seen on a fixed day.
 struct ProductFixture {
     TempBases t;
-    FixedClock clock{QDate(2026, 3, 15)};
+    FixedClock clock {QDate(2026, 3, 15)};
     int number = t.create(BaseId::Products);
-    ProductBase base{t.connections(), t.settings(), t.prompter(), clock};
+    ProductBase base {t.connections(), t.settings(), t.prompter(), clock};
 
     // A row with every field set to something distinct.
     static ProductRow fullRow(const QString &name, double seed = 1.0)

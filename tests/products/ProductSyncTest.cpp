@@ -1,0 +1,202 @@
+#include "ProductTestSupport.h"
+
+#include "products/ProductSeed.h"
+#include "products/ProductSync.h"
+#include "shell/DataFiles.h"
+#include "shell/SqlDialect.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <gtest/gtest.h>
+
+using namespace kulvera;
+using kulvera::test::ProductFixture;
+
+namespace {
+
+// The delivered copy: the same products with new composition and the
+// supplier's own prices, plus one product the current base lacks.
+void makeDeliveredCopy(ProductFixture &f)
+{
+    const QString path = basePath(BaseId::ProductsSync, f.t.settings(), f.t.shared());
+    ASSERT_TRUE(createBaseFile(path, BaseId::ProductsSync, f.t.settings()).ok());
+    const int copy = f.t.connections().connectBase(BaseId::ProductsSync, f.t.shared(), true);
+    ASSERT_NE(copy, Connections::kFailed);
+    ProductBase delivered(f.t.connections(), f.t.settings(), f.t.prompter(), f.clock, copy);
+    std::vector<ProductRow> rows;
+    for (qint64 key : {1, 2, 3}) {
+        ProductRow row = ProductFixture::fullRow(QStringLiteral("Новый %1").arg(key), 50.0);
+        row.setKey(key);
+        row.setPrice(1.0);
+        row.priceUnit = 1;
+        row.setOut(100);
+        row.l72 = false;
+        for (auto &loss : row.losses)
+            loss = 99.0;
+        for (auto &v : row.variants)
+            v = QStringLiteral("поставка");
+        rows.push_back(row);
+    }
+    ASSERT_TRUE(delivered.insertRows(rows).ok());
+    f.t.connections().disconnect(copy);
+}
+
+} // namespace
+
+TEST(ProductSync, KeepsTheUsersValuesTakesTheRestAndLeavesABackup)
+{
+    ProductFixture f;
+    ProductRow mine = ProductFixture::fullRow(QStringLiteral("Мой 1"));
+    mine.setKey(1);
+    mine.setPrice(123.45);
+    mine.priceUnit = 3;
+    mine.setOut(66);
+    mine.l72 = true;
+    mine.losses[2].reset();
+    ProductRow second = ProductFixture::fullRow(QStringLiteral("Мой 2"));
+    second.setKey(2);
+    ASSERT_TRUE(f.base.insertRows({mine, second}).ok());
+    makeDeliveredCopy(f);
+    const QString current = basePath(BaseId::Products, f.t.settings(), f.t.shared());
+    const QString copyPath = basePath(BaseId::ProductsSync, f.t.settings(), f.t.shared());
+
+    const Status done = synchronizeProductBase(f.t.connections(), f.t.settings(), f.t.shared(), f.t.prompter());
+    ASSERT_TRUE(done.ok()) << done.error().toStdString();
+    EXPECT_TRUE(f.t.prompter().shown().empty()) << f.t.prompter().transcript().toStdString();
+    EXPECT_TRUE(f.t.prompter().statuses().contains(u"Сохраняем цены..."));
+    EXPECT_TRUE(f.t.prompter().statuses().contains(u"Резервная копия заменяемой базы..."));
+    EXPECT_TRUE(QFileInfo::exists(current + QStringLiteral("_backup")));
+    EXPECT_FALSE(QFileInfo::exists(copyPath));
+    ASSERT_TRUE(f.t.connections().isConnected(BaseId::Products));
+
+    ProductBase after(f.t.connections(), f.t.settings(), f.t.prompter(), f.clock);
+    EXPECT_EQ(after.count(), 3);
+    const auto one = after.findQuiet(1);
+    ASSERT_TRUE(one);
+    EXPECT_EQ(one->prod.FullName, u"Новый 1"); // the delivered data
+    EXPECT_EQ(one->prod.Bel, ProductFixture::fullRow({}, 50.0).prod.Bel);
+    EXPECT_EQ(one->prod.Price, 123.45); // the user's own
+    EXPECT_EQ(one->priceUnit, 3);
+    EXPECT_EQ(one->out, 66.0);
+    EXPECT_TRUE(one->l72);
+    EXPECT_FALSE(one->losses[2].has_value());
+    EXPECT_EQ(one->losses[0], 60.0);
+    EXPECT_EQ(one->variants[11], u"Вариант 12");
+    EXPECT_EQ(after.findQuiet(3)->prod.Price, 1.0); // new product as delivered
+
+    // The backup is the old base.
+    Connections &c = f.t.connections();
+    const int old = c.connect(current + QStringLiteral("_backup"), QStringLiteral("dt010"), true);
+    ASSERT_NE(old, Connections::kFailed);
+    EXPECT_EQ(ProductBase(c, f.t.settings(), f.t.prompter(), f.clock, old).findQuiet(1)->prod.FullName, u"Мой 1");
+}
+
+TEST(ProductSync, ALockedFileOrAForeignCopyStopsBeforeAnythingChanges)
+{
+    ProductFixture f;
+    ProductRow mine = ProductFixture::fullRow(QStringLiteral("Мой"));
+    mine.setKey(1);
+    ASSERT_TRUE(f.base.insertRows({mine}).ok());
+    makeDeliveredCopy(f);
+    const QString current = basePath(BaseId::Products, f.t.settings(), f.t.shared());
+    const QString copyPath = basePath(BaseId::ProductsSync, f.t.settings(), f.t.shared());
+
+    ProductSyncOptions locked;
+    locked.isLocked = [&](const QString &path) { return path == copyPath; };
+    EXPECT_FALSE(synchronizeProductBase(f.t.connections(), f.t.settings(), f.t.shared(), f.t.prompter(), locked).ok());
+    EXPECT_EQ(f.t.prompter().transcript(),
+        u"Не удается завершить синхронизацию базы\ndb011_sync.db\nзаблокирована на запись.\nПапка: "
+            + QFileInfo(copyPath).absolutePath());
+    EXPECT_FALSE(QFileInfo::exists(current + QStringLiteral("_backup")));
+    EXPECT_TRUE(QFileInfo::exists(copyPath));
+    EXPECT_EQ(f.base.findQuiet(1)->prod.FullName, u"Мой");
+
+    // A copy whose keys match nothing is not this base's copy.
+    f.t.prompter().clear();
+    const int copy = f.t.connections().connectBase(BaseId::ProductsSync, f.t.shared(), true);
+    ASSERT_TRUE(
+        execSql(f.t.connections().database(copy), QStringLiteral("UPDATE \"dt010\" SET \"Код\" = \"Код\" + 100")).ok());
+    f.t.connections().disconnect(copy);
+    EXPECT_FALSE(synchronizeProductBase(f.t.connections(), f.t.settings(), f.t.shared(), f.t.prompter()).ok());
+    EXPECT_EQ(f.t.prompter().transcript(), u"Нет соответствия основной базы продуктов базе продуктов синхронизации!");
+    EXPECT_FALSE(QFileInfo::exists(current + QStringLiteral("_backup")));
+    EXPECT_EQ(f.base.findQuiet(1)->prod.FullName, u"Мой");
+}
+
+TEST(ProductSeed, TheShippedSeedLoadsOnceWithGroupsAndUnits)
+{
+    kulvera::test::TempBases t;
+    t.create(BaseId::Products);
+    t.create(BaseId::Warehouse);
+    FixedClock clock(QDate(2026, 3, 1));
+    const QString csv = dataFile(QStringLiteral("products.csv"));
+    ASSERT_TRUE(seedProductBase(t.connections(), t.settings(), csv).ok());
+    ProductBase base(t.connections(), t.settings(), t.prompter(), clock);
+    const int count = base.count();
+    EXPECT_GE(count, 150);
+    ASSERT_TRUE(seedProductBase(t.connections(), t.settings(), csv).ok());
+    EXPECT_EQ(base.count(), count);
+
+    // Full names are unique, every product has a group and a sensible output.
+    const auto rows = base.list();
+    QSet<QString> names;
+    for (const ProductRow &row : *rows) {
+        EXPECT_FALSE(names.contains(row.prod.FullName)) << row.prod.FullName.toStdString();
+        names.insert(row.prod.FullName);
+        EXPECT_GT(row.groupKey, 0);
+        EXPECT_GT(row.out, 0.0);
+        EXPECT_LE(row.out, 100.0);
+        EXPECT_GT(row.prod.Voda + row.prod.Bel + row.prod.Gir, 0.0);
+    }
+    const auto milk = base.findByFullName(QStringLiteral("Молоко коровье цельное"));
+    ASSERT_TRUE(milk);
+    EXPECT_NEAR(milk->prod.Ca, 118, 1);
+    EXPECT_NEAR(milk->prod.En, 72.9, 0.5);
+    EXPECT_GT(milk->prod.лизин, 0.0);
+    EXPECT_GT(milk->prod.пальмитиновая, 0.0);
+    const auto potato = base.findByFullName(QStringLiteral("Картофель"));
+    ASSERT_TRUE(potato && potato->l72);
+    EXPECT_EQ(base.currentOutput(*potato), 60.0); // March
+
+    colProds all;
+    ASSERT_TRUE(base.load(all).ok());
+    EXPECT_EQ(all.Count(), count);
+    EXPECT_EQ(all.Item(QString::number(milk->key()))->FullName, u"Молоко коровье цельное");
+
+    const QSqlDatabase wh = t.connections().database(BaseId::Warehouse);
+    SqlStatement q(wh, QStringLiteral("SELECT COUNT(*) FROM \"dt105\" WHERE \"IsBase\" = 1"));
+    ASSERT_TRUE(q.exec().ok() && q.next());
+    EXPECT_EQ(q.value(0).toInt(), 15);
+}
+
+TEST(ProductSeed, AMalformedFileChangesNothingAndNamesTheLine)
+{
+    kulvera::test::TempBases t;
+    t.create(BaseId::Products);
+    FixedClock clock(QDate(2026, 3, 1));
+    ProductBase base(t.connections(), t.settings(), t.prompter(), clock);
+    const auto write = [&](const QByteArray &text) {
+        QFile file(t.root() + QStringLiteral("/p.csv"));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+        return file.fileName();
+    };
+    Status s = seedProductBase(t.connections(), t.settings(), write("Код,Имя2,Вода\n1,Лук,86\n2,Чеснок,abc\n"));
+    EXPECT_FALSE(s.ok());
+    EXPECT_TRUE(s.error().contains(u"строка 3")) << s.error().toStdString();
+    EXPECT_EQ(base.count(), 0);
+    EXPECT_FALSE(seedProductBase(t.connections(), t.settings(), write("Код,Нет такой\n1,2\n")).ok());
+    EXPECT_FALSE(seedProductBase(t.connections(), t.settings(), write("Код,Имя2\n1,\"Лук\n")).ok());
+    EXPECT_FALSE(seedProductBase(t.connections(), t.settings(), write("Код,Имя2\n1\n")).ok());
+    EXPECT_EQ(base.count(), 0);
+    ASSERT_TRUE(seedProductBase(
+                    t.connections(), t.settings(), write("\xEF\xBB\xBFКод,Имя2,Вода\n1,\"Лук, \"\"репка\"\"\",86,5\n"))
+                    .ok()
+        == false);
+    ASSERT_TRUE(seedProductBase(
+        t.connections(), t.settings(), write("\xEF\xBB\xBFКод,Имя2,Вода\r\n1,\"Лук, \"\"репка\"\"\",\"86,5\"\r\n"))
+                    .ok());
+    EXPECT_EQ(base.findQuiet(1)->prod.FullName, u"Лук, \"репка\"");
+    EXPECT_EQ(base.findQuiet(1)->prod.Voda, 86.5);
+}
