@@ -1,0 +1,109 @@
+#include "products/forms/ProductListModel.h"
+
+#include "common/NumberText.h"
+
+namespace kulvera {
+
+void ProductListModel::setRows(std::vector<ProductRow> rows)
+{
+    beginResetModel();
+    rows_ = std::move(rows);
+    endResetModel();
+}
+
+const ProductRow *ProductListModel::row(int index) const
+{
+    return index >= 0 && index < static_cast<int>(rows_.size()) ? &rows_[static_cast<std::size_t>(index)] : nullptr;
+}
+
+int ProductListModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+}
+
+int ProductListModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant ProductListModel::data(const QModelIndex &index, int role) const
+{
+    const ProductRow *r = index.isValid() ? row(index.row()) : nullptr;
+    if (!r)
+        return {};
+    if (role == KeyRole)
+        return r->key();
+    if (role == GroupRole)
+        return r->groupKey;
+    if (role != Qt::DisplayRole && role != Qt::EditRole)
+        return {};
+    switch (index.column()) {
+    case Key:
+        return r->key();
+    case FullName:
+        return r->prod.FullName;
+    case ShortName:
+        return r->prod.ShortName;
+    case Group:
+        return r->groupKey;
+    case Price:
+        return role == Qt::EditRole ? QVariant(r->prod.Price) : QVariant(formatFixed(r->prod.Price, 2));
+    case Out:
+        return role == Qt::EditRole ? QVariant(r->out) : QVariant(formatNumber(r->out));
+    default:
+        return {};
+    }
+}
+
+QVariant ProductListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return {};
+    switch (section) {
+    case Key:
+        return QStringLiteral("Код");
+    case FullName:
+        return QStringLiteral("Наименование");
+    case ShortName:
+        return QStringLiteral("Краткое имя");
+    case Group:
+        return QStringLiteral("Группа");
+    case Price:
+        return QStringLiteral("Цена");
+    case Out:
+        return QStringLiteral("Выход, %");
+    default:
+        return {};
+    }
+}
+
+void ProductFilterModel::setSearch(const QString &text)
+{
+    search_ = text.trimmed();
+    invalidateFilter();
+}
+
+void ProductFilterModel::setGroup(qint64 group)
+{
+    group_ = group;
+    invalidateFilter();
+}
+
+bool ProductFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const
+{
+    const QAbstractItemModel *m = sourceModel();
+    if (group_ != 0 && m->index(sourceRow, 0, sourceParent).data(ProductListModel::GroupRole).toLongLong() != group_)
+        return false;
+    if (search_.isEmpty())
+        return true;
+    return m->index(sourceRow, ProductListModel::FullName, sourceParent)
+               .data()
+               .toString()
+               .contains(search_, Qt::CaseInsensitive)
+        || m->index(sourceRow, ProductListModel::ShortName, sourceParent)
+               .data()
+               .toString()
+               .contains(search_, Qt::CaseInsensitive);
+}
+
+} // namespace kulvera

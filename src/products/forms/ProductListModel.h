@@ -1,0 +1,52 @@
+#pragma once
+
+#include "products/ProductRow.h"
+
+#include <QAbstractTableModel>
+#include <QSortFilterProxyModel>
+
+#include <vector>
+
+namespace kulvera {
+
+// The rows of the product base list: key, full name, short name, group,
+// price, output. The model owns a copy of the rows it shows.
+class ProductListModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    enum Column { Key, FullName, ShortName, Group, Price, Out, ColumnCount };
+    static constexpr int KeyRole = Qt::UserRole + 1;
+    static constexpr int GroupRole = Qt::UserRole + 2;
+
+    using QAbstractTableModel::QAbstractTableModel;
+    void setRows(std::vector<ProductRow> rows);
+    const ProductRow *row(int index) const;
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+private:
+    std::vector<ProductRow> rows_;
+};
+
+// Search as you type on both names, and an optional group.
+class ProductFilterModel : public QSortFilterProxyModel
+{
+    Q_OBJECT
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+    void setSearch(const QString &text);
+    void setGroup(qint64 group); // 0: every group
+
+protected:
+    bool filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const override;
+
+private:
+    QString search_;
+    qint64 group_ = 0;
+};
+
+} // namespace kulvera

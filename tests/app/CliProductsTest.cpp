@@ -1,0 +1,97 @@
+#include "cli/CliCommand.h"
+#include "products/ProductFile.h"
+#include "shell/SettingsStore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace kulvera;
+
+namespace {
+
+struct Cli {
+    QTemporaryDir dir;
+    QString settings = dir.filePath(QStringLiteral("s.ini"));
+    QString out, err;
+    Cli()
+    {
+        SettingsStore s(settings);
+        s.save(Section::Data, QStringLiteral("Dir_book"), dir.filePath(QStringLiteral("KV_Bases")));
+        s.sync();
+    }
+    int run(QStringList args)
+    {
+        out.clear();
+        err.clear();
+        QTextStream o(&out), e(&err);
+        return runCli(QStringList {QStringLiteral("--settings"), settings} + args, o, e);
+    }
+};
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+TEST(CliProducts, ImportListShowExportAndRefusals)
+{
+    Cli cli;
+    ASSERT_EQ(cli.run({QStringLiteral("db"), QStringLiteral("init")}), 0) << cli.err.toStdString();
+
+    ProductRow row;
+    row.prod.FullName = QStringLiteral("Капуста белокочанная");
+    row.prod.ShortName = QStringLiteral("Капуста");
+    row.setOut(80);
+    row.losses[0] = 80;
+    row.variants[0] = QStringLiteral("Очистка");
+    row.prod.Voda = 90.4;
+    row.prod.c = 45;
+    const QString in = cli.dir.filePath(QStringLiteral("in.prod"));
+    {
+        QFile f(in);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(encodeProductFile(row, QStringLiteral("1")));
+    }
+    ASSERT_EQ(cli.run({QStringLiteral("products"), QStringLiteral("import-prod"), in}), 0) << cli.err.toStdString();
+    EXPECT_EQ(cli.out, u"added 1\n");
+    // A second import of the same name asks; the CLI answers No unless --yes.
+    EXPECT_EQ(cli.run({QStringLiteral("products"), QStringLiteral("import-prod"), in}), 1);
+    ASSERT_EQ(cli.run({QStringLiteral("--yes"), QStringLiteral("products"), QStringLiteral("import-prod"), in}), 0);
+
+    ASSERT_EQ(cli.run({QStringLiteral("products"), QStringLiteral("list"), QStringLiteral("--search"),
+                  QStringLiteral("КАПУСТА")}),
+        0);
+    EXPECT_EQ(cli.out, u"1\tКапуста белокочанная\tКапуста\t80\n2\tКапуста белокочанная\tКапуста\t80\n");
+    ASSERT_EQ(cli.run({QStringLiteral("products"), QStringLiteral("list"), QStringLiteral("--search"),
+                  QStringLiteral("лук")}),
+        0);
+    EXPECT_TRUE(cli.out.isEmpty());
+
+    ASSERT_EQ(cli.run({QStringLiteral("products"), QStringLiteral("show"), QStringLiteral("1")}), 0);
+    EXPECT_TRUE(cli.out.contains(u"Вода\t90,4\tg\n"));
+    EXPECT_TRUE(cli.out.contains(u"Вариант 1\tОчистка\t80\n"));
+
+    const QString out = cli.dir.filePath(QStringLiteral("out.prod"));
+    ASSERT_EQ(cli.run({QStringLiteral("products"), QStringLiteral("export-prod"), QStringLiteral("1"), out}), 0)
+        << cli.err.toStdString();
+    EXPECT_EQ(readAll(out), encodeProductFile(row, QStringLiteral("1")));
+
+    EXPECT_EQ(cli.run({QStringLiteral("products"), QStringLiteral("show"), QStringLiteral("99")}), 1);
+    EXPECT_TRUE(cli.err.contains(u"Продукт с кодом - 99 не найден в базе!"));
+    EXPECT_EQ(cli.run({QStringLiteral("products"), QStringLiteral("show"), QStringLiteral("abc")}), 2);
+    {
+        QFile f(in);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("KVB_PROD garbage");
+    }
+    EXPECT_EQ(cli.run({QStringLiteral("products"), QStringLiteral("import-prod"), in}), 1);
+    EXPECT_TRUE(cli.err.contains(u"KVB_PROD"));
+    EXPECT_EQ(cli.run({QStringLiteral("products"), QStringLiteral("sync")}), 1); // no delivered copy
+    EXPECT_EQ(cli.run({QStringLiteral("products")}), 2);
+}
