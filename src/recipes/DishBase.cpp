@@ -1,0 +1,440 @@
+#include "recipes/DishBase.h"
+
+#include "common/NumberText.h"
+#include "common/Prompter.h"
+#include "common/SettingsAccess.h"
+#include "common/StrSeparator.h"
+#include "recipes/CompositionString.h"
+#include "recipes/Masses.h"
+#include "recipes/PositionKey.h"
+#include "shell/Connections.h"
+#include "shell/SqlDialect.h"
+#include "shell/SqlStatement.h"
+
+#include <QSet>
+
+namespace kulvera {
+namespace {
+
+constexpr int kColumns = 49;
+
+QString columnName(int n)
+{
+    return QStringLiteral("l%1").arg(n);
+}
+
+// "ID", "l1", ..., "l49": the value of column ln sits at index n.
+const QString &selectList()
+{
+    static const QString list = [] {
+        QString s = QStringLiteral("\"ID\"");
+        for (int n = 1; n <= kColumns; ++n)
+            s += QStringLiteral(", \"") + columnName(n) + u'"';
+        return s;
+    }();
+    return list;
+}
+
+QString insertStatement(const QString &quotedTable)
+{
+    QString cols;
+    QString marks;
+    for (int n = 1; n <= kColumns; ++n) {
+        cols += (n > 1 ? QStringLiteral(", \"") : QStringLiteral("\"")) + columnName(n) + u'"';
+        marks += n > 1 ? QStringLiteral(", ?") : QStringLiteral("?");
+    }
+    return QStringLiteral("INSERT INTO ") + quotedTable + QStringLiteral(" (") + cols + QStringLiteral(") VALUES (")
+        + marks + u')';
+}
+
+QString flagText(bool on)
+{
+    return on ? QStringLiteral("True") : QStringLiteral("False");
+}
+
+QString intText(qint64 v)
+{
+    return QString::number(v);
+}
+
+int intOf(const QString &text)
+{
+    return static_cast<int>(numberOr(text, 0));
+}
+
+QString positionName(const clsProds &p)
+{
+    return p.FullName.isEmpty() ? p.ShortName : p.FullName;
+}
+
+QString saveFailedText()
+{
+    return QStringLiteral("Произошла ошибка записи в базу.") + u'\n'
+        + QStringLiteral("Рецептура не сохранена; рецептура, ранее сохраненная в базе, не изменена.");
+}
+
+} // namespace
+
+QString joinCardTexts(const CardTexts &texts)
+{
+    QString out;
+    for (const QString &t : texts)
+        out += t + kStrSeparator;
+    return out;
+}
+
+CardTexts splitCardTexts(const QString &oform)
+{
+    CardTexts texts;
+    const QStringList parts = splitStr(oform);
+    for (int i = 0; i < 7 && i < parts.size(); ++i)
+        texts[i] = parts[i];
+    return texts;
+}
+
+DishBase::DishBase(
+    Connections &connections, int number, SettingsAccess &settings, Prompter &prompter, StoredTextCodec codec)
+    : connections_(connections)
+    , number_(number)
+    , settings_(settings)
+    , prompter_(prompter)
+    , codec_(codec)
+    , log_(&connections.errorLog())
+{
+}
+
+QSqlDatabase DishBase::database() const
+{
+    return connections_.database(number_);
+}
+
+QString DishBase::quoted(const QString &table) const
+{
+    return SqlDialect::of(database()).quote(table);
+}
+
+bool DishBase::fullCompositionSetting(const SettingsAccess &settings)
+{
+    return parseFlagText(settings.get(Section::Data, QStringLiteral("bShowFullHS"), QStringLiteral("0")));
+}
+
+QString DishBase::whereClause(const std::optional<CopyKeys> &copy, QVariantList &params, const QString &name) const
+{
+    QString where = QStringLiteral(" WHERE \"l1\" = ?");
+    params << codec_.encode(name);
+    if (copy) {
+        where += QStringLiteral(" AND \"l26\" = ? AND \"l27\" = ?");
+        params << codec_.encode(copy->first) << codec_.encode(copy->second);
+    } else {
+        // A recipe of its own never matches the menu copies of the same name.
+        where += QStringLiteral(" AND (\"l26\" IS NULL OR \"l26\" = '')");
+    }
+    if (copy && !copy->third.isEmpty()) {
+        where += QStringLiteral(" AND \"l28\" = ?");
+        params << codec_.encode(copy->third);
+    } else {
+        where += QStringLiteral(" AND (\"l28\" IS NULL OR \"l28\" = '')");
+    }
+    return where;
+}
+
+bool DishBase::exists(const QString &table, const QString &name, const std::optional<CopyKeys> &copy) const
+{
+    QVariantList params;
+    const QString where = whereClause(copy, params, name);
+    SqlStatement q(
+        database(), QStringLiteral("SELECT 1 FROM ") + quoted(table) + where + QStringLiteral(" LIMIT 1"), log_);
+    return q.exec(params) && q.next();
+}
+
+Result<LoadedRecipe> DishBase::load(RecipeSlots &memory, int slotNumber, const QString &table, const QString &name,
+    const QString &requestedOutput, const std::optional<CopyKeys> &copy)
+{
+    using R = Result<LoadedRecipe>;
+    colBludo *slot = memory.slot(slotNumber);
+    if (!slot)
+        return R::failure(QStringLiteral("Неверный номер рецептуры в памяти: ") + QString::number(slotNumber));
+    if (!connections_.isConnected(number_))
+        return R::failure(QStringLiteral("Нет подключения к базе блюд"));
+
+    const MassRounding rounding = MassRounding::fromSettings(settings_);
+    QVariantList params;
+    // Rows are always read in the order they were written.
+    const QString sql = QStringLiteral("SELECT ") + selectList() + QStringLiteral(" FROM ") + quoted(table)
+        + whereClause(copy, params, name) + QStringLiteral(" ORDER BY \"ID\"");
+    SqlStatement q(database(), sql, log_);
+    if (const Status s = q.exec(params); !s)
+        return R::failure(s.error());
+
+    auto text = [&](int n) { return codec_.decode(q.value(n).toString()); };
+
+    LoadedRecipe loaded;
+    slot->Clear();
+    bool first = true;
+    double factor = 1;
+    while (q.next()) {
+        if (first) {
+            first = false;
+            loaded.storedOutput = text(2);
+            if (loaded.storedOutput.trimmed().isEmpty()) {
+                prompter_.message(QStringLiteral("Для рецептуры '") + name
+                        + QStringLiteral("' в базе не установлен выход! ") + u'\n'
+                        + QStringLiteral("Для продолжения работы выход установлен 100 г."),
+                    kTitle.toString());
+                loaded.storedOutput = QStringLiteral("100");
+            }
+            loaded.output = requestedOutput.trimmed().isEmpty() ? loaded.storedOutput : requestedOutput;
+            factor = scaleFactor(outputValue(loaded.output), outputValue(loaded.storedOutput));
+            loaded.factor = factor;
+        }
+
+        clsBludo *position = slot->Add();
+        clsProds &p = position->clsProds();
+        p.Out = text(2);
+        p.NameND = text(3);
+        p.TN_Vid = static_cast<qint16>(intOf(text(4)));
+        p.Form_Num = static_cast<qint16>(intOf(text(5)));
+        CardTexts texts;
+        texts[1] = text(6);
+        texts[0] = text(7);
+        for (int i = 2; i < 7; ++i)
+            texts[i] = text(6 + i);
+        if (std::any_of(texts.begin(), texts.end(), [](const QString &t) { return !t.isEmpty(); }))
+            p.Oform = joinCardTexts(texts);
+        p.ID_Prod = text(13);
+        p.Id = text(14);
+        p.Kod = text(15);
+        p.Num_In_Base = text(16);
+        if (p.Num_In_Base.isEmpty())
+            p.Num_In_Base = QStringLiteral("0");
+        p.Brutto = numberOr(text(17));
+        p.Netto = numberOr(text(18));
+        p.ND = text(19);
+        p.ShortName = text(20);
+        p.FullName = text(21);
+        p.HS_Full = parseFlagText(text(22)) ? 1 : 0;
+        const QString composition = text(23);
+        p.ID_Price = text(24);
+        p.Expand = parseFlagText(text(25)) ? 1 : 0;
+        p.bUseInCalc = intOf(text(31));
+        p.D_Col = numberOr(text(32));
+        p.sCode = text(35);
+        p.AktDate = text(36);
+        p.Photo = text(37);
+        p.bUseInCalcHS = intOf(text(38));
+        p.l_Hran = text(40);
+        p.l_Godn = text(41);
+        p.l_ND = text(42);
+        p.STNid = intOf(text(43));
+        p.STNTit = text(44);
+        p.STNFull = text(45);
+        p.HidePF = static_cast<qint16>(intOf(text(46)));
+        p.ID_EDI = intOf(text(47));
+        p.Pref = text(48);
+        if (p.Pref.isEmpty())
+            p.Pref = QStringLiteral("г");
+        p.ID_Koef = numberOr(text(49));
+
+        const QString key = p.Kod.toString();
+        const bool product = isProductKey(key);
+        if (product) {
+            p.Brutto = rounding.round(p.Brutto * factor, p.ID_Prod);
+            p.Netto = rounding.round(p.Netto * factor, p.ID_Prod);
+            p.Out = scaledOutputText(p.Out, factor);
+        } else if (isSemiFinishedKey(key)) {
+            // A semi-finished product follows the recipe with its products, so
+            // its mass and output stay consistent with them.
+            p.Brutto *= factor;
+            p.Netto *= factor;
+            if (factor != 1 && !p.Out.isEmpty())
+                p.Out = scaledOutputText(p.Out, factor);
+        }
+
+        if (readCompositionString(composition, p, product ? factor : 1.0) == 0) {
+            const QString question = QStringLiteral("Для позиции в рецептуре: ") + positionName(p)
+                + QStringLiteral(" отсутствует хим. состав!") + u'\n' + QStringLiteral("Наименование рецептуры: ")
+                + name + u'\n' + QStringLiteral("Продолжить работу?");
+            if (prompter_.ask(question, Prompter::Buttons::YesNo, QStringLiteral("Загрузка рецептуры из базы блюд"),
+                    Prompter::Icon::Question, QStringLiteral("MissingComposition"))
+                != Prompter::Answer::Yes) {
+                slot->Clear();
+                return R::failure(QStringLiteral("Загрузка рецептуры остановлена"));
+            }
+        }
+    }
+
+    if (first) {
+        prompter_.message(
+            QStringLiteral("В данном блюде нет продуктов") + u'\n' + QStringLiteral("Код ошибки 0060-00003"),
+            kTitle.toString(), Prompter::Icon::Critical);
+        return R::failure(QStringLiteral("В данном блюде нет продуктов"));
+    }
+
+    if (settings_.get(Section::Data, QStringLiteral("bNotTestDisheArray"), QStringLiteral("0")) != u"1")
+        loaded.repairs = repairRecipe(*slot, prompter_);
+    return loaded;
+}
+
+Status DishBase::save(const colBludo &recipe, const QString &table, const QString &name, const SaveOptions &options)
+{
+    if (name.trimmed().isEmpty())
+        return Status::failure(QStringLiteral("Не указано название рецептуры"));
+    if (recipe.Count() == 0) {
+        prompter_.message(QStringLiteral("В данном блюде нет продуктов"), kTitle.toString(), Prompter::Icon::Critical);
+        return Status::failure(QStringLiteral("В данном блюде нет продуктов"));
+    }
+    if (!connections_.isConnected(number_))
+        return Status::failure(QStringLiteral("Нет подключения к базе блюд"));
+
+    if (exists(table, name, options.copy) && !options.silent) {
+        const auto answer = prompter_.ask(
+            QStringLiteral("Блюдо с таким названием уже имеется в базе.") + u'\n' + QStringLiteral("Заменить его?"),
+            Prompter::Buttons::YesNo, kTitle.toString(), Prompter::Icon::Information, QStringLiteral("ReplaceRecipe"));
+        if (answer != Prompter::Answer::Yes)
+            return Status::failure(QString());
+    }
+
+    const QSqlDatabase db = database();
+    const clsProds &header = recipe.item(1)->clsProds();
+    // Header columns, the same on every row.
+    std::array<QString, kColumns + 1> row;
+    row[1] = codec_.encode(name);
+    row[3] = codec_.encode(header.NameND);
+    row[4] = codec_.encode(intText(options.cardType));
+    row[5] = codec_.encode(intText(options.second));
+    row[6] = codec_.encode(options.texts[1]);
+    row[7] = codec_.encode(options.texts[0]);
+    for (int i = 2; i < 7; ++i)
+        row[6 + i] = codec_.encode(options.texts[i]);
+    row[22] = codec_.encode(flagText(options.fullComposition));
+    if (options.copy) {
+        row[26] = codec_.encode(options.copy->first);
+        row[27] = codec_.encode(options.copy->second);
+        row[28] = codec_.encode(options.copy->third);
+    }
+    row[31] = codec_.encode(intText(header.bUseInCalc));
+    row[32] = codec_.encode(formatNumber(header.D_Col));
+    row[35] = codec_.encode(header.sCode);
+    row[36] = codec_.encode(header.AktDate);
+    row[37] = codec_.encode(header.Photo);
+    row[38] = codec_.encode(intText(header.bUseInCalcHS));
+    row[40] = codec_.encode(header.l_Hran);
+    row[41] = codec_.encode(header.l_Godn);
+    row[42] = codec_.encode(header.l_ND);
+    row[43] = codec_.encode(intText(header.STNid));
+    row[44] = codec_.encode(header.STNTit);
+    row[45] = codec_.encode(header.STNFull);
+    row[47] = codec_.encode(intText(header.ID_EDI));
+    row[48] = codec_.encode(header.Pref);
+    row[49] = codec_.encode(formatNumber(header.ID_Koef));
+
+    Transaction transaction(db, log_);
+    Status s = transaction.started() ? Status() : Status::failure(QStringLiteral("Транзакция не начата"));
+    if (s) {
+        QVariantList params;
+        const QString where = whereClause(options.copy, params, name);
+        s = execSql(db, QStringLiteral("DELETE FROM ") + quoted(table) + where, params, log_);
+    }
+    if (s) {
+        SqlStatement insert(db, insertStatement(quoted(table)), log_);
+        for (const clsBludo &position : recipe) {
+            const clsProds &p = position.clsProds();
+            row[2] = codec_.encode(p.Out);
+            row[13] = codec_.encode(p.ID_Prod);
+            row[14] = codec_.encode(p.Id);
+            row[15] = codec_.encode(p.Kod.toString());
+            row[16] = codec_.encode(p.Num_In_Base);
+            row[17] = codec_.encode(formatNumber(p.Brutto));
+            row[18] = codec_.encode(formatNumber(p.Netto));
+            row[19] = codec_.encode(p.ND);
+            row[20] = codec_.encode(p.ShortName);
+            row[21] = codec_.encode(p.FullName);
+            row[23] = codec_.encode(compositionString(p, options.fullComposition));
+            row[24] = codec_.encode(p.ID_Price);
+            row[25] = codec_.encode(flagText(p.Expand != 0));
+            row[46] = codec_.encode(intText(p.HidePF));
+            for (int n = 1; n <= kColumns; ++n)
+                insert.bind(n - 1, row[n]);
+            s = insert.exec();
+            if (!s)
+                break;
+        }
+    }
+    if (s)
+        s = transaction.commit();
+    if (!s) {
+        transaction.rollback();
+        prompter_.error(saveFailedText(), kTitle.toString());
+        return Status::failure(saveFailedText());
+    }
+    return {};
+}
+
+Result<QStringList> DishBase::recipeNames(const QString &table) const
+{
+    SqlStatement q(database(),
+        QStringLiteral("SELECT DISTINCT \"l1\" FROM ") + quoted(table)
+            + QStringLiteral(" WHERE \"l26\" IS NULL OR \"l26\" = ''"),
+        log_);
+    if (const Status s = q.exec(); !s)
+        return Result<QStringList>::failure(s.error());
+    QStringList names;
+    while (q.next())
+        names << codec_.decode(q.value(0).toString());
+    std::sort(
+        names.begin(), names.end(), [](const QString &a, const QString &b) { return a.localeAwareCompare(b) < 0; });
+    return names;
+}
+
+QStringList repairRecipe(colBludo &recipe, Prompter &prompter)
+{
+    QStringList repairs;
+    int passes = 0;
+    while (true) {
+        if (++passes > 200) {
+            const auto answer = prompter.ask(QStringLiteral("Завершить работу мастера исправления ошибок") + u'\n'
+                    + QStringLiteral("Мастер исправления ошибок рецептуры запущен 200 раз.") + u'\n'
+                    + QStringLiteral("Возможно, что рецептура содержит большое количество ошибок.") + u'\n'
+                    + QStringLiteral("Рекомендуется удалить рецептуру и ввести повторно."),
+                Prompter::Buttons::YesNo, {}, Prompter::Icon::Question, QStringLiteral("RecipeRepair200"));
+            if (answer == Prompter::Answer::Yes)
+                break;
+            passes = 0;
+        }
+        // The nodes positions may hang under: semi-finished products and dishes.
+        QSet<QString> nodes;
+        for (const clsBludo &b : recipe) {
+            const QString key = b.clsProds().Kod.toString();
+            if (isSemiFinishedKey(key) || isDishKey(key))
+                nodes.insert(itemNumber(key));
+        }
+        int faulty = 0;
+        QString report;
+        for (int i = 1; i <= recipe.Count(); ++i) {
+            const QString key = recipe.item(i)->clsProds().Kod.toString().trimmed();
+            if (key.isEmpty() || key == u"0") {
+                faulty = i;
+                report = QStringLiteral("удалена пустая строка");
+                break;
+            }
+            if (!isTopLevel(key) && !nodes.contains(parentNumber(key))) {
+                faulty = i;
+                report = QStringLiteral("удалено не существующее подчинение");
+                break;
+            }
+        }
+        if (faulty == 0)
+            break;
+        recipe.Remove(faulty);
+        repairs << report;
+    }
+    if (!repairs.isEmpty()) {
+        prompter.notice(QStringLiteral("В рецептуре исправлены следующие ошибки: ")
+                + repairs.join(QStringLiteral(";\n")) + u'\n'
+                + QStringLiteral("Следует сохранить исправленную рецептуру в базе блюд"),
+            QStringLiteral("MasterErrorForDishe"), DishBase::kTitle.toString());
+    }
+    return repairs;
+}
+
+} // namespace kulvera

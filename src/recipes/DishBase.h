@@ -1,0 +1,100 @@
+#pragma once
+
+#include "common/Result.h"
+#include "recipes/StoredText.h"
+#include "recipes/clsBludo.h"
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <optional>
+
+namespace kulvera {
+
+class Connections;
+class ErrorLog;
+class Prompter;
+class SettingsAccess;
+
+// The keys that tell the dishes of a menu apart when a row-per-position
+// table holds menu copies: date (l26), second key (l27) and the optional
+// third key (l28). A recipe of the dish base has none.
+struct CopyKeys {
+    QString first;
+    QString second;
+    QString third; // empty: the copy without a third key
+};
+
+// The seven texts of the technological card, text 1 (technology) first.
+using CardTexts = std::array<QString, 7>;
+// Joined as `Oform` holds them: each text followed by "<Str>".
+QString joinCardTexts(const CardTexts &texts);
+CardTexts splitCardTexts(const QString &oform);
+
+struct LoadedRecipe {
+    QString storedOutput; // the recipe's output as stored ("100" when none was)
+    QString output; // the output it was loaded for
+    double factor = 1; // masses of product positions were multiplied by this
+    QStringList repairs; // what the check removed
+};
+
+struct SaveOptions {
+    CardTexts texts;
+    int cardType = 1; // 1 culinary, 2 confectionery, 3 technological, 4 alcoholic drink
+    int second = 0; // the second small header integer
+    bool silent = false; // replace an existing recipe without asking
+    std::optional<CopyKeys> copy; // set for a menu copy
+    bool fullComposition = false; // write all 98 composition values
+};
+
+// Recipes in a row-per-position table of the dish base (or of the
+// semi-finished base, or the menu copies that use the same layout): loading
+// into a slot, saving a slot, listing names. Every value is stored encoded
+// with the installation's codec.
+class DishBase
+{
+public:
+    DishBase(Connections &connections, int number, SettingsAccess &settings, Prompter &prompter, StoredTextCodec codec);
+
+    static constexpr QStringView kTitle = u"База блюд";
+
+    const StoredTextCodec &codec() const { return codec_; }
+    QSqlDatabase database() const;
+
+    // Fills the slot (created when missing) from the rows of the recipe,
+    // scaled to `requestedOutput` (empty: the stored output). Failure when
+    // the recipe has no rows or the user stopped the load.
+    Result<LoadedRecipe> load(RecipeSlots &memory, int slot, const QString &table, const QString &name,
+        const QString &requestedOutput, const std::optional<CopyKeys> &copy = {});
+    // Writes the slot as the recipe's rows; the old rows are replaced in one
+    // transaction, so a failed save leaves the stored recipe as it was.
+    Status save(const colBludo &recipe, const QString &table, const QString &name, const SaveOptions &options);
+
+    // Names of the recipes of a table, sorted; menu copies are left out.
+    Result<QStringList> recipeNames(const QString &table) const;
+    bool exists(const QString &table, const QString &name, const std::optional<CopyKeys> &copy = {}) const;
+
+    // The full-composition setting that saving follows.
+    static bool fullCompositionSetting(const SettingsAccess &settings);
+
+private:
+    QString whereClause(const std::optional<CopyKeys> &copy, QVariantList &params, const QString &name) const;
+    QString quoted(const QString &table) const;
+
+    Connections &connections_;
+    int number_;
+    SettingsAccess &settings_;
+    Prompter &prompter_;
+    StoredTextCodec codec_;
+    ErrorLog *log_;
+};
+
+// The repair of a loaded recipe: removes, one per pass, empty rows (key "0")
+// and positions subordinated to a semi-finished product or dish node the slot
+// does not hold, asks after 200 passes whether to go on, and shows what was
+// repaired in a notice the user may switch off. Returns the repairs.
+QStringList repairRecipe(colBludo &recipe, Prompter &prompter);
+
+} // namespace kulvera
