@@ -112,7 +112,23 @@ Status ProductBase::load(colProds &into) const
 {
     if (!connected())
         return Status::failure(QStringLiteral("Не удалось подключиться к базе продуктов"));
-    SqlStatement q(database(), selectAll(), &connections_.errorLog());
+    // Only the columns a record carries: the variants, flags and texts of the
+    // card are not read for a recipe's products.
+    const SqlDialect &d = SqlDialect::of(database());
+    QStringList wanted = {kKeyColumn, QStringLiteral("Имя"), kFullNameColumn, QStringLiteral("ГОСТ"),
+        QStringLiteral("Out"), QStringLiteral("Цена")};
+    for (const CompositionField &f : compositionFields()) {
+        if (f.column)
+            wanted << QString::fromUtf16(f.column);
+    }
+    QStringList selected;
+    for (const QString &c : wanted) {
+        if (columns().contains(c))
+            selected << d.quote(c);
+    }
+    SqlStatement q(database(),
+        QStringLiteral("SELECT ") + selected.join(u", ") + QStringLiteral(" FROM ") + d.quote(table_),
+        &connections_.errorLog());
     if (const Status s = q.exec(); !s)
         return s;
     QStringList names;
