@@ -110,9 +110,11 @@ int productsCommand(CliRun &run)
             run.err << "Not a product key: " << a[1] << '\n';
             return kExitUsage;
         }
-        const auto row = base.find(*key);
-        if (!row)
+        const auto row = base.findQuiet(*key);
+        if (!row) {
+            run.err << productNotFoundText(*key, env.connections().path(static_cast<int>(BaseId::Products))) << '\n';
             return kExitFailed;
+        }
         if (verb == u"show") {
             showProduct(run.out, base, *row);
             return kExitOk;
