@@ -1,0 +1,110 @@
+#include "CliCommand.h"
+#include "CliEnvironment.h"
+
+#include "common/NumberText.h"
+#include "recipes/DishBase.h"
+#include "shell/DishCollections.h"
+#include "shell/SettingsStore.h"
+#include "shell/SqlDialect.h"
+
+namespace kulvera {
+namespace {
+
+const QString kRecipesUsage = QStringLiteral("recipes list [--table T] | recipes show NAME [--out TEXT] [--table T]");
+
+int usage(CliRun &run)
+{
+    run.err << "Usage: " << kRecipesUsage << '\n';
+    return kExitUsage;
+}
+
+// The table a --table value names: a collection's name or its table; without
+// one, the first collection whose table exists.
+std::optional<QString> resolveTable(CliEnvironment &env, CliRun &run, const QString &wanted)
+{
+    const QSqlDatabase db = env.connections().database(BaseId::Dishes);
+    const QStringList tables = SqlDialect::of(db).tables(db);
+    for (const DishCollection &c : listCollections(env.connections(), run.settings)) {
+        if (!tables.contains(c.table, Qt::CaseInsensitive))
+            continue;
+        if (wanted.isEmpty() || c.name.compare(wanted, Qt::CaseInsensitive) == 0
+            || c.table.compare(wanted, Qt::CaseInsensitive) == 0)
+            return c.table;
+    }
+    // A table of the row layout that no collection names yet.
+    if (!wanted.isEmpty() && tables.contains(wanted, Qt::CaseInsensitive))
+        return wanted;
+    return std::nullopt;
+}
+
+int recipesCommand(CliRun &run)
+{
+    QStringList a = run.args;
+    QString table;
+    QString out;
+    for (int i = 1; i < a.size(); ++i) {
+        if ((a[i] == u"--table" || a[i] == u"--out") && i + 1 < a.size()) {
+            (a[i] == u"--table" ? table : out) = a[i + 1];
+            a.remove(i, 2);
+            --i;
+        } else if (a[i].startsWith(u"--")) {
+            return usage(run);
+        }
+    }
+    const bool list = a.size() == 1 && a[0] == u"list" && out.isEmpty();
+    const bool show = a.size() == 2 && a[0] == u"show";
+    if (!list && !show)
+        return usage(run);
+
+    CliEnvironment env(run);
+    if (env.connections().connectBase(BaseId::Dishes, env.shared(), true) == Connections::kFailed) {
+        run.err << "Cannot open the dish base " << basePath(BaseId::Dishes, run.settings, env.shared()) << '\n';
+        return kExitFailed;
+    }
+    const int dishes = static_cast<int>(BaseId::Dishes);
+    const std::optional<QString> resolved = resolveTable(env, run, table);
+    if (!resolved) {
+        run.err << (table.isEmpty() ? QStringLiteral("The dish base holds no recipe table")
+                                    : QStringLiteral("No such recipe table: ") + table)
+                << '\n';
+        return kExitFailed;
+    }
+    const Result<StoredTextCodec> codec = installationCodec(env.connections(), dishes, run.settings, &run.prompter);
+    if (!codec) {
+        run.err << codec.error() << '\n';
+        return kExitFailed;
+    }
+    DishBase base(env.connections(), dishes, run.settings, run.prompter, codec.value());
+
+    if (list) {
+        const Result<QStringList> names = base.recipeNames(*resolved);
+        if (!names) {
+            run.err << names.error() << '\n';
+            return kExitFailed;
+        }
+        for (const QString &name : names.value())
+            run.out << name << '\n';
+        return kExitOk;
+    }
+
+    RecipeSlots memory;
+    const Result<LoadedRecipe> loaded = base.load(memory, 1, *resolved, a[1], out);
+    if (!loaded) {
+        run.err << loaded.error() << '\n';
+        return kExitFailed;
+    }
+    run.out << a[1] << '\t' << loaded->output << '\n';
+    for (const clsBludo &b : *memory.slot(1)) {
+        const clsProds &p = b.clsProds();
+        run.out << p.Kod.toString() << '\t' << p.ID_Prod << '\t' << (p.FullName.isEmpty() ? p.ShortName : p.FullName)
+                << '\t' << formatNumber(p.Brutto) << '\t' << formatNumber(p.Netto) << '\t' << p.Out << '\n';
+    }
+    return kExitOk;
+}
+
+const CliRegistrar recipesRegistrar({QStringLiteral("recipes"), kRecipesUsage,
+                                     QStringLiteral("list the recipes of a dish table, or show one with its positions"),
+                                     recipesCommand});
+
+} // namespace
+} // namespace kulvera
