@@ -4,6 +4,7 @@
 #include "recipes/StoredText.h"
 #include "recipes/clsBludo.h"
 
+#include <QSet>
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
@@ -89,6 +90,7 @@ private:
     Prompter &prompter_;
     StoredTextCodec codec_;
     ErrorLog *log_;
+    mutable QSet<QString> namesIndexed_;
 };
 
 // The repair of a loaded recipe: removes, one per pass, empty rows (key "0")

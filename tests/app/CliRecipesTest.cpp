@@ -13,7 +13,7 @@ namespace {
 
 struct RecipesCli {
     TempBases bases;
-    test::CliRunner runner{QDir(bases.root()).filePath(QStringLiteral("settings.ini"))};
+    test::CliRunner runner {QDir(bases.root()).filePath(QStringLiteral("settings.ini"))};
     int run(const QStringList &args)
     {
         bases.settings().sync();
@@ -50,23 +50,28 @@ TEST(CliRecipes, ListsNamesAndShowsARecipeForAnOutput)
     ASSERT_TRUE(base.save(r, table, QStringLiteral("Блины"), {}));
     cli.bases.connections().disconnectAll();
 
-    ASSERT_EQ(cli.run({QStringLiteral("recipes"), QStringLiteral("list"), QStringLiteral("--table"), QStringLiteral("Школа")}), 0)
+    ASSERT_EQ(cli.run({QStringLiteral("recipes"), QStringLiteral("list"), QStringLiteral("--table"),
+                  QStringLiteral("Школа")}),
+        0)
         << cli.runner.err.toStdString();
     EXPECT_EQ(cli.runner.out, u"Блины\nКаша гречневая\n");
 
     ASSERT_EQ(cli.run({QStringLiteral("recipes"), QStringLiteral("show"), QStringLiteral("Каша гречневая"),
-                       QStringLiteral("--out"), QStringLiteral("100"), QStringLiteral("--table"), table}),
-              0)
+                  QStringLiteral("--out"), QStringLiteral("100"), QStringLiteral("--table"), table}),
+        0)
         << cli.runner.err.toStdString();
-    EXPECT_EQ(cli.runner.out, QStringLiteral("Каша гречневая\t100\n"
-                                             "pro0001\t5\tКрупа гречневая\t25\t25\t100\n"
-                                             "pro0002\t8\tМасло сливочное\t5,2\t5,2\t100\n"));
+    EXPECT_EQ(cli.runner.out,
+        QStringLiteral("Каша гречневая\t100\n"
+                       "pro0001\t5\tКрупа гречневая\t25\t25\t100\n"
+                       "pro0002\t8\tМасло сливочное\t5,2\t5,2\t100\n"));
 
     EXPECT_EQ(cli.run({QStringLiteral("recipes"), QStringLiteral("show"), QStringLiteral("Нет такой"),
-                       QStringLiteral("--table"), table}),
-              1);
+                  QStringLiteral("--table"), table}),
+        1);
     EXPECT_TRUE(cli.runner.err.contains(u"В данном блюде нет продуктов"));
-    EXPECT_EQ(cli.run({QStringLiteral("recipes"), QStringLiteral("list"), QStringLiteral("--table"), QStringLiteral("dt999")}), 1);
+    EXPECT_EQ(cli.run({QStringLiteral("recipes"), QStringLiteral("list"), QStringLiteral("--table"),
+                  QStringLiteral("dt999")}),
+        1);
     EXPECT_EQ(cli.run({QStringLiteral("recipes"), QStringLiteral("show")}), 2);
     EXPECT_TRUE(cli.runner.err.contains(u"recipes list"));
 }

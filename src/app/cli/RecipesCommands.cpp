@@ -103,8 +103,7 @@ int recipesCommand(CliRun &run)
 }
 
 const CliRegistrar recipesRegistrar({QStringLiteral("recipes"), kRecipesUsage,
-                                     QStringLiteral("list the recipes of a dish table, or show one with its positions"),
-                                     recipesCommand});
+    QStringLiteral("list the recipes of a dish table, or show one with its positions"), recipesCommand});
 
 } // namespace
 } // namespace kulvera
