@@ -5,6 +5,7 @@
 #include "products/ProductRow.h"
 #include "shell/Catalogue.h"
 #include "shell/Connections.h"
+#include "shell/Databases.h"
 #include "shell/SettingDefaults.h"
 #include "shell/SharedSettings.h"
 #include "shell/SqlDialect.h"
@@ -147,8 +148,13 @@ Status synchronizeProductBase(Connections &connections, const SettingsAccess &se
     // 4. Close both, keep the old base as "_backup", put the copy in its place.
     prompter.status(QStringLiteral("Закрываем подключения к базам"));
     connections.disconnect(copy);
+    // Other bases reach the product table through attachments; they let go too.
+    connections.detachEverywhere(current);
     connections.disconnect(current);
-    const auto reconnect = [&] { connections.connectBase(BaseId::Products, shared, true); };
+    const auto reconnect = [&] {
+        connections.connectBase(BaseId::Products, shared, true);
+        attachExternalTables(connections);
+    };
 
     prompter.status(QStringLiteral("Резервная копия заменяемой базы..."));
     const QString backup = currentPath + QStringLiteral("_backup");

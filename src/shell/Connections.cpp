@@ -403,14 +403,32 @@ Status Connections::attach(int number, int other, const QString &alias)
     Entry *e = entry(number, QStringLiteral("Attach"));
     if (!e || !isConnected(other))
         return Status::failure(QStringLiteral("Нет такого подключения к базе"));
-    if (e->aliases.contains(alias))
-        return {};
+    for (const auto &[existing, file] : e->aliases) {
+        if (existing == alias)
+            return {};
+    }
     const QSqlDatabase db = database(number);
     const Status attached = execSql(db, QStringLiteral("ATTACH DATABASE ? AS ") + SqlDialect::of(db).quote(alias),
                                     {path(other)}, &log_);
     if (attached)
-        e->aliases << alias;
+        e->aliases.append({alias, path(other)});
     return attached;
+}
+
+void Connections::detachEverywhere(int other)
+{
+    const QString file = canonical(path(other));
+    if (file.isEmpty())
+        return;
+    for (auto &[number, e] : entries_) {
+        QSqlDatabase db = QSqlDatabase::database(e.connectionName, false);
+        for (qsizetype i = e.aliases.size() - 1; i >= 0; --i) {
+            if (canonical(e.aliases[i].second) != file)
+                continue;
+            execSql(db, QStringLiteral("DETACH DATABASE ") + SqlDialect::of(db).quote(e.aliases[i].first), {}, &log_);
+            e.aliases.removeAt(i);
+        }
+    }
 }
 
 } // namespace kulvera

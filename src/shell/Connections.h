@@ -89,13 +89,16 @@ public:
     // Makes another base's tables reachable from queries on `number` as
     // alias.table (an attached database). Re-attaching the same alias is a no-op.
     Status attach(int number, int other, const QString &alias);
+    // Releases every attachment of `other`'s file from all connections, so the
+    // file can be replaced; attachExternalTables() builds them again.
+    void detachEverywhere(int other);
 
 private:
     struct Entry {
         QString path;
         QString connectionName;
         std::unique_ptr<Recordset> recordset;
-        QStringList aliases;
+        QList<std::pair<QString, QString>> aliases; // alias, attached file
     };
     QString resolve(const QString &file, const QString &folder) const;
     Entry *entry(int number, const QString &operation);

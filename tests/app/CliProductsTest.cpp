@@ -45,8 +45,8 @@ TEST(CliProducts, ImportListShowExportAndRefusals)
     ASSERT_EQ(cli.run({QStringLiteral("db"), QStringLiteral("init")}), 0) << cli.err.toStdString();
 
     ProductRow row;
-    row.prod.FullName = QStringLiteral("Капуста белокочанная");
-    row.prod.ShortName = QStringLiteral("Капуста");
+    row.prod.FullName = QStringLiteral("Капуста кольраби опытная");
+    row.prod.ShortName = QStringLiteral("Кольраби опытная");
     row.setOut(80);
     row.losses[0] = 80;
     row.variants[0] = QStringLiteral("Очистка");
@@ -59,31 +59,36 @@ TEST(CliProducts, ImportListShowExportAndRefusals)
         f.write(encodeProductFile(row, QStringLiteral("1")));
     }
     ASSERT_EQ(cli.run({QStringLiteral("products"), QStringLiteral("import-prod"), in}), 0) << cli.err.toStdString();
-    EXPECT_EQ(cli.out, u"added 1\n");
+    EXPECT_TRUE(cli.out.startsWith(u"added "));
     // A second import of the same name asks; the CLI answers No unless --yes.
     EXPECT_EQ(cli.run({QStringLiteral("products"), QStringLiteral("import-prod"), in}), 1);
     ASSERT_EQ(cli.run({QStringLiteral("--yes"), QStringLiteral("products"), QStringLiteral("import-prod"), in}), 0);
 
+    // The seeded base holds other products; ours take the next keys.
     ASSERT_EQ(cli.run({QStringLiteral("products"), QStringLiteral("list"), QStringLiteral("--search"),
-                  QStringLiteral("КАПУСТА")}),
+                  QStringLiteral("КОЛЬРАБИ ОПЫТНАЯ")}),
         0);
-    EXPECT_EQ(cli.out, u"1\tКапуста белокочанная\tКапуста\t80\n2\tКапуста белокочанная\tКапуста\t80\n");
+    const QStringList lines = cli.out.split(u'\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2);
+    const QString key = lines[0].section(u'\t', 0, 0);
+    EXPECT_EQ(lines[0].section(u'\t', 1), u"Капуста кольраби опытная\tКольраби опытная\t80");
+    EXPECT_EQ(lines[1].section(u'\t', 0, 0).toInt(), key.toInt() + 1);
     ASSERT_EQ(cli.run({QStringLiteral("products"), QStringLiteral("list"), QStringLiteral("--search"),
-                  QStringLiteral("лук")}),
+                  QStringLiteral("несуществующий продукт")}),
         0);
     EXPECT_TRUE(cli.out.isEmpty());
 
-    ASSERT_EQ(cli.run({QStringLiteral("products"), QStringLiteral("show"), QStringLiteral("1")}), 0);
+    ASSERT_EQ(cli.run({QStringLiteral("products"), QStringLiteral("show"), key}), 0);
     EXPECT_TRUE(cli.out.contains(u"Вода\t90,4\tg\n"));
     EXPECT_TRUE(cli.out.contains(u"Вариант 1\tОчистка\t80\n"));
 
     const QString out = cli.dir.filePath(QStringLiteral("out.prod"));
-    ASSERT_EQ(cli.run({QStringLiteral("products"), QStringLiteral("export-prod"), QStringLiteral("1"), out}), 0)
+    ASSERT_EQ(cli.run({QStringLiteral("products"), QStringLiteral("export-prod"), key, out}), 0)
         << cli.err.toStdString();
-    EXPECT_EQ(readAll(out), encodeProductFile(row, QStringLiteral("1")));
+    EXPECT_EQ(readAll(out), encodeProductFile(row, key));
 
-    EXPECT_EQ(cli.run({QStringLiteral("products"), QStringLiteral("show"), QStringLiteral("99")}), 1);
-    EXPECT_TRUE(cli.err.contains(u"Продукт с кодом - 99 не найден в базе!"));
+    EXPECT_EQ(cli.run({QStringLiteral("products"), QStringLiteral("show"), QStringLiteral("99999")}), 1);
+    EXPECT_TRUE(cli.err.contains(u"Продукт с кодом - 99999 не найден в базе!"));
     EXPECT_EQ(cli.run({QStringLiteral("products"), QStringLiteral("show"), QStringLiteral("abc")}), 2);
     {
         QFile f(in);

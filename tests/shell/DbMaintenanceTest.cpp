@@ -225,3 +225,17 @@ TEST(Restore, ProductBaseQuestionResetsTheSetting)
     EXPECT_TRUE(offerStandardProductBase(t.prompter(), t.settings()));
     EXPECT_EQ(baseFileName(BaseId::Products, t.settings()), u"db011.db");
 }
+
+TEST(Deployment, AttachmentsCanBeReleasedSoAFileCanBeReplaced)
+{
+    TempBases t;
+    ASSERT_TRUE(deployDefaultBases(t.folder(), t.settings()).ok());
+    connectStartupBases(t.connections(), t.shared());
+    attachExternalTables(t.connections());
+    t.connections().detachEverywhere(static_cast<int>(BaseId::Products));
+    SqlStatement gone(t.connections().database(BaseId::Warehouse), QStringLiteral("SELECT COUNT(*) FROM prod.dt010"));
+    EXPECT_FALSE(gone.exec().ok());
+    attachExternalTables(t.connections()); // built again
+    SqlStatement back(t.connections().database(BaseId::Warehouse), QStringLiteral("SELECT COUNT(*) FROM prod.dt010"));
+    EXPECT_TRUE(back.exec().ok());
+}

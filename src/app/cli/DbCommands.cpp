@@ -1,5 +1,6 @@
 #include "CliCommand.h"
 #include "CliEnvironment.h"
+#include "SeedData.h"
 
 #include "shell/Databases.h"
 #include "shell/DbMaintenance.h"
@@ -35,6 +36,16 @@ int dbInit(CliRun &run, CliEnvironment &env)
     for (const QString &path : created.value())
         run.out << "created " << path << '\n';
     run.out << created->size() << " bases created in " << folder << '\n';
+    // Seed data goes into the bases of the folder just deployed.
+    env.connections().setDefaultFolder(folder);
+    env.shared().set(Section::Data, QStringLiteral("Dir_book"), QFileInfo(folder).absolutePath());
+    env.shared().set(Section::Data, QStringLiteral("Dir_of_Base"), QFileInfo(folder).fileName());
+    const Status seeded = seedDefaultBases(env.connections(), run.settings, env.shared());
+    if (!seeded) {
+        run.err << "Seed data not loaded: " << seeded.error() << '\n';
+        return kExitFailed;
+    }
+    run.out << "seed data loaded\n";
     return kExitOk;
 }
 

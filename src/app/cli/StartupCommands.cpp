@@ -1,4 +1,5 @@
 #include "CliCommand.h"
+#include "StartupWiring.h"
 
 #include "common/Clock.h"
 #include "shell/Catalogue.h"
@@ -41,6 +42,7 @@ int startupCheck(CliRun &run)
     StartupHooks hooks;
     PrintingObserver observer(run.out);
     StartupSequence startup(run.prompter, run.settings, clock, environment, hooks, &observer);
+    installStartupHooks(hooks, startup, run.settings);
     const auto outcome = startup.run(CommandLine::join(run.args));
     if (outcome == StartupSequence::Outcome::Exit) {
         run.out << "Start ended: " << startup.exitReason() << '\n';

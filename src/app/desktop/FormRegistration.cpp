@@ -1,5 +1,6 @@
 #include "FormRegistration.h"
 
+#include "products/forms/ProductForms.h"
 #include "shell/forms/CommandRegistry.h"
 #include "util/MethodEditor.h"
 #include "util/MethodStore.h"
@@ -29,6 +30,7 @@ QWidget *openFormulas(AppContext &context, QWidget *parent)
 void registerForms(CommandRegistry &registry)
 {
     registry.add(QStringLiteral("meth_edit"), openFormulas);
+    registerProductForms(registry);
 }
 
 } // namespace kulvera

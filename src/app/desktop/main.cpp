@@ -1,4 +1,5 @@
 #include "FormRegistration.h"
+#include "StartupWiring.h"
 
 #include "common/Clock.h"
 #include "shell/AppContext.h"
@@ -94,6 +95,7 @@ int main(int argc, char *argv[])
     kulvera::StartupHooks hooks;
     SplashObserver splash;
     kulvera::StartupSequence startup(prompter, *settings, clock, environment, hooks, &splash);
+    kulvera::installStartupHooks(hooks, startup, *settings);
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
     if (startup.run(kulvera::CommandLine::join(arguments)) == kulvera::StartupSequence::Outcome::Exit)

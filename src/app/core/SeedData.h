@@ -1,0 +1,17 @@
+#pragma once
+
+#include "common/Result.h"
+
+namespace kulvera {
+
+class Connections;
+class SettingsAccess;
+class SharedSettings;
+
+// Fills the bases of a fresh installation from the seed data of every
+// subsystem that has some (products, groups and units so far). Connects the
+// bases it needs under their catalogue numbers and leaves them connected.
+// Tables that already hold rows are left alone.
+Status seedDefaultBases(Connections &connections, const SettingsAccess &settings, const SharedSettings &shared);
+
+} // namespace kulvera
