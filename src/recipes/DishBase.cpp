@@ -121,7 +121,7 @@ bool DishBase::fullCompositionSetting(const SettingsAccess &settings)
 
 QString DishBase::whereClause(const std::optional<CopyKeys> &copy, QVariantList &params, const QString &name) const
 {
-    QString where = QStringLiteral(" WHERE \"l1\" = ?");
+    QString where = QStringLiteral(" WHERE \"") + columnName(nameColumn_) + QStringLiteral("\" = ?");
     params << codec_.encode(name);
     if (copy) {
         where += QStringLiteral(" AND \"l26\" = ? AND \"l27\" = ?");
@@ -308,6 +308,8 @@ Status DishBase::save(const colBludo &recipe, const QString &table, const QStrin
     for (int i = 2; i < 7; ++i)
         row[6 + i] = codec_.encode(options.texts[i]);
     row[22] = codec_.encode(flagText(options.fullComposition));
+    if (nameColumn_ != 1)
+        row[nameColumn_] = row[1];
     if (options.copy) {
         row[26] = codec_.encode(options.copy->first);
         row[27] = codec_.encode(options.copy->second);
@@ -375,18 +377,19 @@ Result<QStringList> DishBase::recipeNames(const QString &table) const
 {
     // Names of the recipes (not of menu copies) come from an index on
     // (l26, l1) alone, without touching the rows; it is made on first need.
+    const QString column = u'"' + columnName(nameColumn_) + u'"';
     if (!namesIndexed_.contains(table)) {
-        const QString index = quoted(table + QStringLiteral("_names"));
+        const QString index = quoted(table + QStringLiteral("_names") + QString::number(nameColumn_));
         if (execSql(database(),
                 QStringLiteral("CREATE INDEX IF NOT EXISTS ") + index + QStringLiteral(" ON ") + quoted(table)
-                    + QStringLiteral(" (\"l26\", \"l1\")"),
+                    + QStringLiteral(" (\"l26\", ") + column + u')',
                 {}, log_))
             namesIndexed_.insert(table);
     }
-    const QString from = QStringLiteral("SELECT \"l1\" FROM ") + quoted(table);
+    const QString from = QStringLiteral("SELECT ") + column + QStringLiteral(" FROM ") + quoted(table);
     SqlStatement q(database(),
-        from + QStringLiteral(" WHERE \"l26\" = '' GROUP BY \"l1\" UNION ") + from
-            + QStringLiteral(" WHERE \"l26\" IS NULL GROUP BY \"l1\""),
+        from + QStringLiteral(" WHERE \"l26\" = '' GROUP BY ") + column + QStringLiteral(" UNION ") + from
+            + QStringLiteral(" WHERE \"l26\" IS NULL GROUP BY ") + column,
         log_);
     if (const Status s = q.exec(); !s)
         return Result<QStringList>::failure(s.error());

@@ -62,6 +62,13 @@ public:
     static constexpr QStringView kTitle = u"База блюд";
 
     const StoredTextCodec &codec() const { return codec_; }
+    // The column that names a recipe: l1 in a dish base; the semi-finished
+    // base (db013, table dt001, root position "main") names its products in l6.
+    void setNameColumn(int column) { nameColumn_ = column; }
+    int nameColumn() const { return nameColumn_; }
+    static constexpr int kSemiFinishedNameColumn = 6;
+    static constexpr QStringView kSemiFinishedTable = u"dt001";
+    static constexpr QStringView kSemiFinishedRootKey = u"main";
     QSqlDatabase database() const;
 
     // Fills the slot (created when missing) from the rows of the recipe,
@@ -91,6 +98,7 @@ private:
     StoredTextCodec codec_;
     ErrorLog *log_;
     mutable QSet<QString> namesIndexed_;
+    int nameColumn_ = 1;
 };
 
 // The repair of a loaded recipe: removes, one per pass, empty rows (key "0")

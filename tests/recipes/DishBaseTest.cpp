@@ -352,3 +352,27 @@ TEST(DishBase, TheInstallationNumberTravelsWithTheBase)
     ASSERT_EQ(names->size(), 1);
     EXPECT_NE(names->front(), u"Суп");
 }
+
+TEST(DishBase, SemiFinishedProductsAreNamedInL6)
+{
+    DishFixture f;
+    const int pf = f.t.create(BaseId::SemiFinished);
+    ASSERT_NE(pf, Connections::kFailed);
+    DishBase base(f.t.connections(), pf, f.t.settings(), f.t.prompter(), f.codec);
+    base.setNameColumn(DishBase::kSemiFinishedNameColumn);
+    colBludo r;
+    r.Add(position(DishBase::kSemiFinishedRootKey.toString(), QString(), 0, 0, QStringLiteral("1000")));
+    r.Add(position(QStringLiteral("pro0001"), QStringLiteral("4"), 1200, 1000, QStringLiteral("1000")));
+    ASSERT_TRUE(base.save(r, DishBase::kSemiFinishedTable.toString(), QStringLiteral("Фарш котлетный"), {}));
+    SqlStatement q(f.t.connections().database(pf), QStringLiteral("SELECT COUNT(*) FROM dt001 WHERE l6 = ?"));
+    ASSERT_TRUE(q.exec({f.codec.encode(u"Фарш котлетный")}));
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toInt(), 2);
+    EXPECT_EQ(base.recipeNames(DishBase::kSemiFinishedTable.toString()).value(),
+        QStringList {QStringLiteral("Фарш котлетный")});
+    const auto loaded = base.load(
+        f.memory, 1, DishBase::kSemiFinishedTable.toString(), QStringLiteral("Фарш котлетный"), QStringLiteral("500"));
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(f.memory.slot(1)->item(1)->clsProds().Kod.toString(), u"main");
+    EXPECT_DOUBLE_EQ(f.memory.slot(1)->item(2)->clsProds().Brutto, 600);
+}
