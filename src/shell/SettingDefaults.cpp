@@ -132,6 +132,9 @@ constexpr SettingDefault kDefaults[] = {
     {S::Documents, u"MaxDishForSvodMenu", u"100", false, false},
     {S::Documents, u"MaxRationForSvodMenu", u"100", false, false},
     {S::Messages, u"frmTN_TestDelPf", u"1", false, false},
+    {S::Data, u"bShowFullHS", u"0", false, false},
+    {S::Data, u"bNotTestDisheArray", u"0", false, false},
+    {S::Data, u"bTestOrderInDishe", u"0", false, false},
 };
 
 constexpr TemplateName kTemplates[] = {

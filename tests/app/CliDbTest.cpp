@@ -57,3 +57,15 @@ TEST(CliStartup, RunsTheStartSequenceOnAFreshFolder)
     EXPECT_TRUE(cli.out.contains(u"Программа загружена и готова к работе"));
     EXPECT_TRUE(cli.out.contains(dir + QStringLiteral("/DB/Menu.db")));
 }
+
+TEST(CliStartup, ProductReplacementRunsAtStartAndEnds)
+{
+    Cli cli;
+    ASSERT_EQ(cli.run({QStringLiteral("db"), QStringLiteral("init")}), 0);
+    ASSERT_EQ(cli.run({QStringLiteral("--yes"), QStringLiteral("startup-check"), QStringLiteral("/RP1,2")}), 1);
+    EXPECT_TRUE(cli.out.contains(u"Start ended"));
+    EXPECT_FALSE(cli.out.contains(u"Connected bases"));
+    // The dish base was copied into the archive folder before the change.
+    const QStringList copies = QDir(cli.bases() + QStringLiteral("/rescopy")).entryList({QStringLiteral("bl_base_*_1.db")});
+    EXPECT_EQ(copies.size(), 1) << cli.out.toStdString() << cli.err.toStdString();
+}

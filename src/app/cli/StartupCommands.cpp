@@ -42,7 +42,7 @@ int startupCheck(CliRun &run)
     StartupHooks hooks;
     PrintingObserver observer(run.out);
     StartupSequence startup(run.prompter, run.settings, clock, environment, hooks, &observer);
-    installStartupHooks(hooks, startup, run.settings);
+    installStartupHooks(hooks, startup, run.settings, run.prompter, clock);
     const auto outcome = startup.run(CommandLine::join(run.args));
     if (outcome == StartupSequence::Outcome::Exit) {
         run.out << "Start ended: " << startup.exitReason() << '\n';

@@ -95,7 +95,7 @@ int main(int argc, char *argv[])
     kulvera::StartupHooks hooks;
     SplashObserver splash;
     kulvera::StartupSequence startup(prompter, *settings, clock, environment, hooks, &splash);
-    kulvera::installStartupHooks(hooks, startup, *settings);
+    kulvera::installStartupHooks(hooks, startup, *settings, prompter, clock);
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
     if (startup.run(kulvera::CommandLine::join(arguments)) == kulvera::StartupSequence::Outcome::Exit)

@@ -104,6 +104,7 @@ void MainWindow::runCommand(const QString &name)
         if (form) {
             QMdiSubWindow *sub = mdi_->addSubWindow(form);
             sub->setAttribute(Qt::WA_DeleteOnClose);
+            placeDocument(sub, form->objectName().isEmpty() ? name : form->objectName());
             form->show();
             sub->show();
         }
@@ -169,8 +170,36 @@ QString MainWindow::basePathsText() const
         + QStringLiteral("]\n") + QStringLiteral("база меню: [") + pathOf(BaseId::Menu) + u']';
 }
 
+void MainWindow::placeDocument(QMdiSubWindow *sub, const QString &section)
+{
+    // A form opens where the user left it, else at a working size.
+    SettingsAccess &s = context_.settings;
+    const QSize area = mdi_->size();
+    const QSize wanted(std::max(sub->sizeHint().width(), area.width() * 3 / 4),
+                       std::max(sub->sizeHint().height(), area.height() * 3 / 4));
+    const int width = s.getInGroup(section, QStringLiteral("Width"), QString::number(wanted.width())).toInt();
+    const int height = s.getInGroup(section, QStringLiteral("Height"), QString::number(wanted.height())).toInt();
+    sub->resize(std::clamp(width, 200, std::max(area.width(), 200)), std::clamp(height, 150, std::max(area.height(), 150)));
+    const int left = s.getInGroup(section, QStringLiteral("Left"), QStringLiteral("0")).toInt();
+    const int top = s.getInGroup(section, QStringLiteral("Top"), QStringLiteral("0")).toInt();
+    sub->move(std::max(left, 0), std::max(top, 0));
+    sub->setProperty("kvSection", section);
+    sub->installEventFilter(this);
+}
+
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::Close) {
+        if (auto *sub = qobject_cast<QMdiSubWindow *>(watched)) {
+            const QString section = sub->property("kvSection").toString();
+            if (!section.isEmpty()) {
+                context_.settings.saveInGroup(section, QStringLiteral("Width"), QString::number(sub->width()));
+                context_.settings.saveInGroup(section, QStringLiteral("Height"), QString::number(sub->height()));
+                context_.settings.saveInGroup(section, QStringLiteral("Left"), QString::number(sub->x()));
+                context_.settings.saveInGroup(section, QStringLiteral("Top"), QString::number(sub->y()));
+            }
+        }
+    }
     if ((watched == dateLabel_ || watched == statusBar()) && event->type() == QEvent::MouseButtonDblClick) {
         context_.prompter.message(basePathsText());
         return true;

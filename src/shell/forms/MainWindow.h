@@ -10,6 +10,7 @@
 class QAction;
 class QLabel;
 class QMdiArea;
+class QMdiSubWindow;
 
 namespace kulvera {
 
@@ -52,6 +53,7 @@ private:
     void openTemplate(const QString &file);
     void compact(BaseId base);
     void restorePlacement();
+    void placeDocument(QMdiSubWindow *sub, const QString &section);
     void savePlacement();
 
     AppContext &context_;
