@@ -1,6 +1,7 @@
 #include "products/forms/ProductListForm.h"
 
 #include "products/UnitBase.h"
+#include "products/forms/ModificationsForm.h"
 #include "products/forms/ProductCard.h"
 
 #include <QComboBox>
@@ -65,6 +66,12 @@ ProductListForm::ProductListForm(AppContext &context, QWidget *parent)
     connect(button(QStringLiteral("delete"), QStringLiteral("Удалить")), &QPushButton::clicked, this, [this] {
         if (currentKey() > 0 && base_.remove(currentKey()))
             reload();
+    });
+    connect(button(QStringLiteral("mods"), QStringLiteral("Модификации")), &QPushButton::clicked, this, [this] {
+        auto *form = new ModificationsForm(context_, currentKey());
+        form->setAttribute(Qt::WA_DeleteOnClose);
+        form->resize(760, 360);
+        form->show();
     });
     buttons->addStretch();
     auto *layout = new QVBoxLayout(this);
