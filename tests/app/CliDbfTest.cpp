@@ -86,14 +86,32 @@ TEST(CliDbf, ExportOfRecipesWritesMemoAndReplacesOnlyWhenAllowed)
     EXPECT_EQ(prompter.unexpected().size(), 1);
 }
 
-TEST(CliDbf, ExportsSayTheBasesAreMissingAndDumpRefusesBadFiles)
+TEST(CliDbf, ExportsTheSeededProductBaseAndRecipeTables)
+{
+    Cli cli;
+    const QString file = cli.dir.filePath(QStringLiteral("prods.dbf"));
+    ASSERT_EQ(cli.run({QStringLiteral("db"), QStringLiteral("init")}), 0);
+    ASSERT_EQ(cli.run({QStringLiteral("dbf"), QStringLiteral("export-products"), file}), 0) << cli.err.toStdString();
+    EXPECT_TRUE(cli.out.contains(u"products exported"));
+    ASSERT_EQ(cli.run({QStringLiteral("dbf"), QStringLiteral("dump"), file}), 0);
+    EXPECT_TRUE(cli.out.contains(u"Морковь"));
+    EXPECT_TRUE(cli.out.contains(u"ИМЯ2"));
+
+    const QString dishes = cli.dir.filePath(QStringLiteral("dishes.dbf"));
+    ASSERT_EQ(cli.run({QStringLiteral("dbf"), QStringLiteral("export-recipes"), QStringLiteral("dt001"), dishes}), 0)
+        << cli.err.toStdString();
+    EXPECT_TRUE(QFile::exists(dishes));
+    EXPECT_EQ(cli.run({QStringLiteral("dbf"), QStringLiteral("export-recipes"), QStringLiteral("no_such"), dishes}), 1);
+}
+
+TEST(CliDbf, ExportsWithoutBasesAndDumpRefusesBadFiles)
 {
     Cli cli;
     const QString file = cli.dir.filePath(QStringLiteral("x.dbf"));
     EXPECT_EQ(cli.run({QStringLiteral("dbf"), QStringLiteral("export-products"), file}), 1);
-    EXPECT_TRUE(cli.err.contains(u"product base is not available yet"));
+    EXPECT_TRUE(cli.err.contains(u"Не удалось подключиться к базе продуктов"));
     EXPECT_EQ(cli.run({QStringLiteral("dbf"), QStringLiteral("export-recipes"), QStringLiteral("dt020"), file}), 1);
-    EXPECT_TRUE(cli.err.contains(u"recipe base is not available yet"));
+    EXPECT_TRUE(cli.err.contains(u"Не удалось подключиться к базе блюд"));
     EXPECT_FALSE(QFile::exists(file));
 
     EXPECT_EQ(cli.run({QStringLiteral("dbf"), QStringLiteral("dump"), file}), 1);

@@ -75,3 +75,26 @@ TEST(CliRecipes, ListsNamesAndShowsARecipeForAnOutput)
     EXPECT_EQ(cli.run({QStringLiteral("recipes"), QStringLiteral("show")}), 2);
     EXPECT_TRUE(cli.runner.err.contains(u"recipes list"));
 }
+
+TEST(CliRecipes, ARecipeTableExportsToDbfOneRowPerPosition)
+{
+    RecipesCli cli;
+    constexpr int kDishes = static_cast<int>(BaseId::Dishes);
+    ASSERT_NE(cli.bases.create(BaseId::Dishes), Connections::kFailed);
+    const auto codec = installationCodec(cli.bases.connections(), kDishes, cli.bases.settings(), nullptr);
+    DishBase base(cli.bases.connections(), kDishes, cli.bases.settings(), cli.bases.prompter(), codec.value());
+    colBludo r;
+    r.Add(position(QStringLiteral("pro0001"), QStringLiteral("5"), QStringLiteral("Крупа гречневая"), 50, 50));
+    r.Add(position(QStringLiteral("pro0002"), QStringLiteral("8"), QStringLiteral("Масло сливочное"), 10.4, 10.4));
+    ASSERT_TRUE(base.save(r, QStringLiteral("dt001"), QStringLiteral("Каша гречневая"), {}));
+    cli.bases.connections().disconnectAll();
+
+    const QString file = QDir(cli.bases.root()).filePath(QStringLiteral("dishes.dbf"));
+    ASSERT_EQ(cli.run({QStringLiteral("dbf"), QStringLiteral("export-recipes"), QStringLiteral("dt001"), file}), 0)
+        << cli.runner.err.toStdString();
+    EXPECT_TRUE(cli.runner.out.startsWith(u"1 recipes exported"));
+    ASSERT_EQ(cli.run({QStringLiteral("dbf"), QStringLiteral("dump"), file}), 0);
+    EXPECT_TRUE(cli.runner.out.contains(u"Каша гречневая"));
+    EXPECT_TRUE(cli.runner.out.contains(u"pro0002"));
+    EXPECT_TRUE(cli.runner.out.contains(u"Масло сливочное"));
+}

@@ -1,4 +1,7 @@
 #include "CliCommand.h"
+#include "CliEnvironment.h"
+#include "DbfExports.h"
+#include "shell/SettingsStore.h"
 
 #include "common/NumberText.h"
 #include "common/TextDate.h"
@@ -99,17 +102,29 @@ int dbfCommand(CliRun &run)
             run.err << "Usage: dbf export-products FILE\n";
             return kExitUsage;
         }
-        // The writer (exportDbfRows with productsDbfTable) is ready; the rows come from the product base.
-        run.err << "The product base is not available yet: nothing was exported.\n";
-        return kExitFailed;
+        CliEnvironment env(run);
+        const auto exported = exportProductsToDbf(env.connections(), run.settings, env.shared(), run.prompter, rest.args[0]);
+        if (!exported) {
+            run.err << exported.error() << '\n';
+            return kExitFailed;
+        }
+        run.out << exported.value() << " products exported to " << rest.args[0] << '\n';
+        return kExitOk;
     }
     if (verb == u"export-recipes") {
         if (rest.args.size() != 2) {
             run.err << "Usage: dbf export-recipes TABLE FILE\n";
             return kExitUsage;
         }
-        run.err << "The recipe base is not available yet: nothing was exported.\n";
-        return kExitFailed;
+        CliEnvironment env(run);
+        const auto exported = exportRecipesToDbf(env.connections(), run.settings, env.shared(), run.prompter,
+                                                 rest.args[0], rest.args[1]);
+        if (!exported) {
+            run.err << exported.error() << '\n';
+            return kExitFailed;
+        }
+        run.out << exported.value() << " recipes exported to " << rest.args[1] << '\n';
+        return kExitOk;
     }
     run.err << "Usage: dbf dump FILE [--cp 866|1251] | dbf export-products FILE | dbf export-recipes TABLE FILE\n";
     return kExitUsage;
