@@ -174,6 +174,7 @@ public:
     const std::vector<DbfField> &Fields() const { return fields_; }
 
 private:
+    Status markRecord(char mark);
     enum class Mode { None, Edit, AddNew };
 
     Status fail(const QString &title, const QString &text);

@@ -885,25 +885,16 @@ Status clsDBF::Update()
 
 Status clsDBF::Delete()
 {
-    if (!requiresWritable(kTitleDelete))
-        return Status::failure(lastError_);
-    if (mode_ != Mode::None)
-        CancelUpdate();
-    if (batch_ && !pending_.isEmpty())
-        if (Status s = flushBatch(kTitleDelete); !s)
-            return s;
-    if (NoRecord())
-        return fail(kTitleDelete, QStringLiteral("Нет записи!"));
-    const char mark = '*';
-    if (Status s = writeAt(headerLength_ + position_ * recordLength_, &mark, 1); !s)
-        return fail(kTitleDelete, s.error());
-    record_[0] = mark;
-    if (position_ >= cacheFirst_ && position_ < cacheFirst_ + cacheCount_)
-        cache_[(position_ - cacheFirst_) * recordLength_] = mark;
-    return {};
+    return markRecord('*');
 }
 
 Status clsDBF::UnDelete()
+{
+    return markRecord(' ');
+}
+
+// Deleting and restoring only rewrite the record's first byte.
+Status clsDBF::markRecord(char mark)
 {
     if (!requiresWritable(kTitleDelete))
         return Status::failure(lastError_);
@@ -914,7 +905,6 @@ Status clsDBF::UnDelete()
             return s;
     if (NoRecord())
         return fail(kTitleDelete, QStringLiteral("Нет записи!"));
-    const char mark = ' ';
     if (Status s = writeAt(headerLength_ + position_ * recordLength_, &mark, 1); !s)
         return fail(kTitleDelete, s.error());
     record_[0] = mark;
