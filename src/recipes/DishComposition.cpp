@@ -67,7 +67,9 @@ QString compositionText(const colBludo &slot)
         if (!isProductKey(p.Kod.toString()))
             continue;
         const QString name = (p.ShortName.trimmed().isEmpty() ? p.FullName : p.ShortName).trimmed().toLower();
-        if (!name.isEmpty())
+        // A product used twice (in a semi-finished product and beside it) is
+        // named once.
+        if (!name.isEmpty() && !names.contains(name))
             names << name;
     }
     return names.isEmpty() ? QString() : names.join(QStringLiteral(", ")) + u'.';

@@ -33,8 +33,8 @@ double dishOrg(const colBludo &slot);
 double dishSv(const colBludo &slot);
 double dishNetto(const colBludo &slot); // the total net mass
 
-// The names of the products in lower case, short name when set, joined by
-// ", " and ended by "." ("" for a slot without products).
+// The names of the products in lower case, short name when set, each once,
+// joined by ", " and ended by "." ("" for a slot without products).
 QString compositionText(const colBludo &slot);
 
 inline constexpr double kKcalProtein = 4.0;

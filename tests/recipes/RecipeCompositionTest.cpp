@@ -369,6 +369,8 @@ TEST(DishComposition, SoupOnABoiledStockMatchesAHandComputation)
     // Dry matter: the stock's as boiled, the potato's less the average 10 %.
     EXPECT_NEAR(v.dryMatter, (20.88 + 25 * 0.9) / 250 * 100, 1e-12);
     EXPECT_EQ(v.text, u"говядина, лук репчатый, картофель молодой.");
+    addPro(slot, 0, 5, QStringLiteral("ГОВЯДИНА"), 10, {});
+    EXPECT_EQ(compositionText(slot), v.text); // named once
 }
 
 TEST(DishComposition, PlausibilityAboveOneHundredOnly)

@@ -3,7 +3,10 @@
 #include "SeedData.h"
 #include "common/Clock.h"
 #include "common/Prompter.h"
+#include "recipes/HeatTreatment.h"
+#include "recipes/Microbiology.h"
 #include "recipes/ProductReplacement.h"
+#include "shell/Connections.h"
 #include "shell/SharedSettings.h"
 #include "shell/Startup.h"
 
@@ -24,6 +27,20 @@ void installStartupHooks(StartupHooks &hooks, StartupSequence &startup, Settings
         const Status seeded = seedDefaultBases(startup.connections(), settings, startup.shared());
         if (!seeded)
             startup.sessionLog().write(QStringLiteral("Начальные данные не загружены: ") + seeded.error());
+    });
+    // Until the loss bases are read the built-in losses stand, so a failure
+    // here only goes to the session log.
+    hooks.set(QStringLiteral("loadHeatTreatmentTables"), [&startup, &settings] {
+        const Status loaded = programLossTables().load(startup.connections(), settings);
+        if (!loaded)
+            startup.sessionLog().write(loaded.error());
+    });
+    hooks.set(QStringLiteral("initMicrobiology"), [&startup, &settings, &prompter] {
+        if (!startup.connections().isConnected(BaseId::Microbiology))
+            return;
+        const Status loaded = programMicrobiology().load(startup.connections(), settings, prompter);
+        if (!loaded)
+            startup.sessionLog().write(loaded.error());
     });
 }
 

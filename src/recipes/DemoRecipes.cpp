@@ -1,0 +1,140 @@
+#include "recipes/DemoRecipes.h"
+
+#include "common/Clock.h"
+#include "common/NumberText.h"
+#include "common/ScriptedPrompter.h"
+#include "products/ProductBase.h"
+#include "products/ProductFields.h"
+#include "recipes/DishBase.h"
+#include "recipes/PositionKey.h"
+#include "recipes/StoredText.h"
+#include "shell/Connections.h"
+#include "shell/DishCollections.h"
+#include "shell/SqlDialect.h"
+#include "shell/SqlStatement.h"
+
+#include <QFile>
+#include <QTextStream>
+
+#include <map>
+#include <vector>
+
+namespace kulvera {
+
+Status seedDemoRecipes(Connections &connections, SettingsAccess &settings, const QString &csv)
+{
+    if (!connections.isConnected(BaseId::Dishes) || !connections.isConnected(BaseId::Products))
+        return Status::failure(QStringLiteral("Нет подключения к базе блюд или базе продуктов"));
+    QFile file(csv);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return Status::failure(QStringLiteral("Нет файла ") + csv);
+
+    // Nobody watches a seed: questions get the answer that changes nothing.
+    ScriptedPrompter quiet;
+    const SystemClock clock;
+    const ProductBase products(connections, settings, quiet, clock);
+
+    struct Recipe {
+        QString output;
+        colBludo positions;
+    };
+    std::vector<QString> order;
+    std::map<QString, Recipe> recipes;
+    QTextStream in(&file);
+    bool header = true;
+    int line = 0;
+    while (!in.atEnd()) {
+        const QString text = in.readLine();
+        ++line;
+        if (text.trimmed().isEmpty() || text.startsWith(u'#'))
+            continue;
+        if (header) {
+            header = false;
+            continue;
+        }
+        const QStringList c = text.split(u';');
+        if (c.size() < 10)
+            return Status::failure(csv + QStringLiteral(": строка ") + QString::number(line));
+        const QString name = c[0].trimmed();
+        if (!recipes.count(name))
+            order.push_back(name);
+        Recipe &r = recipes[name];
+        if (!c[1].trimmed().isEmpty())
+            r.output = c[1].trimmed();
+        const QString kind = c[2].trimmed();
+        clsProds p;
+        if (kind == kKeyProduct) {
+            const auto row = products.findQuiet(c[5].trimmed().toLongLong());
+            if (!row)
+                return Status::failure(QStringLiteral("Нет продукта с кодом ") + c[5] + QStringLiteral(" для ") + name);
+            p = row->prod;
+            p.ID_Prod = c[5].trimmed();
+            p.Id = p.ID_Prod;
+            p.Netto = numberOr(c[8]);
+            p.Brutto = numberOr(c[7]);
+            // The product table keeps no dry matter: what is not water.
+            if (p.sv == 0 && p.Voda > 0 && p.Voda <= 100)
+                p.sv = 100 - p.Voda;
+            // The base holds 100 g; a position holds its net mass.
+            scaleComposition(p, p.Netto / 100.0);
+        } else if (kind == kKeySemiFinished) {
+            p.FullName = c[6].trimmed();
+            p.ShortName = p.FullName;
+            p.Id = c[9].trimmed();
+            p.Netto = numberOr(c[8]);
+            p.Brutto = numberOr(c[7]);
+        } else {
+            return Status::failure(csv + QStringLiteral(": строка ") + QString::number(line));
+        }
+        const auto key = makeKey(kind, c[3].trimmed().toLongLong(), c[4].trimmed().toLongLong());
+        if (!key)
+            return Status::failure(key.error());
+        p.Kod = key.value();
+        p.Num_In_Base = QStringLiteral("0");
+        p.Pref = QStringLiteral("г");
+        r.positions.Add(clsBludo(std::move(p)));
+    }
+
+    // All recipes or none: a half-written demo would only confuse.
+    Transaction transaction(connections.database(BaseId::Dishes), &connections.errorLog());
+    // A new dish base starts with one empty collection; the demo goes there.
+    const QSqlDatabase db = connections.database(BaseId::Dishes);
+    const QStringList tables = SqlDialect::of(db).tables(db);
+    std::optional<DishCollection> collection;
+    for (const DishCollection &c : listCollections(connections, settings)) {
+        if (tables.contains(c.table, Qt::CaseInsensitive)) {
+            collection = c;
+            break;
+        }
+    }
+    if (!collection) {
+        const Result<DishCollection> added = addCollection(connections, settings, kDemoCollection.toString());
+        if (!added)
+            return Status::failure(added.error());
+        collection = added.value();
+    }
+    SqlStatement count(db, QStringLiteral("SELECT COUNT(*) FROM ") + SqlDialect::of(db).quote(collection->table),
+        &connections.errorLog());
+    if (const Status s = count.exec(); !s)
+        return s;
+    if (count.next() && count.value(0).toLongLong() > 0)
+        return {}; // recipes of the user's own: no demo
+    const int dishes = static_cast<int>(BaseId::Dishes);
+    const Result<StoredTextCodec> codec = installationCodec(connections, dishes, settings, nullptr);
+    if (!codec)
+        return Status::failure(codec.error());
+    DishBase base(connections, dishes, settings, quiet, codec.value());
+    for (const QString &name : order) {
+        Recipe &r = recipes[name];
+        // The first row carries the recipe's output.
+        r.positions.item(1)->clsProds().Out = r.output;
+        SaveOptions options;
+        options.silent = true;
+        options.fullComposition = true;
+        if (const Status s = base.save(r.positions, collection->table, name, options); !s)
+            return s;
+    }
+    return transaction.commit();
+}
+
+} // namespace kulvera
