@@ -37,8 +37,8 @@ TEST(CliCompose, TheDemoSoupComputesWithItsStockBoiled)
         + 3.8 * totals.value(QStringLiteral("Моно")).toDouble() + 4.1 * totals.value(QStringLiteral("Кр")).toDouble();
     EXPECT_NEAR(o.value(QStringLiteral("kcal")).toDouble(), kcal, 0.051);
     EXPECT_NEAR(o.value(QStringLiteral("kj")).toDouble(), kcal * 4.1868, 0.051);
-    EXPECT_NEAR(o.value(QStringLiteral("per100g")).toObject().value(QStringLiteral("Белки")).toDouble(),
-        bel * 100 / 250, 1e-9);
+    EXPECT_NEAR(
+        o.value(QStringLiteral("per100g")).toObject().value(QStringLiteral("Белки")).toDouble(), bel * 100 / 250, 1e-9);
     // Carrot and onion stand twice (in the stock and in the soup): one summary line each.
     EXPECT_EQ(o.value(QStringLiteral("summary")).toArray().size(), 5);
 
