@@ -82,12 +82,7 @@ double energyKcal(const clsProds &amounts)
 
 double energyKcal(const colBludo &slot)
 {
-    clsProds raw;
-    raw.Bel = dishBel(slot);
-    raw.Gir = dishGir(slot);
-    raw.MD = dishMD(slot);
-    raw.Kr = dishKr(slot);
-    return energyKcal(raw);
+    return energyKcal(dishComposition(slot));
 }
 
 std::optional<double> per100g(double value, double output)

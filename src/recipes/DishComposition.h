@@ -49,7 +49,8 @@ inline double kcalToKj(double kcal)
 {
     return kcal * kKjPerKcal;
 }
-// The energy of the dish totals of a slot (raw amounts).
+// The energy of the dish composition of a slot: its top-level positions,
+// semi-finished products as last computed (with their losses).
 double energyKcal(const colBludo &slot);
 
 // value × 100 ÷ output; nothing for an output of 0.

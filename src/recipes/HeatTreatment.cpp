@@ -63,22 +63,18 @@ const std::vector<RowOf> &rowAssignment()
             {42, &clsProds::AM},
             {43, &clsProds::AO},
         };
-        // Amino acids from row 44, then the fatty acids and the tail, in the
-        // order of the composition field table.
-        const Member tail[] = {&clsProds::валин, &clsProds::изолейцин, &clsProds::лейцин, &clsProds::лизин,
-            &clsProds::метионин, &clsProds::треонин, &clsProds::триптофан, &clsProds::фенилаланин, &clsProds::аланин,
-            &clsProds::аргинин, &clsProds::аспарагиновая, &clsProds::гистидин, &clsProds::глицин,
-            &clsProds::глутаминовая, &clsProds::оксипролин, &clsProds::пролин, &clsProds::серин, &clsProds::тирозин,
-            &clsProds::цистин, &clsProds::масляная, &clsProds::капроновая, &clsProds::каприловая, &clsProds::каприновая,
-            &clsProds::лауриновая, &clsProds::миристиновая, &clsProds::пентадекановая, &clsProds::пальмитиновая,
-            &clsProds::маргариновая, &clsProds::стеариновая, &clsProds::арахиновая, &clsProds::бегеновая,
-            &clsProds::лигноцериновая, &clsProds::миристолеиновая, &clsProds::пальмитолеиновая, &clsProds::олеиновая,
-            &clsProds::гадолеиновая, &clsProds::эруковая, &clsProds::линолевая, &clsProds::линоленовая,
-            &clsProds::арахидоновая, &clsProds::MGK, &clsProds::РПВ, &clsProds::НПВ, &clsProds::Аденин,
-            &clsProds::Гуанин, &clsProds::PH};
+        // From row 44 the remaining loss-table fields in the order of the
+        // composition field table (amino acids, fatty acids, РПВ … pH), then
+        // the fields only recipe rows carry (МЖК).
         int row = 44;
-        for (Member m : tail)
-            r.push_back({row++, m});
+        auto assigned
+            = [&](Member m) { return std::any_of(r.begin(), r.end(), [m](const RowOf &x) { return x.member == m; }); };
+        for (bool fromTable : {true, false}) {
+            for (const CompositionField &f : compositionFields()) {
+                if (f.lossColumn && (f.column != nullptr) == fromTable && !assigned(f.member))
+                    r.push_back({row++, f.member});
+            }
+        }
         return r;
     }();
     return rows;

@@ -60,4 +60,6 @@ TEST(CliCompose, EveryDemoRecipeComputesAndBadInputIsRefused)
     EXPECT_EQ(cli.run({QStringLiteral("compute")}), 2);
     EXPECT_EQ(cli.run({QStringLiteral("compute"), kSoup, QStringLiteral("--bogus")}), 2);
     EXPECT_EQ(cli.run({QStringLiteral("compute"), QStringLiteral("Нет такого блюда")}), 1);
+    EXPECT_EQ(cli.run({QStringLiteral("compute"), kSoup, QStringLiteral("--out"), QStringLiteral("много")}), 2);
+    EXPECT_EQ(cli.err, u"Неверный выход: много\n");
 }

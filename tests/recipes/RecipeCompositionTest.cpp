@@ -152,6 +152,10 @@ TEST(HeatTreatment, MissingTypeIsToldAndTheAveragesApply)
     EXPECT_DOUBLE_EQ(semi.c, 10 * 0.40);
     EXPECT_EQ(defaultLossRow(&clsProds::Voda), 31);
     EXPECT_EQ(defaultLossRow(&clsProds::валин), 44);
+    EXPECT_EQ(defaultLossRow(&clsProds::масляная), 63);
+    EXPECT_EQ(defaultLossRow(&clsProds::PH), 88);
+    EXPECT_EQ(defaultLossRow(&clsProds::MGK), 89);
+    EXPECT_EQ(defaultLossRow(&clsProds::Gir_SV), 0); // no losses apply
 }
 
 TEST(RecipeExpansion, OnlySemiFinishedPositionsStillSumTheirProducts)
@@ -362,7 +366,8 @@ TEST(DishComposition, SoupOnABoiledStockMatchesAHandComputation)
     // Energy from the composition that carries the losses:
     // 4.0 × 12.868 + 9.0 × 6.384 + 3.8 × 2.92 + 4.1 × 15.018 = 181.5978.
     EXPECT_NEAR(v.kcal, 181.5978, 1e-9);
-    EXPECT_LT(v.kcal, energyKcal(slot)); // the raw totals know nothing of the boiling
+    EXPECT_DOUBLE_EQ(energyKcal(slot), v.kcal);
+    EXPECT_LT(v.kcal, energyKcal(v.raw)); // the raw totals know nothing of the boiling
     EXPECT_NEAR(v.raw.Bel, 13.44, 1e-12);
     EXPECT_NEAR(v.per100.Bel, 12.868 * 100 / 250, 1e-12);
     EXPECT_NEAR(v.kcalPer100, 181.5978 * 100 / 250, 1e-9);

@@ -165,6 +165,12 @@ int computeCommand(CliRun &run)
     if (a.size() != 1 || a[0].trimmed().isEmpty())
         return usage(run);
     const QString name = a[0];
+    // An output that reads as no grams would load the recipe unscaled and
+    // then refuse every value per 100 g: say so at once.
+    if (!out.isEmpty() && outputValue(out) <= 0) {
+        run.err << "Неверный выход: " << out << '\n';
+        return kExitUsage;
+    }
 
     CliEnvironment env(run);
     if (env.connections().connectBase(BaseId::Dishes, env.shared(), true) == Connections::kFailed) {
