@@ -1,5 +1,8 @@
 #include "support/CliRunner.h"
 
+#include "recipes/HeatTreatment.h"
+#include "recipes/Microbiology.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -62,4 +65,15 @@ TEST(CliCompose, EveryDemoRecipeComputesAndBadInputIsRefused)
     EXPECT_EQ(cli.run({QStringLiteral("compute"), QStringLiteral("Нет такого блюда")}), 1);
     EXPECT_EQ(cli.run({QStringLiteral("compute"), kSoup, QStringLiteral("--out"), QStringLiteral("много")}), 2);
     EXPECT_EQ(cli.err, u"Неверный выход: много\n");
+}
+
+TEST(CliCompose, TheStartLoadsTheLossTablesAndTheIndicatorSets)
+{
+    Installed cli;
+    ASSERT_EQ(cli.run({QStringLiteral("--yes"), QStringLiteral("startup-check")}), 0) << cli.out.toStdString();
+    // The hooks fill the program's own tables from the seeded bases.
+    ASSERT_NE(programLossTables().find(QStringLiteral("жарка")), nullptr);
+    EXPECT_EQ(programLossTables().defaultRows().size(), 89u);
+    EXPECT_TRUE(programMicrobiology().loaded());
+    EXPECT_NE(programMicrobiology().find(1), nullptr);
 }
