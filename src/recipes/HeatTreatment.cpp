@@ -80,6 +80,13 @@ const std::vector<RowOf> &rowAssignment()
     return rows;
 }
 
+// A loss above 100 % would leave a negative amount: nothing is left at most.
+// A negative loss stands (water taken up on boiling).
+double keptShare(double lossPercent)
+{
+    return 100.0 - std::min(lossPercent, 100.0);
+}
+
 std::size_t fieldIndex(Member member)
 {
     const auto fields = compositionFields();
@@ -233,7 +240,7 @@ Retention LossType::retention() const
     const auto fields = compositionFields();
     for (std::size_t i = 0; i < fields.size(); ++i) {
         if (fields[i].lossColumn)
-            r.setPercent(i, 100.0 - losses.value(QString::fromUtf16(fields[i].lossColumn), 0.0));
+            r.setPercent(i, keptShare(losses.value(QString::fromUtf16(fields[i].lossColumn), 0.0)));
     }
     return r;
 }
@@ -316,11 +323,11 @@ Retention HeatTreatmentTables::averageRetention() const
         if (!fields[i].lossColumn)
             continue;
         if (m == &clsProds::BelR)
-            r.setPercent(i, 100.0 - loss(7, true));
+            r.setPercent(i, keptShare(loss(7, true)));
         else if (m == &clsProds::GirR)
-            r.setPercent(i, 100.0 - loss(8, true));
+            r.setPercent(i, keptShare(loss(8, true)));
         else
-            r.setPercent(i, 100.0 - loss(defaultLossRow(m), false));
+            r.setPercent(i, keptShare(loss(defaultLossRow(m), false)));
     }
     return r;
 }

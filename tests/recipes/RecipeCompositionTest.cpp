@@ -131,6 +131,21 @@ TEST(HeatTreatment, BuiltInTypesKeepOrLoseTwoPercentOfTheirValues)
     }
 }
 
+TEST(HeatTreatment, LossesAboveEverythingLeaveNothingAndGainsStand)
+{
+    LossType odd;
+    odd.name = QStringLiteral("ошибка ввода");
+    odd.losses = {{QStringLiteral("Bel"), 150}, {QStringLiteral("Voda"), -20}};
+    clsProds p;
+    p.Bel = 10;
+    p.Voda = 50;
+    p.Gir = 4;
+    applyHeatTreatment(p, odd);
+    EXPECT_DOUBLE_EQ(p.Bel, 0);
+    EXPECT_DOUBLE_EQ(p.Voda, 60);
+    EXPECT_DOUBLE_EQ(p.Gir, 4);
+}
+
 TEST(HeatTreatment, MissingTypeIsToldAndTheAveragesApply)
 {
     HeatTreatmentTables tables;
