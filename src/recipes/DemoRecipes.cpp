@@ -14,6 +14,7 @@
 #include "shell/SqlStatement.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTextStream>
 
 #include <map>
@@ -25,9 +26,12 @@ Status seedDemoRecipes(Connections &connections, SettingsAccess &settings, const
 {
     if (!connections.isConnected(BaseId::Dishes) || !connections.isConnected(BaseId::Products))
         return Status::failure(QStringLiteral("Нет подключения к базе блюд или базе продуктов"));
+    // A data folder without this file has nothing of it to seed.
+    if (!QFileInfo::exists(csv))
+        return {};
     QFile file(csv);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return Status::failure(QStringLiteral("Нет файла ") + csv);
+        return Status::failure(QStringLiteral("Не удалось открыть файл ") + csv);
 
     // Nobody watches a seed: questions get the answer that changes nothing.
     ScriptedPrompter quiet;

@@ -19,6 +19,7 @@ inline constexpr QStringView kDemoCollection = u"Рецептуры";
 // there is none; a collection that already holds rows is left alone. The file is ";"-separated:
 //   Recipe;Output;Kind;Parent;Item;Product;Name;Brutto;Netto;LossType
 // Kind "pro" rows name a product key, "pfx" rows a name and a loss type.
+// A file that is not there seeds nothing.
 Status seedDemoRecipes(Connections &connections, SettingsAccess &settings, const QString &csv);
 
 } // namespace kulvera

@@ -8,6 +8,7 @@
 #include "shell/SqlStatement.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTextStream>
 
 namespace kulvera {
@@ -163,9 +164,12 @@ Status seedMicrobiology(Connections &connections, const SettingsAccess &settings
 {
     if (!connections.isConnected(BaseId::Microbiology))
         return Status::failure(QStringLiteral("Нет подключения к базе микробиологических показателей"));
+    // A data folder without this file has nothing of it to seed.
+    if (!QFileInfo::exists(csv))
+        return {};
     QFile file(csv);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return Status::failure(QStringLiteral("Нет файла ") + csv);
+        return Status::failure(QStringLiteral("Не удалось открыть файл ") + csv);
     const QSqlDatabase db = connections.database(BaseId::Microbiology);
     const SqlDialect &d = SqlDialect::of(db);
     ErrorLog *log = &connections.errorLog();

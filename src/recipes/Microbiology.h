@@ -61,7 +61,8 @@ QString microbiologyNotFoundText(); // "Ошибка формирования м
 MicrobiologyBase &programMicrobiology();
 
 // Fills empty indicator tables from the seed file (";"-separated, first
-// column "t1" or "t2", then l1…l14).
+// column "t1" or "t2", then l1…l14). A file that is not there seeds
+// nothing.
 Status seedMicrobiology(Connections &connections, const SettingsAccess &settings, const QString &csv);
 
 } // namespace kulvera

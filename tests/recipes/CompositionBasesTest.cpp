@@ -169,6 +169,8 @@ TEST(DemoRecipes, SeededOnceAndTheSoupsStockIsBoiled)
     ASSERT_TRUE(seedProductBase(t.connections(), t.settings(), dataFile(QStringLiteral("products.csv"))));
     ASSERT_TRUE(seedLosses(t));
     const QString csv = dataFile(QStringLiteral("demo_recipes.csv"));
+    // Nothing to seed from a file that is not there.
+    ASSERT_TRUE(seedDemoRecipes(t.connections(), t.settings(), t.path(QStringLiteral("none.csv"))));
     ASSERT_TRUE(seedDemoRecipes(t.connections(), t.settings(), csv));
     ASSERT_TRUE(seedDemoRecipes(t.connections(), t.settings(), csv));
 
