@@ -9,6 +9,7 @@
 #include "shell/SharedSettings.h"
 #include "shell/SqlStatement.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -39,6 +40,11 @@ bool canWriteInto(const QString &folder)
 }
 
 } // namespace
+
+QString sessionTempFolder(const QString &tempRoot)
+{
+    return QDir(tempRoot).filePath(QStringLiteral("Kulvera/") + QString::number(QCoreApplication::applicationPid()));
+}
 
 Status compactBase(Connections &connections, int number, const QString &identifyingTable, const QString &tempFolder,
                    const QDate &today, const SettingsAccess &settings)

@@ -20,6 +20,11 @@ class SharedSettings;
 // changes, the temporary working copy, the size warning and the restoring of
 // bases that cannot be opened.
 
+// The folder of this run's working files (kv_temp.db, safety copies) inside a
+// temporary folder: one per running copy of the program, so two copies never
+// write the same working file.
+QString sessionTempFolder(const QString &tempRoot);
+
 inline constexpr qint64 kBaseSizeLimit = 1610612736; // 1.5 × 1024³ bytes
 inline constexpr int kMaxArchiveCopies = 50;
 

@@ -152,7 +152,7 @@ StartupSequence::Outcome StartupSequence::run(const QString &line)
                currentUser_ = QStringLiteral("Администратор системы");
                if (readSetting(settings_, Section::Data, QStringLiteral("sGetUsers")) == u"1")
                    log(QStringLiteral("Вход пользователей не реализован: работает ") + currentUser_);
-               const Status copy = prepareWorkingCopy(*connections_, environment_.tempFolder + QStringLiteral("/Kulvera"),
+               const Status copy = prepareWorkingCopy(*connections_, sessionTempFolder(environment_.tempFolder),
                                                       clock_.today(), settings_, *shared_);
                if (!copy)
                    log(QStringLiteral("Временная база не подготовлена: ") + copy.error());

@@ -1,6 +1,7 @@
 #include "CliEnvironment.h"
 
 #include "shell/Databases.h"
+#include "shell/DbMaintenance.h"
 #include "shell/SettingsStore.h"
 
 #include <QCoreApplication>
@@ -28,7 +29,7 @@ void CliEnvironment::connectAll()
 
 QString CliEnvironment::tempFolder() const
 {
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::TempLocation)).filePath(QStringLiteral("Kulvera"));
+    return sessionTempFolder(QStandardPaths::writableLocation(QStandardPaths::TempLocation));
 }
 
 } // namespace kulvera

@@ -153,7 +153,7 @@ void MainWindow::compact(BaseId base)
         return;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const QString temp = QDir(QStandardPaths::writableLocation(QStandardPaths::TempLocation)).filePath(QStringLiteral("Kulvera"));
+    const QString temp = sessionTempFolder(QStandardPaths::writableLocation(QStandardPaths::TempLocation));
     compactBase(context_.connections, number, identifyingTable(base, context_.settings), temp, context_.clock.today(),
                 context_.settings);
     QApplication::restoreOverrideCursor();
