@@ -45,7 +45,10 @@ TEST(CliCompose, TheDemoSoupComputesWithItsStockBoiled)
     // Carrot and onion stand twice (in the stock and in the soup): one summary line each.
     EXPECT_EQ(o.value(QStringLiteral("summary")).toArray().size(), 5);
 
-    ASSERT_EQ(cli.run({QStringLiteral("compute"), kSoup, QStringLiteral("--out"), QStringLiteral("500")}), 0)
+    // The same command under the recipes word.
+    ASSERT_EQ(cli.run({QStringLiteral("recipes"), QStringLiteral("compute"), kSoup, QStringLiteral("--out"),
+                  QStringLiteral("500")}),
+        0)
         << cli.err.toStdString();
     EXPECT_TRUE(cli.out.startsWith(kSoup + QStringLiteral("\t500 г\n"))) << cli.out.toStdString();
     EXPECT_TRUE(cli.out.contains(QStringLiteral("Энергетическая ценность, кДж")));

@@ -10,7 +10,8 @@
 namespace kulvera {
 namespace {
 
-const QString kRecipesUsage = QStringLiteral("recipes list [--table T] | recipes show NAME [--out TEXT] [--table T]");
+const QString kRecipesUsage = QStringLiteral(
+    "recipes list [--table T] | recipes show NAME [--out TEXT] [--table T] | recipes compute NAME [--out TEXT] [--json]");
 
 int usage(CliRun &run)
 {
@@ -37,8 +38,22 @@ std::optional<QString> resolveTable(CliEnvironment &env, CliRun &run, const QStr
     return std::nullopt;
 }
 
+// "recipes compute ..." is the compute command under the recipes word.
+int forwardToCompute(CliRun &run)
+{
+    for (const CliCommand &c : cliCommands()) {
+        if (c.name == u"compute") {
+            CliRun rest{run.args.mid(1), run.prompter, run.settings, run.out, run.err};
+            return c.run(rest);
+        }
+    }
+    return usage(run);
+}
+
 int recipesCommand(CliRun &run)
 {
+    if (!run.args.isEmpty() && run.args.first() == u"compute")
+        return forwardToCompute(run);
     QStringList a = run.args;
     QString table;
     QString out;
