@@ -1,4 +1,4 @@
-#include "shell/BaseSchema.h"
+#include "shell/BaseSchemaParts.h"
 
 // The tables of each base are spread over BaseSchema*.cpp by subject; this
 // file holds the shared builders, the recipe bases and the lookup by base.
@@ -7,7 +7,7 @@ namespace kulvera::schema_parts {
 
 using T = ColumnType;
 
-ColumnDef col(const char16_t *name, ColumnType type, bool indexed = false, const char16_t *defaultValue = nullptr)
+ColumnDef col(const char16_t *name, ColumnType type, bool indexed, const char16_t *defaultValue)
 {
     ColumnDef c;
     c.name = QString::fromUtf16(name);
@@ -58,14 +58,6 @@ std::vector<ColumnDef> dishRowColumns(int last)
     return columns;
 }
 
-std::vector<TableDef> productTables();
-std::vector<TableDef> lossTables();
-std::vector<TableDef> lossOutputTables();
-std::vector<TableDef> menuTables();
-std::vector<TableDef> warehouseTables();
-std::vector<TableDef> journalTables();
-std::vector<TableDef> rejectionTables();
-std::vector<TableDef> referenceTables(BaseId base);
 
 } // namespace kulvera::schema_parts
 

@@ -1,15 +1,10 @@
-#include "shell/BaseSchema.h"
+#include "shell/BaseSchemaParts.h"
 
 // The menu base: rations in the recipe row layout, their index, variants,
 // physiological norms, locked days and the actual issue of products.
 
 namespace kulvera::schema_parts {
 
-// Builders of BaseSchema.cpp.
-ColumnDef col(const char16_t *name, ColumnType type, bool indexed = false, const char16_t *defaultValue = nullptr);
-TableDef table(const char16_t *name, std::vector<ColumnDef> columns);
-TableDef renamedTable(const char16_t *name, Section section, const char16_t *key, std::vector<ColumnDef> columns);
-std::vector<ColumnDef> dishRowColumns(int last);
 
 namespace {
 

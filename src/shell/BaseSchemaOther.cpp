@@ -1,4 +1,4 @@
-#include "shell/BaseSchema.h"
+#include "shell/BaseSchemaParts.h"
 
 // Journals, the rejection journal and the reference bases: microbiology,
 // captions, laboratory methods and protocols, standard names, clients,
@@ -6,10 +6,6 @@
 
 namespace kulvera::schema_parts {
 
-// Builders of BaseSchema.cpp.
-ColumnDef col(const char16_t *name, ColumnType type, bool indexed = false, const char16_t *defaultValue = nullptr);
-TableDef table(const char16_t *name, std::vector<ColumnDef> columns);
-TableDef renamedTable(const char16_t *name, Section section, const char16_t *key, std::vector<ColumnDef> columns);
 
 namespace {
 

@@ -1,14 +1,10 @@
-#include "shell/BaseSchema.h"
+#include "shell/BaseSchemaParts.h"
 
 // The product base and the two bases of processing losses, which share the
 // names of the composition fields.
 
 namespace kulvera::schema_parts {
 
-// Builders of BaseSchema.cpp.
-ColumnDef col(const char16_t *name, ColumnType type, bool indexed = false, const char16_t *defaultValue = nullptr);
-TableDef table(const char16_t *name, std::vector<ColumnDef> columns);
-TableDef renamedTable(const char16_t *name, Section section, const char16_t *key, std::vector<ColumnDef> columns);
 
 namespace {
 

@@ -1,14 +1,10 @@
-#include "shell/BaseSchema.h"
+#include "shell/BaseSchemaParts.h"
 
 // The warehouse and costing base: warehouses, lots, documents and their
 // lines, counterparties, prices, units, users and calculation cards.
 
 namespace kulvera::schema_parts {
 
-// Builders of BaseSchema.cpp.
-ColumnDef col(const char16_t *name, ColumnType type, bool indexed = false, const char16_t *defaultValue = nullptr);
-TableDef table(const char16_t *name, std::vector<ColumnDef> columns);
-TableDef renamedTable(const char16_t *name, Section section, const char16_t *key, std::vector<ColumnDef> columns);
 
 namespace {
 
