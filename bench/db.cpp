@@ -16,8 +16,9 @@
 namespace {
 
 constexpr int kRows = 1000000;
-constexpr const char *kCreate = "CREATE TABLE t (id INTEGER, name VARCHAR(255), grp VARCHAR(255), a REAL, b REAL, c REAL, "
-                                "d INTEGER, e INTEGER, note TEXT, day DATETIME)";
+constexpr const char *kCreate
+    = "CREATE TABLE t (id INTEGER, name VARCHAR(255), grp VARCHAR(255), a REAL, b REAL, c REAL, "
+      "d INTEGER, e INTEGER, note TEXT, day DATETIME)";
 constexpr const char *kInsert = "INSERT INTO t VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
 constexpr const char *kIndex = "CREATE INDEX ix_t_grp ON t (grp)";
 constexpr const char *kScan = "SELECT id, name, a FROM t WHERE grp = ?";

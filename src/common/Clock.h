@@ -24,8 +24,14 @@ public:
 class FixedClock final : public Clock
 {
 public:
-    explicit FixedClock(QDateTime moment) : moment_(std::move(moment)) {}
-    explicit FixedClock(const QDate &day) : moment_(day, QTime(12, 0)) {}
+    explicit FixedClock(QDateTime moment)
+        : moment_(std::move(moment))
+    {
+    }
+    explicit FixedClock(const QDate &day)
+        : moment_(day, QTime(12, 0))
+    {
+    }
     QDateTime now() const override { return moment_; }
     void set(QDateTime moment) { moment_ = std::move(moment); }
 

@@ -15,7 +15,7 @@ const char16_t *highTable(CodePage page)
 // Reverse lookup for the upper half: sorted pairs would be smaller, but a
 // 64K map per page is built once and makes encoding a single index.
 struct ReverseTable {
-    std::array<unsigned char, 0x10000> byteOf{};
+    std::array<unsigned char, 0x10000> byteOf {};
     explicit ReverseTable(const char16_t *high)
     {
         for (int i = 0; i < 128; ++i)

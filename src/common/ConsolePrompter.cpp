@@ -9,13 +9,20 @@ QString answerName(Prompter::Answer answer)
 {
     using A = Prompter::Answer;
     switch (answer) {
-    case A::Ok: return QStringLiteral("OK");
-    case A::Cancel: return QStringLiteral("Cancel");
-    case A::Yes: return QStringLiteral("Yes");
-    case A::No: return QStringLiteral("No");
-    case A::Retry: return QStringLiteral("Retry");
-    case A::Abort: return QStringLiteral("Abort");
-    case A::Ignore: return QStringLiteral("Ignore");
+    case A::Ok:
+        return QStringLiteral("OK");
+    case A::Cancel:
+        return QStringLiteral("Cancel");
+    case A::Yes:
+        return QStringLiteral("Yes");
+    case A::No:
+        return QStringLiteral("No");
+    case A::Retry:
+        return QStringLiteral("Retry");
+    case A::Abort:
+        return QStringLiteral("Abort");
+    case A::Ignore:
+        return QStringLiteral("Ignore");
     }
     return {};
 }
@@ -31,7 +38,8 @@ void ConsolePrompter::print(const QString &text)
 
 Prompter::Reply ConsolePrompter::present(const Message &message)
 {
-    const QString prefix = message.title.isEmpty() ? QString() : QStringLiteral("[") + message.title + QStringLiteral("] ");
+    const QString prefix
+        = message.title.isEmpty() ? QString() : QStringLiteral("[") + message.title + QStringLiteral("] ");
     print(prefix + message.text);
     if (!isQuestion(message.buttons))
         return {Answer::Ok, false};

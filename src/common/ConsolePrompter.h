@@ -13,7 +13,11 @@ class ConsolePrompter : public Prompter
 {
 public:
     enum class Policy { Safe, Yes, No };
-    explicit ConsolePrompter(Policy policy = Policy::Safe, std::FILE *out = stderr) : policy_(policy), out_(out) {}
+    explicit ConsolePrompter(Policy policy = Policy::Safe, std::FILE *out = stderr)
+        : policy_(policy)
+        , out_(out)
+    {
+    }
 
     void status(const QString &text) override;
     void progress(qint64 value, qint64 maximum) override;

@@ -15,7 +15,7 @@ namespace {
 struct Decimal {
     bool negative = false;
     std::string digits; // 15 significant digits, no leading zeros unless value is 0
-    int exponent = 0;   // value = 0.d1d2d3... × 10^(exponent + 1)
+    int exponent = 0; // value = 0.d1d2d3... × 10^(exponent + 1)
 };
 
 Decimal toDecimal15(double value)

@@ -37,8 +37,7 @@ void Prompter::error(const QString &text, const QString &title)
     show({QString(), text, title, Buttons::Ok, Icon::Critical, QString()});
 }
 
-Prompter::Answer Prompter::ask(const QString &text, Buttons buttons, const QString &title, Icon icon,
-                               const QString &id)
+Prompter::Answer Prompter::ask(const QString &text, Buttons buttons, const QString &title, Icon icon, const QString &id)
 {
     return show({id, text, title, buttons, icon, QString()});
 }
@@ -51,7 +50,7 @@ QString Prompter::errorBoxText(const QString &text, const QString &module, const
 void Prompter::errorBox(const QString &text, const QString &module, const QString &procedure, long code)
 {
     show({QString(), errorBoxText(text, module, procedure, code), kDefaultTitle, Buttons::Ok, Icon::Critical,
-          QString()});
+        QString()});
 }
 
 void Prompter::notice(const QString &text, const QString &settingsKey, const QString &title)
@@ -61,7 +60,8 @@ void Prompter::notice(const QString &text, const QString &settingsKey, const QSt
 
 std::optional<QString> Prompter::askText(const QString &prompt, const QString &title, const QString &initial)
 {
-    Message m{QString(), prompt, title.isEmpty() ? kDefaultTitle : title, Buttons::OkCancel, Icon::Question, QString()};
+    Message m {
+        QString(), prompt, title.isEmpty() ? kDefaultTitle : title, Buttons::OkCancel, Icon::Question, QString()};
     return presentInput(m, initial);
 }
 

@@ -19,8 +19,8 @@ public:
     enum class Answer { Ok, Cancel, Yes, No, Retry, Abort, Ignore };
 
     struct Message {
-        QString id;    // stable identity of a question, for scripts and logs (may be empty)
-        QString text;  // lines separated by '\n'
+        QString id; // stable identity of a question, for scripts and logs (may be empty)
+        QString text; // lines separated by '\n'
         QString title;
         Buttons buttons = Buttons::Ok;
         Icon icon = Icon::Information;
@@ -32,7 +32,7 @@ public:
     };
 
     static const QString kDefaultTitle; // "Kulvera"
-    static const QString kErrorTitle;   // "Ошибка"
+    static const QString kErrorTitle; // "Ошибка"
 
     virtual ~Prompter() = default;
 
@@ -46,7 +46,7 @@ public:
     void warning(const QString &text, const QString &title = {});
     void error(const QString &text, const QString &title = kErrorTitle);
     Answer ask(const QString &text, Buttons buttons = Buttons::YesNo, const QString &title = {},
-               Icon icon = Icon::Question, const QString &id = {});
+        Icon icon = Icon::Question, const QString &id = {});
     bool confirm(const QString &text, const QString &title = {}, const QString &id = {})
     {
         return ask(text, Buttons::YesNo, title, Icon::Question, id) == Answer::Yes;

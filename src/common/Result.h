@@ -9,11 +9,13 @@ namespace kulvera {
 
 // The one result type across layers: a value, or the error text to show (in
 // the program's own words). Exceptions stay inside wrappers of outside code.
-template <typename T>
-class Result
+template <typename T> class Result
 {
 public:
-    Result(T value) : value_(std::move(value)) {}
+    Result(T value)
+        : value_(std::move(value))
+    {
+    }
     static Result failure(QString error)
     {
         Result r;

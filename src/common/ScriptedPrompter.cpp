@@ -12,12 +12,18 @@ Prompter::Answer safeAnswer(Prompter::Buttons buttons)
     using B = Prompter::Buttons;
     using A = Prompter::Answer;
     switch (buttons) {
-    case B::Ok: return A::Ok;
-    case B::OkCancel: return A::Cancel;
-    case B::YesNo: return A::No;
-    case B::YesNoCancel: return A::Cancel;
-    case B::RetryCancel: return A::Cancel;
-    case B::AbortRetryIgnore: return A::Abort;
+    case B::Ok:
+        return A::Ok;
+    case B::OkCancel:
+        return A::Cancel;
+    case B::YesNo:
+        return A::No;
+    case B::YesNoCancel:
+        return A::Cancel;
+    case B::RetryCancel:
+        return A::Cancel;
+    case B::AbortRetryIgnore:
+        return A::Abort;
     }
     return A::Cancel;
 }
@@ -27,12 +33,18 @@ bool answerFits(Prompter::Answer answer, Prompter::Buttons buttons)
     using B = Prompter::Buttons;
     using A = Prompter::Answer;
     switch (buttons) {
-    case B::Ok: return answer == A::Ok;
-    case B::OkCancel: return answer == A::Ok || answer == A::Cancel;
-    case B::YesNo: return answer == A::Yes || answer == A::No;
-    case B::YesNoCancel: return answer == A::Yes || answer == A::No || answer == A::Cancel;
-    case B::RetryCancel: return answer == A::Retry || answer == A::Cancel;
-    case B::AbortRetryIgnore: return answer == A::Abort || answer == A::Retry || answer == A::Ignore;
+    case B::Ok:
+        return answer == A::Ok;
+    case B::OkCancel:
+        return answer == A::Ok || answer == A::Cancel;
+    case B::YesNo:
+        return answer == A::Yes || answer == A::No;
+    case B::YesNoCancel:
+        return answer == A::Yes || answer == A::No || answer == A::Cancel;
+    case B::RetryCancel:
+        return answer == A::Retry || answer == A::Cancel;
+    case B::AbortRetryIgnore:
+        return answer == A::Abort || answer == A::Retry || answer == A::Ignore;
     }
     return false;
 }
@@ -93,7 +105,7 @@ Prompter::Reply ScriptedPrompter::present(const Message &message)
         const Step &next = script_.front();
         if ((message.text.contains(next.fragment) || (!message.id.isEmpty() && message.id == next.fragment))
             && answerFits(next.answer, message.buttons)) {
-            const Reply reply{next.answer, next.dontShowAgain};
+            const Reply reply {next.answer, next.dontShowAgain};
             script_.pop_front();
             return reply;
         }

@@ -28,7 +28,11 @@ public:
     // an empty optional cancels the box.
     ScriptedPrompter &expectInput(const QString &fragment, std::optional<QString> text);
     // Answer every unscripted question this way instead of recording it as unexpected.
-    void setDefaultAnswer(Answer answer) { defaultAnswer_ = answer; hasDefault_ = true; }
+    void setDefaultAnswer(Answer answer)
+    {
+        defaultAnswer_ = answer;
+        hasDefault_ = true;
+    }
 
     const std::vector<Message> &shown() const { return shown_; }
     QStringList texts() const;

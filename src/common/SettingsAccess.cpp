@@ -9,11 +9,24 @@ namespace kulvera {
 namespace {
 
 const std::array<QStringView, kSectionCount> kSectionNames = {
-    u"Calc",          u"Data",          u"Documents",          u"Bl",
-    u"Prod",          u"MB",            u"Language",           u"Losses",
-    u"HelpSystem",    u"User",          u"UserInterface",      u"Documents\\TTK",
-    u"Documents\\TTKk", u"Documents\\TK", u"Documents\\TTKk_prom", u"Documents\\Label",
-    u"Messages",      u"ШаблонМеню",
+    u"Calc",
+    u"Data",
+    u"Documents",
+    u"Bl",
+    u"Prod",
+    u"MB",
+    u"Language",
+    u"Losses",
+    u"HelpSystem",
+    u"User",
+    u"UserInterface",
+    u"Documents\\TTK",
+    u"Documents\\TTKk",
+    u"Documents\\TK",
+    u"Documents\\TTKk_prom",
+    u"Documents\\Label",
+    u"Messages",
+    u"ШаблонМеню",
 };
 
 } // namespace

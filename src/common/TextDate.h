@@ -19,6 +19,9 @@ struct DayRange {
     QDateTime to;
 };
 DayRange wholeDays(const QDate &first, const QDate &last);
-inline DayRange wholeDay(const QDate &day) { return wholeDays(day, day); }
+inline DayRange wholeDay(const QDate &day)
+{
+    return wholeDays(day, day);
+}
 
 } // namespace kulvera

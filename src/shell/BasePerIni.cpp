@@ -7,8 +7,8 @@
 
 namespace kulvera {
 
-Status writeBasePerIni(const QString &path, const SettingsAccess &settings, const SharedSettings &shared,
-                       Prompter &prompter)
+Status writeBasePerIni(
+    const QString &path, const SettingsAccess &settings, const SharedSettings &shared, Prompter &prompter)
 {
     INI_Work ini;
     ini.setFilename(path);
@@ -24,7 +24,7 @@ Status writeBasePerIni(const QString &path, const SettingsAccess &settings, cons
     const Status written = ini.UpdateFile();
     if (!written) {
         prompter.error(QStringLiteral("Нет доступа к инитиализационному файлу системы\nОшибка инитиализации программы"),
-                       Prompter::kErrorTitle);
+            Prompter::kErrorTitle);
     }
     return written;
 }

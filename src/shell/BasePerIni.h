@@ -17,7 +17,7 @@ inline constexpr QStringView kBasePerIniName = u"base_per.ini";
 // Writes the file from the current settings. When it cannot be written the
 // user is told ("Нет доступа к инитиализационному файлу системы") and the
 // failure is returned.
-Status writeBasePerIni(const QString &path, const SettingsAccess &settings, const SharedSettings &shared,
-                       Prompter &prompter);
+Status writeBasePerIni(
+    const QString &path, const SettingsAccess &settings, const SharedSettings &shared, Prompter &prompter);
 
 } // namespace kulvera

@@ -20,12 +20,12 @@ ColumnDef col(const char16_t *name, ColumnType type, bool indexed, const char16_
 
 TableDef table(const char16_t *name, std::vector<ColumnDef> columns)
 {
-    return TableDef{QString::fromUtf16(name), Section::Data, QString(), std::move(columns)};
+    return TableDef {QString::fromUtf16(name), Section::Data, QString(), std::move(columns)};
 }
 
 TableDef renamedTable(const char16_t *name, Section section, const char16_t *key, std::vector<ColumnDef> columns)
 {
-    return TableDef{QString::fromUtf16(name), section, QString::fromUtf16(key), std::move(columns)};
+    return TableDef {QString::fromUtf16(name), section, QString::fromUtf16(key), std::move(columns)};
 }
 
 // Values of the row-per-position columns are stored encoded, four digits per
@@ -58,7 +58,6 @@ std::vector<ColumnDef> dishRowColumns(int last)
     return columns;
 }
 
-
 } // namespace kulvera::schema_parts
 
 namespace kulvera {
@@ -75,56 +74,60 @@ TableDef collectionTable()
 std::vector<TableDef> dishTables()
 {
     std::vector<TableDef> tables;
-    tables.push_back(renamedTable(u"Base_ID", Section::Bl, u"Table_Bl_Bases", {
-        col(u"BD_Name", T::Text, Idx),
-        col(u"BD_Table", T::Text),
-    }));
+    tables.push_back(renamedTable(u"Base_ID", Section::Bl, u"Table_Bl_Bases",
+        {
+            col(u"BD_Name", T::Text, Idx),
+            col(u"BD_Table", T::Text),
+        }));
     // The dish catalogue with groups and the labels keep recipes structured.
-    tables.push_back(table(u"Группы_Блюд", {
-        col(u"Код", T::Counter),
-        col(u"Имя_группы", T::Text, Idx),
-        col(u"Зависимость", T::Long, Idx),
-        col(u"Expand", T::Boolean),
-    }));
-    tables.push_back(table(u"Блюда_Заголовки", {
-        col(u"Код", T::Counter),
-        col(u"Наименование", T::Text, Idx),
-        col(u"Выход", T::Text),
-        col(u"НД", T::Text),
-        col(u"Карта_Номер", T::Text),
-        col(u"Технолог", T::Text),
-        col(u"Отв_Исп", T::Text),
-        col(u"Прим", T::Memo),
-        col(u"Технология", T::Memo),
-        col(u"Требования", T::Memo),
-        col(u"Код_Прод", T::Long, Idx),
-        col(u"Разм", T::Double, false, u"0"),
-        col(u"Мех", T::Text),
-        col(u"МБ_Знач", T::Text),
-        col(u"МБ_Код", T::Long),
-        col(u"Код_Технол_Схемы", T::Long),
-        col(u"Цена", T::Double, false, u"0"),
-        col(u"Группа", T::Long, Idx),
-        col(u"Код_ЕдИ", T::Long),
-        col(u"Терм", T::Text),
-        col(u"Срок_Код", T::Long),
-        col(u"Срок", T::Text),
-        col(u"Рекомендации", T::Memo),
-    }));
-    tables.push_back(table(u"Блюда_Позиции", {
-        col(u"Код", T::Counter),
-        col(u"Код_рец", T::Long, Idx),
-        col(u"Код_Прод", T::Long, Idx),
-        col(u"Имя_Полное", T::Text),
-        col(u"Имя_Сокращенное", T::Text),
-        col(u"Брутто", T::Double, false, u"0"),
-        col(u"Нетто", T::Double, false, u"0"),
-        col(u"Код_ЕдИ", T::Long),
-        col(u"Себест", T::Double, false, u"0"),
-        col(u"Цена_К", T::Double, false, u"0"),
-        col(u"Цена_Р", T::Double, false, u"0"),
-        col(u"Доля", T::Double, false, u"0"),
-    }));
+    tables.push_back(table(u"Группы_Блюд",
+        {
+            col(u"Код", T::Counter),
+            col(u"Имя_группы", T::Text, Idx),
+            col(u"Зависимость", T::Long, Idx),
+            col(u"Expand", T::Boolean),
+        }));
+    tables.push_back(table(u"Блюда_Заголовки",
+        {
+            col(u"Код", T::Counter),
+            col(u"Наименование", T::Text, Idx),
+            col(u"Выход", T::Text),
+            col(u"НД", T::Text),
+            col(u"Карта_Номер", T::Text),
+            col(u"Технолог", T::Text),
+            col(u"Отв_Исп", T::Text),
+            col(u"Прим", T::Memo),
+            col(u"Технология", T::Memo),
+            col(u"Требования", T::Memo),
+            col(u"Код_Прод", T::Long, Idx),
+            col(u"Разм", T::Double, false, u"0"),
+            col(u"Мех", T::Text),
+            col(u"МБ_Знач", T::Text),
+            col(u"МБ_Код", T::Long),
+            col(u"Код_Технол_Схемы", T::Long),
+            col(u"Цена", T::Double, false, u"0"),
+            col(u"Группа", T::Long, Idx),
+            col(u"Код_ЕдИ", T::Long),
+            col(u"Терм", T::Text),
+            col(u"Срок_Код", T::Long),
+            col(u"Срок", T::Text),
+            col(u"Рекомендации", T::Memo),
+        }));
+    tables.push_back(table(u"Блюда_Позиции",
+        {
+            col(u"Код", T::Counter),
+            col(u"Код_рец", T::Long, Idx),
+            col(u"Код_Прод", T::Long, Idx),
+            col(u"Имя_Полное", T::Text),
+            col(u"Имя_Сокращенное", T::Text),
+            col(u"Брутто", T::Double, false, u"0"),
+            col(u"Нетто", T::Double, false, u"0"),
+            col(u"Код_ЕдИ", T::Long),
+            col(u"Себест", T::Double, false, u"0"),
+            col(u"Цена_К", T::Double, false, u"0"),
+            col(u"Цена_Р", T::Double, false, u"0"),
+            col(u"Доля", T::Double, false, u"0"),
+        }));
     return tables;
 }
 

@@ -13,27 +13,27 @@ namespace kulvera {
 // engine's own type names (SQLite now, PostgreSQL later).
 enum class ColumnType {
     Counter, // auto-increment integer primary key
-    Long,    // 32-bit integer
+    Long, // 32-bit integer
     Double,
-    Text,    // up to `length` characters (255 unless stated)
-    Memo,    // long text
-    Date,    // date and time; stored as "yyyy-MM-dd hh:mm:ss"
+    Text, // up to `length` characters (255 unless stated)
+    Memo, // long text
+    Date, // date and time; stored as "yyyy-MM-dd hh:mm:ss"
     Boolean,
-    Binary,  // pictures, packed data
+    Binary, // pictures, packed data
 };
 
 struct ColumnDef {
     QString name;
     ColumnType type = ColumnType::Text;
     QString defaultValue; // SQL literal ("0", "'text'"); empty: no default
-    int length = 255;     // Text only
+    int length = 255; // Text only
     bool indexed = false; // a plain index for lookups by this column
 };
 
 struct TableDef {
-    QString name;         // default name of the table
+    QString name; // default name of the table
     Section nameSection = Section::Data;
-    QString nameKey;      // setting that renames the table; empty: name is fixed
+    QString nameKey; // setting that renames the table; empty: name is fixed
     std::vector<ColumnDef> columns;
 };
 

@@ -5,30 +5,90 @@
 
 namespace kulvera::schema_parts {
 
-
 namespace {
 
 using T = ColumnType;
 constexpr bool Idx = true;
 
 constexpr const char16_t *kAminoAcids[] = {
-    u"валин", u"изолейцин", u"лейцин", u"лизин", u"метионин", u"треонин", u"триптофан",
-    u"фенилаланин", u"аланин", u"аргинин", u"аспарагиновая", u"гистидин", u"глицин", u"глутаминовая",
-    u"оксипролин", u"пролин", u"серин", u"тирозин", u"цистин",
+    u"валин",
+    u"изолейцин",
+    u"лейцин",
+    u"лизин",
+    u"метионин",
+    u"треонин",
+    u"триптофан",
+    u"фенилаланин",
+    u"аланин",
+    u"аргинин",
+    u"аспарагиновая",
+    u"гистидин",
+    u"глицин",
+    u"глутаминовая",
+    u"оксипролин",
+    u"пролин",
+    u"серин",
+    u"тирозин",
+    u"цистин",
 };
 
 constexpr const char16_t *kFattyAcids[] = {
-    u"масляная", u"капроновая", u"каприловая", u"каприновая", u"лауриновая", u"миристиновая",
-    u"пентадекановая", u"пальмитиновая", u"маргариновая", u"стеариновая", u"арахиновая", u"бегеновая",
-    u"лигноцериновая", u"миристолеиновая", u"пальмитолеиновая", u"олеиновая", u"гадолеиновая", u"эруковая",
-    u"линолевая", u"линоленовая", u"арахидоновая",
+    u"масляная",
+    u"капроновая",
+    u"каприловая",
+    u"каприновая",
+    u"лауриновая",
+    u"миристиновая",
+    u"пентадекановая",
+    u"пальмитиновая",
+    u"маргариновая",
+    u"стеариновая",
+    u"арахиновая",
+    u"бегеновая",
+    u"лигноцериновая",
+    u"миристолеиновая",
+    u"пальмитолеиновая",
+    u"олеиновая",
+    u"гадолеиновая",
+    u"эруковая",
+    u"линолевая",
+    u"линоленовая",
+    u"арахидоновая",
 };
 
 // Composition per 100 g of product, in the order of the product card.
 constexpr const char16_t *kBasicComposition[] = {
-    u"Вода", u"Белки", u"ЖБ", u"РБ", u"Жир", u"ЖЖ", u"РЖ", u"Gir_SV", u"Моно", u"Кр", u"КЛ", u"UG_SV",
-    u"АО", u"АМ", u"ОргК", u"Зола", u"Na", u"K", u"Ca", u"Mg", u"P", u"Fe", u"Zn", u"Y",
-    u"A", u"B", u"B1", u"B2", u"PP", u"C", u"ЭЦ",
+    u"Вода",
+    u"Белки",
+    u"ЖБ",
+    u"РБ",
+    u"Жир",
+    u"ЖЖ",
+    u"РЖ",
+    u"Gir_SV",
+    u"Моно",
+    u"Кр",
+    u"КЛ",
+    u"UG_SV",
+    u"АО",
+    u"АМ",
+    u"ОргК",
+    u"Зола",
+    u"Na",
+    u"K",
+    u"Ca",
+    u"Mg",
+    u"P",
+    u"Fe",
+    u"Zn",
+    u"Y",
+    u"A",
+    u"B",
+    u"B1",
+    u"B2",
+    u"PP",
+    u"C",
+    u"ЭЦ",
 };
 // The extended composition; a basic base gains these on upgrade.
 constexpr const char16_t *kExtendedComposition[] = {u"НЖК", u"ПНЖК", u"Хол", u"РЭ", u"ТЭ", u"НЭ"};
@@ -36,13 +96,43 @@ constexpr const char16_t *kExtendedTail[] = {u"РПВ", u"НПВ", u"Адени�
 
 // Loss percentages of a heat-treatment mode, one column per nutrient.
 constexpr const char16_t *kLossNutrients[] = {
-    u"SV", u"Bel", u"BG", u"BR", u"Gir", u"GG", u"GR", u"MD", u"Kr", u"Kl", u"Org", u"Zola", u"Na",
-    u"K", u"Ca", u"Mg", u"P", u"Fe", u"A", u"B", u"B1", u"B2", u"PP", u"C", u"EN", u"Voda",
-    u"НЖК", u"ПНЖК", u"Хол", u"РЭ", u"ТЭ", u"НЭ", u"АО", u"АМ",
+    u"SV",
+    u"Bel",
+    u"BG",
+    u"BR",
+    u"Gir",
+    u"GG",
+    u"GR",
+    u"MD",
+    u"Kr",
+    u"Kl",
+    u"Org",
+    u"Zola",
+    u"Na",
+    u"K",
+    u"Ca",
+    u"Mg",
+    u"P",
+    u"Fe",
+    u"A",
+    u"B",
+    u"B1",
+    u"B2",
+    u"PP",
+    u"C",
+    u"EN",
+    u"Voda",
+    u"НЖК",
+    u"ПНЖК",
+    u"Хол",
+    u"РЭ",
+    u"ТЭ",
+    u"НЭ",
+    u"АО",
+    u"АМ",
 };
 
-template <std::size_t N>
-void addDoubles(std::vector<ColumnDef> &columns, const char16_t *const (&names)[N])
+template <std::size_t N> void addDoubles(std::vector<ColumnDef> &columns, const char16_t *const (&names)[N])
 {
     for (const char16_t *name : names)
         columns.push_back(col(name, T::Double, false, u"0"));
@@ -118,24 +208,27 @@ std::vector<TableDef> productTables()
 {
     std::vector<TableDef> tables;
     tables.push_back(productTable());
-    tables.push_back(table(u"mods", {
-        col(u"Code", T::Counter),
-        col(u"Имя", T::Text, Idx),
-        col(u"Прим", T::Text),
-        col(u"Теп_пот", T::Double, false, u"0"),
-        col(u"Потери_Мех", T::Double, false, u"0"),
-        col(u"Норма", T::Double, false, u"0"),
-    }));
-    tables.push_back(table(u"mods_prods", {
-        col(u"Код_мод", T::Long, Idx),
-        col(u"Код_Прод", T::Long, Idx),
-    }));
+    tables.push_back(table(u"mods",
+        {
+            col(u"Code", T::Counter),
+            col(u"Имя", T::Text, Idx),
+            col(u"Прим", T::Text),
+            col(u"Теп_пот", T::Double, false, u"0"),
+            col(u"Потери_Мех", T::Double, false, u"0"),
+            col(u"Норма", T::Double, false, u"0"),
+        }));
+    tables.push_back(table(u"mods_prods",
+        {
+            col(u"Код_мод", T::Long, Idx),
+            col(u"Код_Прод", T::Long, Idx),
+        }));
     // Which product of another base stands for a product of this one.
-    tables.push_back(table(u"Соответствие_Продуктов", {
-        col(u"Код", T::Counter),
-        col(u"Код_Прод", T::Long, Idx),
-        col(u"Код_Продуктов", T::Long, Idx),
-    }));
+    tables.push_back(table(u"Соответствие_Продуктов",
+        {
+            col(u"Код", T::Counter),
+            col(u"Код_Прод", T::Long, Idx),
+            col(u"Код_Продуктов", T::Long, Idx),
+        }));
     return tables;
 }
 
@@ -143,13 +236,14 @@ std::vector<TableDef> lossTables()
 {
     // The default losses: one row per nutrient in table order, by the origin
     // of the product.
-    return {renamedTable(u"Sred", Section::Losses, u"Name_Sred_Table", {
-        col(u"ID", T::Counter),
-        col(u"Name", T::Text),
-        col(u"Anim", T::Double, false, u"0"),
-        col(u"Rast", T::Double, false, u"0"),
-        col(u"Sred", T::Double, false, u"0"),
-    })};
+    return {renamedTable(u"Sred", Section::Losses, u"Name_Sred_Table",
+        {
+            col(u"ID", T::Counter),
+            col(u"Name", T::Text),
+            col(u"Anim", T::Double, false, u"0"),
+            col(u"Rast", T::Double, false, u"0"),
+            col(u"Sred", T::Double, false, u"0"),
+        })};
 }
 
 std::vector<TableDef> lossOutputTables()

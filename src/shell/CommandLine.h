@@ -10,18 +10,18 @@ namespace kulvera {
 // " /" into switches, prefixes (IncPrInSync, RP, DIR:) and a menu file.
 struct CommandLine {
     bool debug = false; // the whole line is /DEBUG
-    bool log = false;   // /LOG anywhere
-    QString logFile;    // /LOG:name or /LOG name
+    bool log = false; // /LOG anywhere
+    QString logFile; // /LOG:name or /LOG name
 
     bool showSwitchHelp = false; // /?
     bool updatesNow = false;
     bool console = false;
-    bool renumberMenuCards = false;   // /UpdNumInMenu
-    bool syncMenuBase = false;        // /SYNCGLOBMENU or /SYNCGLOBMENUCOMP
+    bool renumberMenuCards = false; // /UpdNumInMenu
+    bool syncMenuBase = false; // /SYNCGLOBMENU or /SYNCGLOBMENUCOMP
     bool compactAfterMenuSync = false;
-    bool syncDishBase = false;        // /SYNCGLOB or /SYNCGLOBCOMP
+    bool syncDishBase = false; // /SYNCGLOB or /SYNCGLOBCOMP
     bool compactAfterDishSync = false;
-    bool updateHeatLosses = false;    // /UPDATESTEPLOV
+    bool updateHeatLosses = false; // /UPDATESTEPLOV
 
     bool includeProductsGiven = false; // IncPrInSync
     QString includeProductsInSync;
@@ -31,7 +31,7 @@ struct CommandLine {
     qint32 replaceTo = 0;
     bool replaceUsageError = false; // a malformed RP piece: show the usage and end
 
-    QString menuFile;    // a piece ending in ".sql_menu"
+    QString menuFile; // a piece ending in ".sql_menu"
     QString dirOverride; // DIR: folder, resolved against the program folder
 
     // `line` is the command line after the program name; relative DIR:

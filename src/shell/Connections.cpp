@@ -18,7 +18,7 @@
 namespace kulvera {
 namespace {
 
-std::atomic<int> instanceCounter{0};
+std::atomic<int> instanceCounter {0};
 
 QString canonical(const QString &path)
 {
@@ -30,8 +30,10 @@ QString canonical(const QString &path)
 } // namespace
 
 Connections::Connections(Prompter &prompter, SettingsAccess &settings, ErrorLog &log)
-    : prompter_(prompter), settings_(settings), log_(log),
-      instanceTag_(QStringLiteral("kv") + QString::number(++instanceCounter) + u'_')
+    : prompter_(prompter)
+    , settings_(settings)
+    , log_(log)
+    , instanceTag_(QStringLiteral("kv") + QString::number(++instanceCounter) + u'_')
 {
 }
 
@@ -56,8 +58,8 @@ void Connections::debugStep(const QString &text)
         prompter_.message(text);
 }
 
-int Connections::connect(const QString &file, const QString &identifyingTable, bool quiet, const QString &password,
-                         const QString &folder)
+int Connections::connect(
+    const QString &file, const QString &identifyingTable, bool quiet, const QString &password, const QString &folder)
 {
     const QString path = resolve(file, folder);
     if (!QFileInfo::exists(path)) {
@@ -65,12 +67,13 @@ int Connections::connect(const QString &file, const QString &identifyingTable, b
             const QString question = QStringLiteral("Файл базы (") + path + QStringLiteral(") отсутствует в списке\n")
                 + QStringLiteral("Восстановить пути доступа к базам данных по-умолчанию?");
             if (prompter_.ask(question, Prompter::Buttons::YesNo, QStringLiteral("Подключение к базе данных"),
-                              Prompter::Icon::Question, QStringLiteral("ResetDbFolders"))
+                    Prompter::Icon::Question, QStringLiteral("ResetDbFolders"))
                 == Prompter::Answer::Yes) {
                 settings_.remove(Section::Data, QStringLiteral("Dir_Book"));
                 settings_.remove(Section::Data, QStringLiteral("DirBook"));
-                prompter_.message(QStringLiteral("Восстановлены пути доступа к базам данных по-умолчанию. Перезагрузите программу!"),
-                                  Prompter::kDefaultTitle);
+                prompter_.message(
+                    QStringLiteral("Восстановлены пути доступа к базам данных по-умолчанию. Перезагрузите программу!"),
+                    Prompter::kDefaultTitle);
             }
         }
         return kFailed;
@@ -88,18 +91,19 @@ int Connections::connect(const QString &file, const QString &identifyingTable, b
     return connectAt(number, path, identifyingTable, password);
 }
 
-int Connections::connectWithIdentification(const QString &file, const QString &identifyingTable, bool quiet,
-                                           const QString &description, const QString &folder)
+int Connections::connectWithIdentification(
+    const QString &file, const QString &identifyingTable, bool quiet, const QString &description, const QString &folder)
 {
     const QString path = resolve(file, folder);
     debugStep(QStringLiteral("Подключение к базе: ") + path);
     if (!QFileInfo::exists(path)) {
         if (!quiet) {
             prompter_.error(QStringLiteral("Файл базы (") + path + QStringLiteral(") отсутствует в списке\n")
-                                + QStringLiteral("Идентификатор базы - ") + description + u'\n'
-                                + QStringLiteral("Работа программы с отсутствием необходимых баз будет нестабильной!\n")
-                                + QStringLiteral("Обратитесь к производителю программного обеспечения для восстановления комплекта программы"),
-                            Prompter::kDefaultTitle);
+                    + QStringLiteral("Идентификатор базы - ") + description + u'\n'
+                    + QStringLiteral("Работа программы с отсутствием необходимых баз будет нестабильной!\n")
+                    + QStringLiteral(
+                        "Обратитесь к производителю программного обеспечения для восстановления комплекта программы"),
+                Prompter::kDefaultTitle);
         }
         return kFailed;
     }
@@ -157,13 +161,13 @@ int Connections::connectAt(int number, const QString &path, const QString &ident
             QSqlQuery probe(db);
             ok = !identifyingTable.isEmpty()
                 && probe.exec(QStringLiteral("SELECT * FROM ") + SqlDialect::of(db).quote(identifyingTable)
-                              + QStringLiteral(" WHERE 1 = 0"));
+                    + QStringLiteral(" WHERE 1 = 0"));
             if (!ok)
                 log_.write(QStringLiteral("Ошибка выполнения функции.\nФункция: OpenBase\n") + path + u'\n'
-                           + probe.lastError().text());
+                    + probe.lastError().text());
         } else {
             log_.write(QStringLiteral("Ошибка выполнения функции.\nФункция: OpenBase\n") + path + u'\n'
-                       + db.lastError().text());
+                + db.lastError().text());
         }
         if (!ok) {
             db.close();
@@ -253,7 +257,7 @@ Connections::Entry *Connections::entry(int number, const QString &operation)
     const auto it = entries_.find(number);
     if (it == entries_.end()) {
         log_.write(QStringLiteral("Ошибка выполнения функции.\nФункция: ") + operation
-                   + QStringLiteral("\nНет такого подключения к базе"));
+            + QStringLiteral("\nНет такого подключения к базе"));
         return nullptr;
     }
     return &it->second;
@@ -335,8 +339,8 @@ bool Connections::flExist(int number, const QString &table)
     }
     const QSqlDatabase db = database(number);
     const QStringList tables = SqlDialect::of(db).tables(db);
-    return std::any_of(tables.begin(), tables.end(),
-                       [&](const QString &t) { return t.compare(table, Qt::CaseInsensitive) == 0; });
+    return std::any_of(
+        tables.begin(), tables.end(), [&](const QString &t) { return t.compare(table, Qt::CaseInsensitive) == 0; });
 }
 
 QStringList Connections::fieldNames(int number, const QString &table)
@@ -350,8 +354,8 @@ QStringList Connections::fieldNames(int number, const QString &table)
 bool Connections::fieldExists(int number, const QString &table, const QString &field)
 {
     const QStringList names = fieldNames(number, table);
-    return std::any_of(names.begin(), names.end(),
-                       [&](const QString &n) { return n.compare(field, Qt::CaseInsensitive) == 0; });
+    return std::any_of(
+        names.begin(), names.end(), [&](const QString &n) { return n.compare(field, Qt::CaseInsensitive) == 0; });
 }
 
 Status Connections::exec(int number, const QString &sql, const QVariantList &params)
@@ -408,8 +412,8 @@ Status Connections::attach(int number, int other, const QString &alias)
             return {};
     }
     const QSqlDatabase db = database(number);
-    const Status attached = execSql(db, QStringLiteral("ATTACH DATABASE ? AS ") + SqlDialect::of(db).quote(alias),
-                                    {path(other)}, &log_);
+    const Status attached
+        = execSql(db, QStringLiteral("ATTACH DATABASE ? AS ") + SqlDialect::of(db).quote(alias), {path(other)}, &log_);
     if (attached)
         e->aliases.append({alias, path(other)});
     return attached;

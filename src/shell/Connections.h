@@ -42,11 +42,11 @@ public:
     // connection number, or kFailed. A missing file asks (unless quiet)
     // whether to restore the default database folders.
     int connect(const QString &file, const QString &identifyingTable, bool quiet = false, const QString &password = {},
-                const QString &folder = {});
+        const QString &folder = {});
     // As connect, but a missing file is reported with the base's description
     // and no folder reset is offered.
     int connectWithIdentification(const QString &file, const QString &identifyingTable, bool quiet,
-                                  const QString &description, const QString &folder = {});
+        const QString &description, const QString &folder = {});
     // A catalogue base under its fixed number, at its configured path.
     int connectBase(BaseId base, const SharedSettings &shared, bool quiet = false);
     // Opens a file under a given (free) number; used to reopen a base after

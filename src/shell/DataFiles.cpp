@@ -12,7 +12,8 @@ QString dataFolder()
     if (!fromEnvironment.isEmpty())
         return fromEnvironment;
     if (QCoreApplication::instance()) {
-        const QString installed = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../share/kulvera/data"));
+        const QString installed
+            = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../share/kulvera/data"));
         if (QFileInfo(installed).isDir())
             return QDir::cleanPath(installed);
     }

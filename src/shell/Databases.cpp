@@ -12,18 +12,17 @@ namespace kulvera {
 const std::vector<BaseId> &startupBases()
 {
     using B = BaseId;
-    static const std::vector<BaseId> order = {B::Dishes,   B::Products,  B::Microbiology, B::Captions,      B::Losses,
-                                              B::LossesOutput, B::Menu,  B::Methods,      B::Protocols,     B::Warehouse,
-                                              B::Rejection, B::StandardNames, B::Journals};
+    static const std::vector<BaseId> order = {B::Dishes, B::Products, B::Microbiology, B::Captions, B::Losses,
+        B::LossesOutput, B::Menu, B::Methods, B::Protocols, B::Warehouse, B::Rejection, B::StandardNames, B::Journals};
     return order;
 }
 
 const std::vector<BaseId> &deployedBases()
 {
     using B = BaseId;
-    static const std::vector<BaseId> bases = {B::Dishes,    B::Products,  B::Microbiology,  B::Captions, B::Losses,
-                                              B::LossesOutput, B::SemiFinished, B::Menu,   B::Methods,  B::Protocols,
-                                              B::Warehouse, B::Rejection, B::StandardNames, B::Journals, B::Client};
+    static const std::vector<BaseId> bases
+        = {B::Dishes, B::Products, B::Microbiology, B::Captions, B::Losses, B::LossesOutput, B::SemiFinished, B::Menu,
+            B::Methods, B::Protocols, B::Warehouse, B::Rejection, B::StandardNames, B::Journals, B::Client};
     return bases;
 }
 

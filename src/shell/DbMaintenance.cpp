@@ -47,7 +47,7 @@ QString sessionTempFolder(const QString &tempRoot)
 }
 
 Status compactBase(Connections &connections, int number, const QString &identifyingTable, const QString &tempFolder,
-                   const QDate &today, const SettingsAccess &settings)
+    const QDate &today, const SettingsAccess &settings)
 {
     if (!connections.isConnected(number))
         return Status::failure(QStringLiteral("Нет такого подключения к базе"));
@@ -55,7 +55,8 @@ Status compactBase(Connections &connections, int number, const QString &identify
     const QString basePath = connections.path(number);
     QDir().mkpath(tempFolder);
     const QString compacted = QDir(tempFolder).filePath(QStringLiteral("kv_temp.db"));
-    const QString safety = QDir(tempFolder).filePath(QStringLiteral("tempbase_") + dateStamp(today) + QStringLiteral(".db"));
+    const QString safety
+        = QDir(tempFolder).filePath(QStringLiteral("tempbase_") + dateStamp(today) + QStringLiteral(".db"));
     QFile::remove(compacted);
 
     Status s = snapshotInto(connections, number, safety);
@@ -134,16 +135,17 @@ Result<QString> archiveCopy(Connections &connections, int number, const QString 
         if (!copied) {
             QFile::remove(target);
             prompter.error(QStringLiteral("Отсутствуют права на запись архивной базы в папку: ") + folder,
-                           Prompter::kDefaultTitle);
+                Prompter::kDefaultTitle);
             return Result<QString>::failure(copied.error());
         }
         return target;
     }
-    const QString text = QStringLiteral("Накоплено 50 архивных баз данных! Следует удалить часть из них и повторить процедуру\n")
+    const QString text
+        = QStringLiteral("Накоплено 50 архивных баз данных! Следует удалить часть из них и повторить процедуру\n")
         + QStringLiteral("Файлы находятся в папке: ") + folder + u'\n' + QStringLiteral("имеют маску имени: ")
         + base.completeBaseName() + QStringLiteral("_[Дата синхронихации]_[Номер синхронизации].db");
     prompter.show({QStringLiteral("ArchiveLimit"), text, Prompter::kDefaultTitle, Prompter::Buttons::Ok,
-                   Prompter::Icon::Critical, QString()});
+        Prompter::Icon::Critical, QString()});
     return Result<QString>::failure(text);
 }
 
@@ -160,8 +162,8 @@ std::optional<QString> sizeWarning(qint64 fileSize, const QString &label)
 
 void checkBaseSizes(Connections &connections, Prompter &prompter)
 {
-    const std::pair<BaseId, QString> bases[] = {{BaseId::Menu, QStringLiteral("меню суточных рационов")},
-                                                {BaseId::Dishes, QStringLiteral("изделий (блюд)")}};
+    const std::pair<BaseId, QString> bases[] = {
+        {BaseId::Menu, QStringLiteral("меню суточных рационов")}, {BaseId::Dishes, QStringLiteral("изделий (блюд)")}};
     for (const auto &[base, label] : bases) {
         if (!connections.isConnected(base))
             continue;
@@ -171,7 +173,7 @@ void checkBaseSizes(Connections &connections, Prompter &prompter)
 }
 
 Status prepareWorkingCopy(Connections &connections, const QString &tempFolder, const QDate &today,
-                          const SettingsAccess &settings, const SharedSettings &shared)
+    const SettingsAccess &settings, const SharedSettings &shared)
 {
     const int dishes = static_cast<int>(BaseId::Dishes);
     const int working = static_cast<int>(BaseId::WorkingCopy);
@@ -180,7 +182,8 @@ Status prepareWorkingCopy(Connections &connections, const QString &tempFolder, c
     connections.disconnect(working);
     QDir().mkpath(tempFolder);
     const QString target = QDir(tempFolder).filePath(QStringLiteral("kv_temp.db"));
-    const QString safety = QDir(tempFolder).filePath(QStringLiteral("tempbase_") + dateStamp(today) + QStringLiteral(".db"));
+    const QString safety
+        = QDir(tempFolder).filePath(QStringLiteral("tempbase_") + dateStamp(today) + QStringLiteral(".db"));
     Status s = snapshotInto(connections, dishes, safety);
     if (s)
         s = snapshotInto(connections, dishes, target);
@@ -198,7 +201,8 @@ bool offerStandardProductBase(Prompter &prompter, SettingsAccess &settings)
     const QString question = QStringLiteral(
         "Не удалось создать подключение к базе продуктов, что может быть связано с использование несовместимой базой. "
         "Восстановить подключение к стандартной базе продуктов?");
-    if (prompter.ask(question, Prompter::Buttons::YesNo, {}, Prompter::Icon::Question, QStringLiteral("RestoreProductBase"))
+    if (prompter.ask(
+            question, Prompter::Buttons::YesNo, {}, Prompter::Icon::Question, QStringLiteral("RestoreProductBase"))
         != Prompter::Answer::Yes)
         return false;
     settings.remove(Section::Prod, QStringLiteral("dbProd"));
@@ -208,16 +212,16 @@ bool offerStandardProductBase(Prompter &prompter, SettingsAccess &settings)
 void restoreMissingAdditionalProductBase(Prompter &prompter, SettingsAccess &settings, const QString &path)
 {
     prompter.error(QStringLiteral("Не найдена дополнительная база продуктов: ") + path + u'\n'
-                       + QStringLiteral("Восстановлено стандартное значение базы продуктов"),
-                   Prompter::kDefaultTitle);
+            + QStringLiteral("Восстановлено стандартное значение базы продуктов"),
+        Prompter::kDefaultTitle);
     settings.remove(Section::Prod, QStringLiteral("dbProd"));
 }
 
 void restoreMissingDishBase(Prompter &prompter, SettingsAccess &settings, const QString &path)
 {
     prompter.error(QStringLiteral("Отсутствует база блюд: ") + path + u'\n'
-                       + QStringLiteral("Восстанавливаем стандартную базу! Повторите загрузку программы"),
-                   Prompter::kDefaultTitle);
+            + QStringLiteral("Восстанавливаем стандартную базу! Повторите загрузку программы"),
+        Prompter::kDefaultTitle);
     settings.remove(Section::Bl, QStringLiteral("NameBlBase"));
 }
 

@@ -33,7 +33,7 @@ inline constexpr int kMaxArchiveCopies = 50;
 // replaces the base by a rename, so a crash at any moment leaves either the
 // old or the new file whole. The base is reopened under the same number.
 Status compactBase(Connections &connections, int number, const QString &identifyingTable, const QString &tempFolder,
-                   const QDate &today, const SettingsAccess &settings);
+    const QDate &today, const SettingsAccess &settings);
 
 // The archive copy made before a synchronisation or product replacement
 // rewrites a base: "<stem>_yyyy_mm_dd_N.db" with the first free N of 1..50.
@@ -49,7 +49,7 @@ void checkBaseSizes(Connections &connections, Prompter &prompter);
 // Copies the dish base into the temporary folder as the working base and
 // connects it (BaseId::WorkingCopy).
 Status prepareWorkingCopy(Connections &connections, const QString &tempFolder, const QDate &today,
-                          const SettingsAccess &settings, const SharedSettings &shared);
+    const SettingsAccess &settings, const SharedSettings &shared);
 
 // Failure rules of the bases the program cannot run without.
 // The product base could not be opened: offer the standard one. True when the

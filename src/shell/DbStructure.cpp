@@ -9,8 +9,8 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSqlError>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QUuid>
 
 namespace kulvera {
@@ -18,12 +18,13 @@ namespace {
 
 bool containsName(const QStringList &names, const QString &name)
 {
-    return std::any_of(names.begin(), names.end(), [&](const QString &n) { return n.compare(name, Qt::CaseInsensitive) == 0; });
+    return std::any_of(
+        names.begin(), names.end(), [&](const QString &n) { return n.compare(name, Qt::CaseInsensitive) == 0; });
 }
 
 // Creates the table when missing, else the listed (or all) columns it lacks.
 Status ensureTable(const QSqlDatabase &db, const TableDef &table, const QString &name, const QStringList &onlyColumns,
-                   ErrorLog *errorLog, const LogSink &log, QStringList *created)
+    ErrorLog *errorLog, const LogSink &log, QStringList *created)
 {
     const SqlDialect &dialect = SqlDialect::of(db);
     if (!containsName(dialect.tables(db), name)) {
@@ -109,9 +110,11 @@ Status createBaseFile(const QString &path, BaseId base, const SettingsAccess &se
                 result = ensureTable(db, dishes, dishes.name, {}, nullptr, {}, nullptr);
                 if (result)
                     result = execSql(db,
-                                     QStringLiteral("INSERT INTO ") + SqlDialect::of(db).quote(readSetting(settings, Section::Bl, QStringLiteral("Table_Bl_Bases")))
-                                         + QStringLiteral(" (\"BD_Name\", \"BD_Table\") VALUES (?, ?)"),
-                                     {QStringLiteral("Основная"), dishes.name});
+                        QStringLiteral("INSERT INTO ")
+                            + SqlDialect::of(db).quote(
+                                readSetting(settings, Section::Bl, QStringLiteral("Table_Bl_Bases")))
+                            + QStringLiteral(" (\"BD_Name\", \"BD_Table\") VALUES (?, ?)"),
+                        {QStringLiteral("Основная"), dishes.name});
             }
             if (result)
                 result = transaction.commit();
@@ -129,9 +132,10 @@ const std::vector<UpgradeStep> &upgradeSteps()
     using B = BaseId;
     static const std::vector<UpgradeStep> steps = {
         {QStringLiteral("1646"), B::Products, QStringLiteral("dt010"),
-         {QStringLiteral("Код_Группы"), QStringLiteral("Разм"), QStringLiteral("Цена"), QStringLiteral("ЕдИ_Ц")}},
+            {QStringLiteral("Код_Группы"), QStringLiteral("Разм"), QStringLiteral("Цена"), QStringLiteral("ЕдИ_Ц")}},
         {QStringLiteral("1647"), B::Products, QStringLiteral("dt010"), {}},
-        {QStringLiteral("1650"), B::Products, QStringLiteral("dt010"), {QStringLiteral("Цена_Р"), QStringLiteral("Цена_К")}},
+        {QStringLiteral("1650"), B::Products, QStringLiteral("dt010"),
+            {QStringLiteral("Цена_Р"), QStringLiteral("Цена_К")}},
         {QStringLiteral("1680"), B::Products, QString(), {}},
         {QStringLiteral("1650"), B::Warehouse, QString(), {}},
         {QStringLiteral("1655"), B::Warehouse, QString(), {}},
@@ -141,7 +145,8 @@ const std::vector<UpgradeStep> &upgradeSteps()
         {QStringLiteral("1687"), B::Warehouse, QString(), {}},
         {QStringLiteral("1665"), B::Menu, QString(), {}},
         {QStringLiteral("1665_2"), B::Menu, QString(), {}},
-        {QStringLiteral("1680"), B::Menu, QStringLiteral("Base"), {QStringLiteral("D_Col"), QStringLiteral("AktDate"), QStringLiteral("SCode")}},
+        {QStringLiteral("1680"), B::Menu, QStringLiteral("Base"),
+            {QStringLiteral("D_Col"), QStringLiteral("AktDate"), QStringLiteral("SCode")}},
         {QStringLiteral("1679"), B::Menu, QString(), {}},
         {QStringLiteral("1694"), B::Menu, QString(), {}},
         {QStringLiteral("1695"), B::Menu, QString(), {}},

@@ -21,8 +21,8 @@ QString tableName(const TableDef &table, const SettingsAccess &settings);
 
 // Creates the tables and columns of the base's schema that the connected base
 // lacks; rows already there are kept. Returns what it created, one line each.
-Result<QStringList> ensureSchema(Connections &connections, BaseId base, const SettingsAccess &settings,
-                                 int number = -1);
+Result<QStringList> ensureSchema(
+    Connections &connections, BaseId base, const SettingsAccess &settings, int number = -1);
 
 // Writes a new, empty base file with its whole schema (and the dish base's
 // first collection). Refuses to overwrite an existing file.
@@ -33,8 +33,8 @@ Status createBaseFile(const QString &path, BaseId base, const SettingsAccess &se
 struct UpgradeStep {
     QString build;
     BaseId base;
-    QString table;         // schema table name; empty: every table of the base
-    QStringList columns;   // empty: the whole table
+    QString table; // schema table name; empty: every table of the base
+    QStringList columns; // empty: the whole table
 };
 const std::vector<UpgradeStep> &upgradeSteps();
 

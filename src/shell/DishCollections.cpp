@@ -32,9 +32,9 @@ QList<DishCollection> listCollections(Connections &connections, const SettingsAc
         return out;
     const QSqlDatabase db = connections.database(kDishes);
     SqlStatement q(db,
-                   QStringLiteral("SELECT \"BD_Name\", \"BD_Table\" FROM ") + SqlDialect::of(db).quote(catalogueTable(settings))
-                       + QStringLiteral(" ORDER BY \"BD_Name\""),
-                   &connections.errorLog());
+        QStringLiteral("SELECT \"BD_Name\", \"BD_Table\" FROM ") + SqlDialect::of(db).quote(catalogueTable(settings))
+            + QStringLiteral(" ORDER BY \"BD_Name\""),
+        &connections.errorLog());
     if (!q.exec())
         return out;
     while (q.next())
@@ -44,7 +44,8 @@ QList<DishCollection> listCollections(Connections &connections, const SettingsAc
 
 Result<DishCollection> addCollection(Connections &connections, const SettingsAccess &settings)
 {
-    const auto name = connections.prompter().askText(QStringLiteral("Введите название базы данных"), QStringLiteral("База блюд"));
+    const auto name
+        = connections.prompter().askText(QStringLiteral("Введите название базы данных"), QStringLiteral("База блюд"));
     if (!name || name->trimmed().isEmpty())
         return Result<DishCollection>::failure(QString());
     return addCollection(connections, settings, name->trimmed());
@@ -73,7 +74,8 @@ Result<DishCollection> addCollection(Connections &connections, const SettingsAcc
     QString table;
     for (int n = 1; n < 100000; ++n) {
         const QString candidate = QStringLiteral("dt") + QStringLiteral("%1").arg(n, 3, 10, QLatin1Char('0'));
-        if (!std::any_of(tables.begin(), tables.end(), [&](const QString &t) { return t.compare(candidate, Qt::CaseInsensitive) == 0; })) {
+        if (!std::any_of(tables.begin(), tables.end(),
+                [&](const QString &t) { return t.compare(candidate, Qt::CaseInsensitive) == 0; })) {
             table = candidate;
             break;
         }
@@ -82,32 +84,32 @@ Result<DishCollection> addCollection(Connections &connections, const SettingsAcc
     Status s = connections.createTable(kDishes, table, dishCollectionTable().columns);
     if (s)
         s = connections.exec(kDishes,
-                             QStringLiteral("INSERT INTO ") + SqlDialect::of(db).quote(catalogueTable(settings))
-                                 + QStringLiteral(" (\"BD_Name\", \"BD_Table\") VALUES (?, ?)"),
-                             {name, table});
+            QStringLiteral("INSERT INTO ") + SqlDialect::of(db).quote(catalogueTable(settings))
+                + QStringLiteral(" (\"BD_Name\", \"BD_Table\") VALUES (?, ?)"),
+            {name, table});
     if (s)
         s = transaction.commit();
     if (!s)
         return Result<DishCollection>::failure(s.error());
-    return DishCollection{name, table};
+    return DishCollection {name, table};
 }
 
 Status removeCollection(Connections &connections, const SettingsAccess &settings, const QString &name)
 {
     const QList<DishCollection> existing = listCollections(connections, settings);
     const auto found = std::find_if(existing.begin(), existing.end(),
-                                    [&](const DishCollection &c) { return c.name.compare(name, Qt::CaseInsensitive) == 0; });
+        [&](const DishCollection &c) { return c.name.compare(name, Qt::CaseInsensitive) == 0; });
     if (found == existing.end())
         return Status::failure(QStringLiteral("Нет такой базы: ") + name);
     if (!connections.prompter().confirm(QStringLiteral("Удалить таблицу '") + found->name + QStringLiteral("' ?"),
-                                        QStringLiteral("База блюд"), QStringLiteral("RemoveCollection")))
+            QStringLiteral("База блюд"), QStringLiteral("RemoveCollection")))
         return Status::failure(QString());
     const QSqlDatabase db = connections.database(kDishes);
     Transaction transaction(db, &connections.errorLog());
     Status s = connections.exec(kDishes,
-                                QStringLiteral("DELETE FROM ") + SqlDialect::of(db).quote(catalogueTable(settings))
-                                    + QStringLiteral(" WHERE \"BD_Name\" = ?"),
-                                {found->name});
+        QStringLiteral("DELETE FROM ") + SqlDialect::of(db).quote(catalogueTable(settings))
+            + QStringLiteral(" WHERE \"BD_Name\" = ?"),
+        {found->name});
     if (s && connections.flExist(kDishes, found->table))
         s = connections.deleteTable(kDishes, found->table);
     if (s)

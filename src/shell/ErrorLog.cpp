@@ -18,7 +18,8 @@ void ErrorLog::write(const QString &text)
     QFile file(path_);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text))
         return; // nowhere to report a failure of the error log itself
-    const QString line = QDateTime::currentDateTime().toString(QStringLiteral("dd.MM.yyyy hh:mm:ss")) + u' ' + text + u'\n';
+    const QString line
+        = QDateTime::currentDateTime().toString(QStringLiteral("dd.MM.yyyy hh:mm:ss")) + u' ' + text + u'\n';
     file.write(line.toUtf8());
 }
 

@@ -11,7 +11,10 @@ namespace kulvera {
 class ErrorLog
 {
 public:
-    explicit ErrorLog(QString path = {}) : path_(std::move(path)) {}
+    explicit ErrorLog(QString path = {})
+        : path_(std::move(path))
+    {
+    }
     void write(const QString &text);
     QString path() const { return path_; }
     void setPath(const QString &path) { path_ = path; }

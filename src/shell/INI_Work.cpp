@@ -116,7 +116,8 @@ QString INI_Work::ValueName(const QString &section, int index) const
 bool INI_Work::ValueExists(const QString &section, const QString &name) const
 {
     const SectionData *s = find(section);
-    return s && std::any_of(s->entries.begin(), s->entries.end(), [&](const Entry &e) { return sameName(e.name, name); });
+    return s
+        && std::any_of(s->entries.begin(), s->entries.end(), [&](const Entry &e) { return sameName(e.name, name); });
 }
 
 QString INI_Work::Value(const QString &section, const QString &name) const

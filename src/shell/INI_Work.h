@@ -18,7 +18,10 @@ class Prompter;
 class INI_Work
 {
 public:
-    explicit INI_Work(Prompter *prompter = nullptr) : prompter_(prompter) {}
+    explicit INI_Work(Prompter *prompter = nullptr)
+        : prompter_(prompter)
+    {
+    }
 
     QString Filename() const { return fileName_; }
     // Assigning a file name loads it (a missing file gives an empty content).

@@ -23,8 +23,9 @@ QString singleTableOf(const QString &sql)
     const QRegularExpressionMatch m = pattern.match(sql);
     if (!m.hasMatch())
         return {};
-    static const QRegularExpression joins(QStringLiteral(R"(\b(JOIN|UNION|GROUP\s+BY|DISTINCT)\b|,\s*[\w"\[]+\s*(WHERE|$))"),
-                                          QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression joins(
+        QStringLiteral(R"(\b(JOIN|UNION|GROUP\s+BY|DISTINCT)\b|,\s*[\w"\[]+\s*(WHERE|$))"),
+        QRegularExpression::CaseInsensitiveOption);
     if (joins.match(sql).hasMatch())
         return {};
     QString name = m.captured(1);
@@ -87,7 +88,8 @@ Status Recordset::load(const QString &sql, const QVariantList &params)
     return {};
 }
 
-Status Recordset::openTable(const QString &table, const QString &where, const QVariantList &params, const QString &orderBy)
+Status Recordset::openTable(
+    const QString &table, const QString &where, const QVariantList &params, const QString &orderBy)
 {
     const SqlDialect &dialect = SqlDialect::of(db_);
     QString sql = QStringLiteral("SELECT ") + dialect.rowIdentity() + QStringLiteral(" AS ") + kRowIdAlias
@@ -110,10 +112,12 @@ Status Recordset::openQuery(const QString &sql, const QVariantList &params)
     const QString table = singleTableOf(sql);
     if (!table.isEmpty()) {
         // Same rows, with the row identity in front so they can be edited.
-        static const QRegularExpression star(QStringLiteral(R"(^\s*SELECT\s+\*)"), QRegularExpression::CaseInsensitiveOption);
+        static const QRegularExpression star(
+            QStringLiteral(R"(^\s*SELECT\s+\*)"), QRegularExpression::CaseInsensitiveOption);
         QString withId = sql;
-        withId.replace(star, QStringLiteral("SELECT ") + SqlDialect::of(db_).rowIdentity() + QStringLiteral(" AS ")
-                                 + kRowIdAlias + QStringLiteral(", *"));
+        withId.replace(star,
+            QStringLiteral("SELECT ") + SqlDialect::of(db_).rowIdentity() + QStringLiteral(" AS ") + kRowIdAlias
+                + QStringLiteral(", *"));
         table_ = table;
         if (load(withId, params))
             return {};
@@ -249,14 +253,16 @@ Status Recordset::update()
         QStringList sets;
         for (const QString &n : names)
             sets << n + QStringLiteral(" = ?");
-        sql = QStringLiteral("UPDATE ") + dialect.quote(table_) + QStringLiteral(" SET ") + sets.join(QStringLiteral(", "))
-            + QStringLiteral(" WHERE ") + dialect.rowIdentity() + QStringLiteral(" = ?");
+        sql = QStringLiteral("UPDATE ") + dialect.quote(table_) + QStringLiteral(" SET ")
+            + sets.join(QStringLiteral(", ")) + QStringLiteral(" WHERE ") + dialect.rowIdentity()
+            + QStringLiteral(" = ?");
         values << rowIds_[static_cast<size_t>(position_)];
     } else if (names.isEmpty()) {
         sql = QStringLiteral("INSERT INTO ") + dialect.quote(table_) + QStringLiteral(" DEFAULT VALUES");
     } else {
-        sql = QStringLiteral("INSERT INTO ") + dialect.quote(table_) + QStringLiteral(" (") + names.join(QStringLiteral(", "))
-            + QStringLiteral(") VALUES (") + QStringList(names.size(), QStringLiteral("?")).join(QStringLiteral(", ")) + u')';
+        sql = QStringLiteral("INSERT INTO ") + dialect.quote(table_) + QStringLiteral(" (")
+            + names.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (")
+            + QStringList(names.size(), QStringLiteral("?")).join(QStringLiteral(", ")) + u')';
     }
     if (!query.prepare(sql))
         return fail(QStringLiteral("Update"), query.lastError().text() + u'\n' + sql);
@@ -272,7 +278,7 @@ Status Recordset::update()
         const QVariant rowId = query.lastInsertId();
         QSqlQuery back(db_);
         back.prepare(QStringLiteral("SELECT * FROM ") + dialect.quote(table_) + QStringLiteral(" WHERE ")
-                     + dialect.rowIdentity() + QStringLiteral(" = ?"));
+            + dialect.rowIdentity() + QStringLiteral(" = ?"));
         back.addBindValue(rowId);
         QVariantList row = buffer_;
         if (back.exec() && back.next()) {

@@ -24,11 +24,15 @@ class Recordset
 {
 public:
     Recordset() = default;
-    Recordset(QSqlDatabase db, ErrorLog *log) : db_(std::move(db)), log_(log) {}
+    Recordset(QSqlDatabase db, ErrorLog *log)
+        : db_(std::move(db))
+        , log_(log)
+    {
+    }
 
     // All rows of a table, optionally filtered and ordered (names and values bound).
-    Status openTable(const QString &table, const QString &where = {}, const QVariantList &params = {},
-                     const QString &orderBy = {});
+    Status openTable(
+        const QString &table, const QString &where = {}, const QVariantList &params = {}, const QString &orderBy = {});
     // The rows of a SELECT with bound parameters. Editable when it reads one table.
     Status openQuery(const QString &sql, const QVariantList &params = {});
     void close();
@@ -42,8 +46,16 @@ public:
     int position() const { return position_; }
     void moveFirst() { position_ = rows_.empty() ? 0 : 0; }
     void moveLast() { position_ = rows_.empty() ? 0 : rowCount() - 1; }
-    void moveNext() { if (position_ < rowCount()) ++position_; }
-    void movePrevious() { if (position_ >= 0) --position_; }
+    void moveNext()
+    {
+        if (position_ < rowCount())
+            ++position_;
+    }
+    void movePrevious()
+    {
+        if (position_ >= 0)
+            --position_;
+    }
     bool moveTo(int position);
 
     // First row (from the top) whose field equals the value; text compares

@@ -26,7 +26,8 @@ QString SessionLog::headerText(const QDateTime &now)
         + now.toString(QStringLiteral("dd.MM.yyyy")) + u'\n' + QStringLiteral("Время начала записи: ")
         + now.toString(QStringLiteral("hh:mm")) + u'\n' + QStringLiteral("Версия программы: ")
         + QStringList(version.mid(0, 3)).join(u'.') + u'\n' + QStringLiteral("Сборка программы: ")
-        + QString::number(kBuildNumber) + u'\n' + QStringLiteral("\n================================================\n");
+        + QString::number(kBuildNumber) + u'\n'
+        + QStringLiteral("\n================================================\n");
 }
 
 void SessionLog::write(const QString &text, bool lineBreakBefore)

@@ -15,7 +15,7 @@ struct SettingDefault {
     Section section;
     const char16_t *key;
     const char16_t *value;
-    bool atStart;          // loaded into the start-up snapshot
+    bool atStart; // loaded into the start-up snapshot
     bool emptyUsesDefault; // a stored empty value also yields the default
 };
 

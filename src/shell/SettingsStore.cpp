@@ -5,8 +5,8 @@
 namespace kulvera {
 
 SettingsStore::SettingsStore()
-    : settings_(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Kulvera"),
-                                            QStringLiteral("Kulvera")))
+    : settings_(std::make_unique<QSettings>(
+        QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Kulvera"), QStringLiteral("Kulvera")))
 {
 }
 

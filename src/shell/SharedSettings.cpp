@@ -8,7 +8,8 @@
 namespace kulvera {
 
 const QString SharedSettings::kProductTitle = QStringLiteral("Kulvera");
-const QString SharedSettings::kProductFullTitle = QStringLiteral("Kulvera: рецептуры, меню и склад общественного питания");
+const QString SharedSettings::kProductFullTitle
+    = QStringLiteral("Kulvera: рецептуры, меню и склад общественного питания");
 const QString SharedSettings::kVersion = QStringLiteral("5.00.00.00.00");
 const QString SharedSettings::kDocumentVersion = QStringLiteral("03.00.00.00.00");
 

@@ -18,16 +18,16 @@ class SharedSettings
 {
 public:
     struct Environment {
-        QString programFolder;  // folder of the executable
+        QString programFolder; // folder of the executable
         QString userDataFolder; // per-user data folder, used when the program folder is read-only
-        QString dirOverride;    // DIR: switch of the command line, already resolved; empty if none
+        QString dirOverride; // DIR: switch of the command line, already resolved; empty if none
         QString documentsFolder;
     };
 
-    static const QString kProductTitle;      // "Kulvera"
-    static const QString kProductFullTitle;  // full title for document headers
-    static const QString kVersion;           // "5.00.00.00.00"
-    static const QString kDocumentVersion;   // "03.00.00.00.00"
+    static const QString kProductTitle; // "Kulvera"
+    static const QString kProductFullTitle; // full title for document headers
+    static const QString kVersion; // "5.00.00.00.00"
+    static const QString kDocumentVersion; // "03.00.00.00.00"
 
     static SharedSettings load(const SettingsAccess &settings, const Environment &environment);
 

@@ -34,14 +34,22 @@ QString SqlDialect::columnType(const ColumnDef &column) const
 {
     const bool pg = engine_ == Engine::PostgreSQL;
     switch (column.type) {
-    case ColumnType::Counter: return pg ? QStringLiteral("SERIAL PRIMARY KEY") : QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
-    case ColumnType::Long: return QStringLiteral("INTEGER");
-    case ColumnType::Double: return pg ? QStringLiteral("DOUBLE PRECISION") : QStringLiteral("REAL");
-    case ColumnType::Text: return QStringLiteral("VARCHAR(") + QString::number(column.length) + u')';
-    case ColumnType::Memo: return QStringLiteral("TEXT");
-    case ColumnType::Date: return pg ? QStringLiteral("TIMESTAMP") : QStringLiteral("DATETIME");
-    case ColumnType::Boolean: return pg ? QStringLiteral("BOOLEAN") : QStringLiteral("INTEGER");
-    case ColumnType::Binary: return pg ? QStringLiteral("BYTEA") : QStringLiteral("BLOB");
+    case ColumnType::Counter:
+        return pg ? QStringLiteral("SERIAL PRIMARY KEY") : QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
+    case ColumnType::Long:
+        return QStringLiteral("INTEGER");
+    case ColumnType::Double:
+        return pg ? QStringLiteral("DOUBLE PRECISION") : QStringLiteral("REAL");
+    case ColumnType::Text:
+        return QStringLiteral("VARCHAR(") + QString::number(column.length) + u')';
+    case ColumnType::Memo:
+        return QStringLiteral("TEXT");
+    case ColumnType::Date:
+        return pg ? QStringLiteral("TIMESTAMP") : QStringLiteral("DATETIME");
+    case ColumnType::Boolean:
+        return pg ? QStringLiteral("BOOLEAN") : QStringLiteral("INTEGER");
+    case ColumnType::Binary:
+        return pg ? QStringLiteral("BYTEA") : QStringLiteral("BLOB");
     }
     return QStringLiteral("TEXT");
 }
@@ -59,7 +67,8 @@ QString SqlDialect::createTable(const QString &table, const std::vector<ColumnDe
     QStringList parts;
     for (const ColumnDef &c : columns)
         parts << columnDefinition(c);
-    return QStringLiteral("CREATE TABLE ") + quote(table) + QStringLiteral(" (") + parts.join(QStringLiteral(", ")) + u')';
+    return QStringLiteral("CREATE TABLE ") + quote(table) + QStringLiteral(" (") + parts.join(QStringLiteral(", "))
+        + u')';
 }
 
 QString SqlDialect::addColumn(const QString &table, const ColumnDef &column) const
@@ -104,10 +113,14 @@ QVariant SqlDialect::toStorage(const QVariant &value) const
     if (engine_ != Engine::SQLite)
         return value;
     switch (value.typeId()) {
-    case QMetaType::QDateTime: return value.toDateTime().toString(kStoredDateTimeFormat);
-    case QMetaType::QDate: return QDateTime(value.toDate(), QTime(0, 0)).toString(kStoredDateTimeFormat);
-    case QMetaType::Bool: return value.toBool() ? 1 : 0;
-    default: return value;
+    case QMetaType::QDateTime:
+        return value.toDateTime().toString(kStoredDateTimeFormat);
+    case QMetaType::QDate:
+        return QDateTime(value.toDate(), QTime(0, 0)).toString(kStoredDateTimeFormat);
+    case QMetaType::Bool:
+        return value.toBool() ? 1 : 0;
+    default:
+        return value;
     }
 }
 

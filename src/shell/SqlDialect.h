@@ -38,7 +38,10 @@ public:
     QVariant toStorage(const QVariant &value) const;
 
 private:
-    explicit SqlDialect(Engine engine) : engine_(engine) {}
+    explicit SqlDialect(Engine engine)
+        : engine_(engine)
+    {
+    }
     Engine engine_;
 };
 

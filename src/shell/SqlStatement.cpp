@@ -26,7 +26,10 @@ QHash<QString, int> &transactionDepth()
 } // namespace
 
 SqlStatement::SqlStatement(const QSqlDatabase &db, const QString &sql, ErrorLog *log)
-    : query_(db), sql_(sql), log_(log), sqlite_(SqlDialect::of(db).engine() == SqlDialect::Engine::SQLite)
+    : query_(db)
+    , sql_(sql)
+    , log_(log)
+    , sqlite_(SqlDialect::of(db).engine() == SqlDialect::Engine::SQLite)
 {
     query_.setForwardOnly(true);
     prepared_ = query_.prepare(sql);
@@ -101,7 +104,9 @@ Status execSql(const QSqlDatabase &db, const QString &sql, const QVariantList &v
     return statement.exec(values);
 }
 
-Transaction::Transaction(const QSqlDatabase &db, ErrorLog *log) : db_(db), log_(log)
+Transaction::Transaction(const QSqlDatabase &db, ErrorLog *log)
+    : db_(db)
+    , log_(log)
 {
     int &depth = transactionDepth()[db_.connectionName()];
     if (depth == 0) {

@@ -38,21 +38,40 @@ bool StartupHooks::run(const QString &name) const
 const QStringList &StartupHooks::names()
 {
     static const QStringList all = {
-        QStringLiteral("resolveUpdateServer"),  QStringLiteral("console"),           QStringLiteral("checkUpdates"),
-        QStringLiteral("installUpdates"),       QStringLiteral("installAddOns"),     QStringLiteral("seedDefaultBases"),
-        QStringLiteral("firstRunImport"),       QStringLiteral("syncProductsWithServer"), QStringLiteral("replaceProducts"),
-        QStringLiteral("renumberMenuCards"),    QStringLiteral("connectMeatShopBases"), QStringLiteral("loadHeatTreatmentTables"),
-        QStringLiteral("updateHeatLosses"),     QStringLiteral("syncDishBase"),      QStringLiteral("syncMenuBase"),
-        QStringLiteral("initMicrobiology"),     QStringLiteral("cleanZeroLots"),     QStringLiteral("connectRecipeServer"),
-        QStringLiteral("loadOrganoleptic"),     QStringLiteral("preloadEditors"),    QStringLiteral("openMenuFile"),
+        QStringLiteral("resolveUpdateServer"),
+        QStringLiteral("console"),
+        QStringLiteral("checkUpdates"),
+        QStringLiteral("installUpdates"),
+        QStringLiteral("installAddOns"),
+        QStringLiteral("seedDefaultBases"),
+        QStringLiteral("firstRunImport"),
+        QStringLiteral("syncProductsWithServer"),
+        QStringLiteral("replaceProducts"),
+        QStringLiteral("renumberMenuCards"),
+        QStringLiteral("connectMeatShopBases"),
+        QStringLiteral("loadHeatTreatmentTables"),
+        QStringLiteral("updateHeatLosses"),
+        QStringLiteral("syncDishBase"),
+        QStringLiteral("syncMenuBase"),
+        QStringLiteral("initMicrobiology"),
+        QStringLiteral("cleanZeroLots"),
+        QStringLiteral("connectRecipeServer"),
+        QStringLiteral("loadOrganoleptic"),
+        QStringLiteral("preloadEditors"),
+        QStringLiteral("openMenuFile"),
     };
     return all;
 }
 
 StartupSequence::StartupSequence(Prompter &prompter, SettingsAccess &settings, const Clock &clock,
-                                 const StartupEnvironment &environment, const StartupHooks &hooks, StartupObserver *observer)
-    : prompter_(prompter), settings_(settings), clock_(clock), environment_(environment), hooks_(hooks), observer_(observer),
-      errorLog_(std::make_unique<ErrorLog>())
+    const StartupEnvironment &environment, const StartupHooks &hooks, StartupObserver *observer)
+    : prompter_(prompter)
+    , settings_(settings)
+    , clock_(clock)
+    , environment_(environment)
+    , hooks_(hooks)
+    , observer_(observer)
+    , errorLog_(std::make_unique<ErrorLog>())
 {
 }
 
@@ -95,123 +114,135 @@ StartupSequence::Outcome StartupSequence::run(const QString &line)
     // The locale check comes before anything else, the diagnostics right after.
     commandLine_ = CommandLine::parse(line, environment_.programFolder);
     steps_.clear();
-    bool ok = step(QStringLiteral("Init"), QStringLiteral("Инициализация"), [] { return true; })
-        && step(QStringLiteral("TestDelim"), QStringLiteral("Проверка разделителя десятичных знаков"), [this] { return checkSeparator(); })
-        && step(QStringLiteral("Diagnostics"), QStringLiteral("Режимы диагностики"), [this] {
-               sessionLog_.start(commandLine_.log, commandLine_.logFile, environment_.programFolder, clock_.now());
-               log(QStringLiteral("Начало запуска программы"));
-               return true;
-           })
-        && step(QStringLiteral("PrevInstance"), QStringLiteral("Проверка запущенной копии программы"), [this] { return checkInstance(); })
-        && step(QStringLiteral("InitVars"), QStringLiteral("Инитиализация переменных..."), [] { return true; })
-        && step(QStringLiteral("Styles"), QStringLiteral("Подключаем стиль ХР..."), [] { return true; })
-        && step(QStringLiteral("Folders"), QStringLiteral("Системные папки"), [this] { return checkFolders(); })
-        && step(QStringLiteral("FileSystem"), QStringLiteral("Файловая система"), [] { return true; })
-        && step(QStringLiteral("UpdateServer"), QStringLiteral("Адрес сервера обновлений"), [this] { hook(QStringLiteral("resolveUpdateServer")); return true; })
-        && step(QStringLiteral("CommandLine"), QStringLiteral("Коммандная строка..."), [this] { return handleCommandLine(); })
-        && step(QStringLiteral("FreeSpace"), QStringLiteral("Свободное место на диске"), [this] { return checkFreeSpace(); })
-        && step(QStringLiteral("Settings"), QStringLiteral("Настройка переменных"), [this] { return loadSettings(); })
-        && step(QStringLiteral("MassUnits"), QStringLiteral("Система коэффициентов..."), [] { return true; })
-        && step(QStringLiteral("Console"), QStringLiteral("Консоль"), [this] {
-               if (commandLine_.console)
-                   hook(QStringLiteral("console"));
-               return true;
-           })
-        && step(QStringLiteral("BaseFolders"), QStringLiteral("Проверка папки доп. баз блюд..."), [this] { return prepareDatabaseFolders(); })
-        && step(QStringLiteral("Splash"), QStringLiteral("Сборка ") + QString::number(kBuildNumber), [this] {
-               if (observer_)
-                   observer_->splashShown();
-               return true;
-           })
-        && step(QStringLiteral("CheckUpdates"), QStringLiteral("Проверка обновлений"), [this] {
-               if (readSetting(settings_, Section::Data, QStringLiteral("bCheckUpdate")) == u"1" || commandLine_.updatesNow)
-                   hook(QStringLiteral("checkUpdates"));
-               return true;
-           })
-        && step(QStringLiteral("WriteAccess"), QStringLiteral("Проверка прав на запись"), [this] {
-               QTemporaryFile probe(QDir(shared_->dirBook()).filePath(QStringLiteral("kv_probe_XXXXXX")));
-               if (!probe.open())
-                   prompter_.warning(QStringLiteral("Нет прав на запись в папку: ") + shared_->dirBook());
-               return true;
-           })
-        && step(QStringLiteral("InstallUpdates"), QStringLiteral("Установка обновления системы..."), [this] { hook(QStringLiteral("installUpdates")); return true; })
-        && step(QStringLiteral("AddOns"), QStringLiteral("Установка дополнительных продуктов..."), [this] { hook(QStringLiteral("installAddOns")); return true; })
-        && step(QStringLiteral("PrepareDB"), QStringLiteral("Готовим работу с БД..."), [this] {
-               hook(QStringLiteral("firstRunImport"));
-               hook(QStringLiteral("syncProductsWithServer"));
-               return true;
-           })
-        && step(QStringLiteral("ReplaceProducts"), QStringLiteral("Замена продуктов"), [this] {
-               if (!commandLine_.replaceProducts)
-                   return true;
-               hook(QStringLiteral("replaceProducts"));
-               return fail(QStringLiteral("замена продуктов выполнена"));
-           })
-        && step(QStringLiteral("Connect"), QStringLiteral("Подключение баз данных"), [this] { return connectBases(); })
-        && step(QStringLiteral("Users"), QStringLiteral("Пользователи"), [this] {
-               currentUser_ = QStringLiteral("Администратор системы");
-               if (readSetting(settings_, Section::Data, QStringLiteral("sGetUsers")) == u"1")
-                   log(QStringLiteral("Вход пользователей не реализован: работает ") + currentUser_);
-               const Status copy = prepareWorkingCopy(*connections_, sessionTempFolder(environment_.tempFolder),
-                                                      clock_.today(), settings_, *shared_);
-               if (!copy)
-                   log(QStringLiteral("Временная база не подготовлена: ") + copy.error());
-               if (commandLine_.renumberMenuCards)
-                   hook(QStringLiteral("renumberMenuCards"));
-               return true;
-           })
-        && step(QStringLiteral("MeatShop"), QStringLiteral("Базы мясного цеха"), [this] { hook(QStringLiteral("connectMeatShopBases")); return true; })
-        && step(QStringLiteral("LoadMDI"), QStringLiteral("Загрузка MDI..."), [this] {
-               if (observer_)
-                   observer_->mainWindowCreated();
-               return true;
-           })
-        && step(QStringLiteral("Upgrade"), QStringLiteral("Проверка обновлений баз данных..."), [this] {
-               const Status upgraded = upgradeStructure(*connections_, settings_, [this](const QString &l) { log(l); });
-               if (!upgraded)
-                   log(QStringLiteral("Ошибка обновления структуры: ") + upgraded.error());
-               hook(QStringLiteral("loadHeatTreatmentTables"));
-               if (commandLine_.updateHeatLosses)
-                   hook(QStringLiteral("updateHeatLosses"));
-               if (commandLine_.syncDishBase)
-                   hook(QStringLiteral("syncDishBase"));
-               if (commandLine_.syncMenuBase)
-                   hook(QStringLiteral("syncMenuBase"));
-               return true;
-           })
-        && step(QStringLiteral("MB_Init"), QStringLiteral("MB_Init"), [this] { hook(QStringLiteral("initMicrobiology")); return true; })
-        && step(QStringLiteral("ZeroLots"), QStringLiteral("Очистка продуктов на складе"), [this] { hook(QStringLiteral("cleanZeroLots")); return true; })
-        && step(QStringLiteral("TempImages"), QStringLiteral("Очистка временных изображений..."), [this] {
-               QDir images(QDir(shared_->databasesFolder()).filePath(shared_->value(Section::Data, QStringLiteral("DB_Img"))));
-               for (const QString &f : images.entryList({QStringLiteral("0_*.*")}, QDir::Files))
-                   images.remove(f);
-               return true;
-           })
-        && step(QStringLiteral("RecipeServer"), QStringLiteral("Сервер рецептур"), [this] {
-               if (readSetting(settings_, Section::Data, QStringLiteral("bAutoConnectToServer")) == u"1")
-                   hook(QStringLiteral("connectRecipeServer"));
-               return true;
-           })
-        && step(QStringLiteral("Load_Organ"), QStringLiteral("Load_Organ"), [this] { hook(QStringLiteral("loadOrganoleptic")); return true; })
-        && step(QStringLiteral("Preload"), QStringLiteral("Загрузка форм :: разработка рецептур..."), [this] {
-               hook(QStringLiteral("preloadEditors"));
-               return true;
-           })
-        && step(QStringLiteral("ShowMain"), QStringLiteral("Главное окно"), [this] {
-               if (observer_)
-                   observer_->mainWindowShown();
-               if (!commandLine_.menuFile.isEmpty())
-                   hook(QStringLiteral("openMenuFile"));
-               return true;
-           })
-        && step(QStringLiteral("SizeCheck"), QStringLiteral("Проверка размера баз данных"), [this] {
-               checkBaseSizes(*connections_, prompter_);
-               return true;
-           })
-        && step(QStringLiteral("Ready"), QStringLiteral("Программа загружена и готова к работе"), [this] {
-               prompter_.status(QStringLiteral("Программа загружена и готова к работе"));
-               return true;
-           });
+    bool ok = step(QStringLiteral("Init"), QStringLiteral("Инициализация"), [] {
+        return true;
+    }) && step(QStringLiteral("TestDelim"), QStringLiteral("Проверка разделителя десятичных знаков"), [this] {
+        return checkSeparator();
+    }) && step(QStringLiteral("Diagnostics"), QStringLiteral("Режимы диагностики"), [this] {
+        sessionLog_.start(commandLine_.log, commandLine_.logFile, environment_.programFolder, clock_.now());
+        log(QStringLiteral("Начало запуска программы"));
+        return true;
+    }) && step(QStringLiteral("PrevInstance"), QStringLiteral("Проверка запущенной копии программы"), [this] {
+        return checkInstance();
+    }) && step(QStringLiteral("InitVars"), QStringLiteral("Инитиализация переменных..."), [] {
+        return true;
+    }) && step(QStringLiteral("Styles"), QStringLiteral("Подключаем стиль ХР..."), [] {
+        return true;
+    }) && step(QStringLiteral("Folders"), QStringLiteral("Системные папки"), [this] {
+        return checkFolders();
+    }) && step(QStringLiteral("FileSystem"), QStringLiteral("Файловая система"), [] {
+        return true;
+    }) && step(QStringLiteral("UpdateServer"), QStringLiteral("Адрес сервера обновлений"), [this] {
+        hook(QStringLiteral("resolveUpdateServer"));
+        return true;
+    }) && step(QStringLiteral("CommandLine"), QStringLiteral("Коммандная строка..."), [this] {
+        return handleCommandLine();
+    }) && step(QStringLiteral("FreeSpace"), QStringLiteral("Свободное место на диске"), [this] {
+        return checkFreeSpace();
+    }) && step(QStringLiteral("Settings"), QStringLiteral("Настройка переменных"), [this] {
+        return loadSettings();
+    }) && step(QStringLiteral("MassUnits"), QStringLiteral("Система коэффициентов..."), [] {
+        return true;
+    }) && step(QStringLiteral("Console"), QStringLiteral("Консоль"), [this] {
+        if (commandLine_.console)
+            hook(QStringLiteral("console"));
+        return true;
+    }) && step(QStringLiteral("BaseFolders"), QStringLiteral("Проверка папки доп. баз блюд..."), [this] {
+        return prepareDatabaseFolders();
+    }) && step(QStringLiteral("Splash"), QStringLiteral("Сборка ") + QString::number(kBuildNumber), [this] {
+        if (observer_)
+            observer_->splashShown();
+        return true;
+    }) && step(QStringLiteral("CheckUpdates"), QStringLiteral("Проверка обновлений"), [this] {
+        if (readSetting(settings_, Section::Data, QStringLiteral("bCheckUpdate")) == u"1" || commandLine_.updatesNow)
+            hook(QStringLiteral("checkUpdates"));
+        return true;
+    }) && step(QStringLiteral("WriteAccess"), QStringLiteral("Проверка прав на запись"), [this] {
+        QTemporaryFile probe(QDir(shared_->dirBook()).filePath(QStringLiteral("kv_probe_XXXXXX")));
+        if (!probe.open())
+            prompter_.warning(QStringLiteral("Нет прав на запись в папку: ") + shared_->dirBook());
+        return true;
+    }) && step(QStringLiteral("InstallUpdates"), QStringLiteral("Установка обновления системы..."), [this] {
+        hook(QStringLiteral("installUpdates"));
+        return true;
+    }) && step(QStringLiteral("AddOns"), QStringLiteral("Установка дополнительных продуктов..."), [this] {
+        hook(QStringLiteral("installAddOns"));
+        return true;
+    }) && step(QStringLiteral("PrepareDB"), QStringLiteral("Готовим работу с БД..."), [this] {
+        hook(QStringLiteral("firstRunImport"));
+        hook(QStringLiteral("syncProductsWithServer"));
+        return true;
+    }) && step(QStringLiteral("ReplaceProducts"), QStringLiteral("Замена продуктов"), [this] {
+        if (!commandLine_.replaceProducts)
+            return true;
+        hook(QStringLiteral("replaceProducts"));
+        return fail(QStringLiteral("замена продуктов выполнена"));
+    }) && step(QStringLiteral("Connect"), QStringLiteral("Подключение баз данных"), [this] {
+        return connectBases();
+    }) && step(QStringLiteral("Users"), QStringLiteral("Пользователи"), [this] {
+        currentUser_ = QStringLiteral("Администратор системы");
+        if (readSetting(settings_, Section::Data, QStringLiteral("sGetUsers")) == u"1")
+            log(QStringLiteral("Вход пользователей не реализован: работает ") + currentUser_);
+        const Status copy = prepareWorkingCopy(
+            *connections_, sessionTempFolder(environment_.tempFolder), clock_.today(), settings_, *shared_);
+        if (!copy)
+            log(QStringLiteral("Временная база не подготовлена: ") + copy.error());
+        if (commandLine_.renumberMenuCards)
+            hook(QStringLiteral("renumberMenuCards"));
+        return true;
+    }) && step(QStringLiteral("MeatShop"), QStringLiteral("Базы мясного цеха"), [this] {
+        hook(QStringLiteral("connectMeatShopBases"));
+        return true;
+    }) && step(QStringLiteral("LoadMDI"), QStringLiteral("Загрузка MDI..."), [this] {
+        if (observer_)
+            observer_->mainWindowCreated();
+        return true;
+    }) && step(QStringLiteral("Upgrade"), QStringLiteral("Проверка обновлений баз данных..."), [this] {
+        const Status upgraded = upgradeStructure(*connections_, settings_, [this](const QString &l) { log(l); });
+        if (!upgraded)
+            log(QStringLiteral("Ошибка обновления структуры: ") + upgraded.error());
+        hook(QStringLiteral("loadHeatTreatmentTables"));
+        if (commandLine_.updateHeatLosses)
+            hook(QStringLiteral("updateHeatLosses"));
+        if (commandLine_.syncDishBase)
+            hook(QStringLiteral("syncDishBase"));
+        if (commandLine_.syncMenuBase)
+            hook(QStringLiteral("syncMenuBase"));
+        return true;
+    }) && step(QStringLiteral("MB_Init"), QStringLiteral("MB_Init"), [this] {
+        hook(QStringLiteral("initMicrobiology"));
+        return true;
+    }) && step(QStringLiteral("ZeroLots"), QStringLiteral("Очистка продуктов на складе"), [this] {
+        hook(QStringLiteral("cleanZeroLots"));
+        return true;
+    }) && step(QStringLiteral("TempImages"), QStringLiteral("Очистка временных изображений..."), [this] {
+        QDir images(QDir(shared_->databasesFolder()).filePath(shared_->value(Section::Data, QStringLiteral("DB_Img"))));
+        for (const QString &f : images.entryList({QStringLiteral("0_*.*")}, QDir::Files))
+            images.remove(f);
+        return true;
+    }) && step(QStringLiteral("RecipeServer"), QStringLiteral("Сервер рецептур"), [this] {
+        if (readSetting(settings_, Section::Data, QStringLiteral("bAutoConnectToServer")) == u"1")
+            hook(QStringLiteral("connectRecipeServer"));
+        return true;
+    }) && step(QStringLiteral("Load_Organ"), QStringLiteral("Load_Organ"), [this] {
+        hook(QStringLiteral("loadOrganoleptic"));
+        return true;
+    }) && step(QStringLiteral("Preload"), QStringLiteral("Загрузка форм :: разработка рецептур..."), [this] {
+        hook(QStringLiteral("preloadEditors"));
+        return true;
+    }) && step(QStringLiteral("ShowMain"), QStringLiteral("Главное окно"), [this] {
+        if (observer_)
+            observer_->mainWindowShown();
+        if (!commandLine_.menuFile.isEmpty())
+            hook(QStringLiteral("openMenuFile"));
+        return true;
+    }) && step(QStringLiteral("SizeCheck"), QStringLiteral("Проверка размера баз данных"), [this] {
+        checkBaseSizes(*connections_, prompter_);
+        return true;
+    }) && step(QStringLiteral("Ready"), QStringLiteral("Программа загружена и готова к работе"), [this] {
+        prompter_.status(QStringLiteral("Программа загружена и готова к работе"));
+        return true;
+    });
     return ok ? Outcome::Ready : Outcome::Exit;
 }
 
@@ -221,10 +252,11 @@ bool StartupSequence::checkSeparator()
         return true;
     const QString text = QStringLiteral("На компьтере установлен делитель десятичных знаков - '.' (точка)\n")
         + QStringLiteral("Программа настроена на работу с делителем - ',' (запятая)\n\n")
-        + QStringLiteral("Для корректной работы следует внести изменения в настройки Windows, работа программы может вызывать ошибки!\n\n")
+        + QStringLiteral("Для корректной работы следует внести изменения в настройки Windows, работа программы может "
+                         "вызывать ошибки!\n\n")
         + QStringLiteral("Продолжить загрузку программы?");
     if (prompter_.ask(text, Prompter::Buttons::YesNo, Prompter::kDefaultTitle, Prompter::Icon::Question,
-                      QStringLiteral("DecimalSeparator"))
+            QStringLiteral("DecimalSeparator"))
         == Prompter::Answer::Yes)
         return true;
     return fail(QStringLiteral("десятичный разделитель"));
@@ -235,7 +267,7 @@ bool StartupSequence::checkInstance()
     if (!environment_.otherInstanceRunning || !environment_.otherInstanceRunning())
         return true;
     if (prompter_.ask(QStringLiteral("Программа уже запущена!\nПродолжить загрузку дополнительнй копии?"),
-                      Prompter::Buttons::YesNo, Prompter::kErrorTitle, Prompter::Icon::Critical, QStringLiteral("SecondInstance"))
+            Prompter::Buttons::YesNo, Prompter::kErrorTitle, Prompter::Icon::Critical, QStringLiteral("SecondInstance"))
         == Prompter::Answer::Yes)
         return true;
     return fail(QStringLiteral("программа уже запущена"));
@@ -264,12 +296,13 @@ bool StartupSequence::handleCommandLine()
         return fail(QStringLiteral("неверный ключ /RP"));
     }
     if (!commandLine_.menuFile.isEmpty()) {
-        if (prompter_.ask(QStringLiteral("Осуществить загрузку меню в окне анализа рационов?"), Prompter::Buttons::YesNo, {},
-                          Prompter::Icon::Question, QStringLiteral("OpenMenuFile"))
+        if (prompter_.ask(QStringLiteral("Осуществить загрузку меню в окне анализа рационов?"),
+                Prompter::Buttons::YesNo, {}, Prompter::Icon::Question, QStringLiteral("OpenMenuFile"))
             != Prompter::Answer::Yes) {
             commandLine_.menuFile.clear();
         } else if (!QFileInfo::exists(commandLine_.menuFile)) {
-            prompter_.error(QStringLiteral("Не удалось загрузить файл: ") + commandLine_.menuFile, Prompter::kDefaultTitle);
+            prompter_.error(
+                QStringLiteral("Не удалось загрузить файл: ") + commandLine_.menuFile, Prompter::kDefaultTitle);
             return fail(QStringLiteral("нет файла меню"));
         }
     }
@@ -284,7 +317,7 @@ bool StartupSequence::checkFreeSpace()
     if (megabytes >= kMinimumFreeMegabytes)
         return true;
     if (prompter_.ask(QStringLiteral("На диске меньше 5 Мб свободного дискового пространства. Продолжить?"),
-                      Prompter::Buttons::YesNo, {}, Prompter::Icon::Question, QStringLiteral("FreeSpace"))
+            Prompter::Buttons::YesNo, {}, Prompter::Icon::Question, QStringLiteral("FreeSpace"))
         == Prompter::Answer::Yes)
         return true;
     return fail(QStringLiteral("мало места на диске"));
@@ -292,8 +325,9 @@ bool StartupSequence::checkFreeSpace()
 
 bool StartupSequence::loadSettings()
 {
-    shared_ = std::make_unique<SharedSettings>(SharedSettings::load(
-        settings_, {environment_.programFolder, environment_.userDataFolder, commandLine_.dirOverride, environment_.documentsFolder}));
+    shared_ = std::make_unique<SharedSettings>(SharedSettings::load(settings_,
+        {environment_.programFolder, environment_.userDataFolder, commandLine_.dirOverride,
+            environment_.documentsFolder}));
     connections_ = std::make_unique<Connections>(prompter_, settings_, *errorLog_);
     connections_->setDefaultFolder(shared_->databasesFolder());
     connections_->setDebugMode(commandLine_.debug);
@@ -303,7 +337,8 @@ bool StartupSequence::loadSettings()
 bool StartupSequence::prepareDatabaseFolders()
 {
     const QString folder = shared_->databasesFolder();
-    const bool configured = !commandLine_.dirOverride.isEmpty() || settings_.contains(Section::Data, QStringLiteral("Dir_book"));
+    const bool configured
+        = !commandLine_.dirOverride.isEmpty() || settings_.contains(Section::Data, QStringLiteral("Dir_book"));
     if (!QFileInfo(folder).isDir()) {
         if (configured) {
             prompter_.error(QStringLiteral("Не найдена папка с базами данных: ") + folder, Prompter::kDefaultTitle);
@@ -314,7 +349,7 @@ bool StartupSequence::prepareDatabaseFolders()
         const auto deployed = deployDefaultBases(folder, settings_);
         if (!deployed) {
             prompter_.error(QStringLiteral("Не найдена папка с базами программы: ") + folder + u'\n' + deployed.error(),
-                            Prompter::kDefaultTitle);
+                Prompter::kDefaultTitle);
             return fail(QStringLiteral("базы не созданы"));
         }
         hook(QStringLiteral("seedDefaultBases"));
@@ -346,7 +381,8 @@ bool StartupSequence::connectBases()
         const QString path = basePath(BaseId::Products, settings_, *shared_);
         if (hasFolder(configured) && !QFileInfo::exists(path)) {
             restoreMissingAdditionalProductBase(prompter_, settings_, path);
-            if (c.connectBase(BaseId::Products, *shared_, true) == Connections::kFailed && offerStandardProductBase(prompter_, settings_))
+            if (c.connectBase(BaseId::Products, *shared_, true) == Connections::kFailed
+                && offerStandardProductBase(prompter_, settings_))
                 return fail(QStringLiteral("нет базы продуктов"));
         } else if (offerStandardProductBase(prompter_, settings_)) {
             return fail(QStringLiteral("нет базы продуктов"));

@@ -43,19 +43,19 @@ class StartupObserver
 public:
     virtual ~StartupObserver() = default;
     virtual void stepStarted(const QString &internalName, const QString &text) = 0;
-    virtual void splashShown() {}
-    virtual void mainWindowCreated() {}
-    virtual void mainWindowShown() {}
+    virtual void splashShown() { }
+    virtual void mainWindowCreated() { }
+    virtual void mainWindowShown() { }
 };
 
 // What the start sequence needs from the machine, so tests can stand in.
 struct StartupEnvironment {
     QString programFolder;
-    QString tempFolder;      // empty: cannot be determined (fatal)
-    QString userDataFolder;  // empty: cannot be determined (fatal)
+    QString tempFolder; // empty: cannot be determined (fatal)
+    QString userDataFolder; // empty: cannot be determined (fatal)
     QString documentsFolder;
     QLocale locale;
-    std::function<bool()> otherInstanceRunning;      // nullptr: none
+    std::function<bool()> otherInstanceRunning; // nullptr: none
     std::function<qint64(const QString &)> freeBytes; // free space on the drive of a folder
 };
 
@@ -69,8 +69,8 @@ class StartupSequence
 public:
     enum class Outcome { Ready, Exit };
 
-    StartupSequence(Prompter &prompter, SettingsAccess &settings, const Clock &clock, const StartupEnvironment &environment,
-                    const StartupHooks &hooks, StartupObserver *observer = nullptr);
+    StartupSequence(Prompter &prompter, SettingsAccess &settings, const Clock &clock,
+        const StartupEnvironment &environment, const StartupHooks &hooks, StartupObserver *observer = nullptr);
     ~StartupSequence();
 
     Outcome run(const QString &commandLine);

@@ -1,5 +1,5 @@
-#include "support/CliRunner.h"
 #include "shell/SettingsStore.h"
+#include "support/CliRunner.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -25,18 +25,20 @@ TEST(CliDb, InitCheckQueryAndCompact)
     EXPECT_TRUE(cli.out.contains(u"Все базы данных подключены!"));
 
     ASSERT_EQ(cli.run({QStringLiteral("db"), QStringLiteral("query"), QStringLiteral("dishes"),
-                       QStringLiteral("SELECT \"BD_Name\", \"BD_Table\" FROM \"Base_ID\"")}),
-              0);
+                  QStringLiteral("SELECT \"BD_Name\", \"BD_Table\" FROM \"Base_ID\"")}),
+        0);
     EXPECT_EQ(cli.out, u"BD_Name\tBD_Table\nОсновная\tdt001\n");
 
     // Read-only: a change is refused and nothing is written.
     EXPECT_EQ(cli.run({QStringLiteral("db"), QStringLiteral("query"), QStringLiteral("dishes"),
-                       QStringLiteral("DELETE FROM \"Base_ID\"")}),
-              1);
-    cli.run({QStringLiteral("db"), QStringLiteral("query"), QStringLiteral("dishes"), QStringLiteral("SELECT COUNT(*) FROM \"Base_ID\"")});
+                  QStringLiteral("DELETE FROM \"Base_ID\"")}),
+        1);
+    cli.run({QStringLiteral("db"), QStringLiteral("query"), QStringLiteral("dishes"),
+        QStringLiteral("SELECT COUNT(*) FROM \"Base_ID\"")});
     EXPECT_TRUE(cli.out.endsWith(u"\n1\n"));
 
-    ASSERT_EQ(cli.run({QStringLiteral("db"), QStringLiteral("compact"), QStringLiteral("menu")}), 0) << cli.err.toStdString();
+    ASSERT_EQ(cli.run({QStringLiteral("db"), QStringLiteral("compact"), QStringLiteral("menu")}), 0)
+        << cli.err.toStdString();
     EXPECT_TRUE(cli.out.contains(u"Menu.db"));
     EXPECT_EQ(cli.run({QStringLiteral("db"), QStringLiteral("compact"), QStringLiteral("nowhere")}), 2);
 }
@@ -66,6 +68,7 @@ TEST(CliStartup, ProductReplacementRunsAtStartAndEnds)
     EXPECT_TRUE(cli.out.contains(u"Start ended"));
     EXPECT_FALSE(cli.out.contains(u"Connected bases"));
     // The dish base was copied into the archive folder before the change.
-    const QStringList copies = QDir(cli.bases() + QStringLiteral("/rescopy")).entryList({QStringLiteral("bl_base_*_1.db")});
+    const QStringList copies
+        = QDir(cli.bases() + QStringLiteral("/rescopy")).entryList({QStringLiteral("bl_base_*_1.db")});
     EXPECT_EQ(copies.size(), 1) << cli.out.toStdString() << cli.err.toStdString();
 }

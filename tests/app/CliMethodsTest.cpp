@@ -12,7 +12,7 @@ namespace {
 
 struct MethodsCli {
     TempBases bases;
-    test::CliRunner runner{QDir(bases.root()).filePath(QStringLiteral("settings.ini"))};
+    test::CliRunner runner {QDir(bases.root()).filePath(QStringLiteral("settings.ini"))};
     QString &out = runner.out;
     QString &err = runner.err;
     int run(const QStringList &args)

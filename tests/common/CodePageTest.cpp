@@ -6,7 +6,9 @@
 
 using namespace kulvera;
 
-class CodePageRoundTrip : public ::testing::TestWithParam<CodePage> {};
+class CodePageRoundTrip : public ::testing::TestWithParam<CodePage>
+{
+};
 
 TEST_P(CodePageRoundTrip, EveryByteSurvivesBothWays)
 {
@@ -32,15 +34,17 @@ TEST(CodePage, KnownLettersSitWhereTheChartsPutThem)
     EXPECT_EQ(cp866, QByteArray("\x99\xA8 \xF0\xA6 \xF1 \xFC"));
     EXPECT_EQ(decodeCodePage(cp866, CodePage::Cp866), word);
     EXPECT_EQ(decodeByte(0xC0, CodePage::Cp1251), QChar(0x0410)); // А
-    EXPECT_EQ(decodeByte(0x80, CodePage::Cp866), QChar(0x0410));  // А
-    EXPECT_EQ(decodeByte(0xE0, CodePage::Cp866), QChar(0x0440));  // р
-    EXPECT_EQ(decodeByte(0xB0, CodePage::Cp866), QChar(0x2591));  // light shade
+    EXPECT_EQ(decodeByte(0x80, CodePage::Cp866), QChar(0x0410)); // А
+    EXPECT_EQ(decodeByte(0xE0, CodePage::Cp866), QChar(0x0440)); // р
+    EXPECT_EQ(decodeByte(0xB0, CodePage::Cp866), QChar(0x2591)); // light shade
 }
 
 TEST(CodePage, CharactersThePageLacksBecomeQuestionMarks)
 {
     EXPECT_EQ(encodeCodePage(u"a€b", CodePage::Cp866), QByteArray("a?b"));
-    EXPECT_EQ(encodeCodePage(u"a€b", CodePage::Cp1251), QByteArray("a\x88" "b"));
+    EXPECT_EQ(encodeCodePage(u"a€b", CodePage::Cp1251),
+        QByteArray("a\x88"
+                   "b"));
     EXPECT_EQ(encodeCodePage(u"日本", CodePage::Cp1251), QByteArray("??"));
     unsigned char b = 0;
     EXPECT_FALSE(encodeChar(QChar(0x65E5), CodePage::Cp1251, &b));

@@ -20,8 +20,8 @@ TEST(NumberText, AcceptsCommaAndPointAlike)
 
 TEST(NumberText, RefusesWhatIsNotANumber)
 {
-    for (const char16_t *bad : {u"", u"  ", u"abc", u"1,2,3", u"1.2.3", u"1,2.3", u"12a", u"--1", u"+", u",", u"1e", u"1 000",
-                                u"0x10", u"inf", u"nan"})
+    for (const char16_t *bad : {u"", u"  ", u"abc", u"1,2,3", u"1.2.3", u"1,2.3", u"12a", u"--1", u"+", u",", u"1e",
+             u"1 000", u"0x10", u"inf", u"nan"})
         EXPECT_FALSE(parseNumber(bad).has_value()) << QString::fromUtf16(bad).toStdString();
     EXPECT_DOUBLE_EQ(numberOr(u"", 7.0), 7.0);
     EXPECT_DOUBLE_EQ(numberOr(u"x"), 0.0);

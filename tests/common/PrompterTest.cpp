@@ -18,7 +18,10 @@ public:
     void save(Section s, const QString &k, const QString &v) override { values.insert(key(s, k), v); }
     void remove(Section s, const QString &k) override { values.remove(key(s, k)); }
     bool contains(Section s, const QString &k) const override { return values.contains(key(s, k)); }
-    QString getInGroup(const QString &g, const QString &k, const QString &d) const override { return values.value(g + u'/' + k, d); }
+    QString getInGroup(const QString &g, const QString &k, const QString &d) const override
+    {
+        return values.value(g + u'/' + k, d);
+    }
     void saveInGroup(const QString &g, const QString &k, const QString &v) override { values.insert(g + u'/' + k, v); }
     static QString key(Section s, const QString &k) { return sectionName(s) + u'/' + k; }
     QMap<QString, QString> values;
@@ -63,7 +66,7 @@ TEST(Prompter, ScriptAnswersQuestionsInOrderAndFlagsTheUnexpected)
     EXPECT_TRUE(p.scriptDone());
     // Unscripted: recorded, and answered the way that changes nothing.
     EXPECT_EQ(p.ask(QStringLiteral("Выйти?"), Prompter::Buttons::YesNoCancel), A::Cancel);
-    EXPECT_EQ(p.unexpected(), QStringList{QStringLiteral("Выйти?")});
+    EXPECT_EQ(p.unexpected(), QStringList {QStringLiteral("Выйти?")});
 }
 
 TEST(Prompter, ScriptedAnswerMustFitTheButtons)

@@ -1,5 +1,5 @@
-#include "common/StrSeparator.h"
 #include "common/TextDate.h"
+#include "common/StrSeparator.h"
 
 #include <gtest/gtest.h>
 
@@ -28,8 +28,10 @@ TEST(TextDate, CriteriaCoverWholeDays)
 
 TEST(StrSeparator, SplitsAndJoins)
 {
-    EXPECT_EQ(splitStr(QStringLiteral("a<Str>b<Str><Str>c")), (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral(""), QStringLiteral("c")}));
+    EXPECT_EQ(splitStr(QStringLiteral("a<Str>b<Str><Str>c")),
+        (QStringList {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral(""), QStringLiteral("c")}));
     EXPECT_EQ(joinStr({QStringLiteral("1"), QStringLiteral("2")}), u"1<Str>2");
     EXPECT_TRUE(splitStr(QString()).isEmpty());
-    EXPECT_EQ(splitStr(joinStr({QStringLiteral("x"), QStringLiteral("")})), (QStringList{QStringLiteral("x"), QStringLiteral("")}));
+    EXPECT_EQ(splitStr(joinStr({QStringLiteral("x"), QStringLiteral("")})),
+        (QStringList {QStringLiteral("x"), QStringLiteral("")}));
 }

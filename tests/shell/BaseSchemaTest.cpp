@@ -71,7 +71,7 @@ TEST(BaseSchema, ColumnsTheProgramReliesOn)
     ASSERT_NE(products, nullptr);
     EXPECT_EQ(products->nameKey, u"tbProd");
     for (const char16_t *name : {u"Код", u"Имя", u"Имя2", u"Код_Группы", u"Разм", u"Цена", u"ЕдИ_Ц", u"Потери12",
-                                 u"Список12", u"l72", u"цистин", u"арахидоновая", u"pH"})
+             u"Список12", u"l72", u"цистин", u"арахидоновая", u"pH"})
         EXPECT_NE(findColumn(*products, name), nullptr) << QString::fromUtf16(name).toStdString();
     EXPECT_EQ(findColumn(*products, u"Разм")->defaultValue, u"0");
     EXPECT_EQ(findColumn(*products, u"ЕдИ_Ц")->type, ColumnType::Long);

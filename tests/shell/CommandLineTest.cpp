@@ -42,7 +42,7 @@ TEST(CommandLine, ExactSwitchesDoNotSwallowLongerOnes)
     EXPECT_FALSE(comp.syncMenuBase);
     const CommandLine menu = parse("/SYNCGLOBMENUCOMP /UPDATESTEPLOV /Consol /UpdNumInMenu /?");
     EXPECT_TRUE(menu.syncMenuBase && menu.compactAfterMenuSync && menu.updateHeatLosses && menu.console
-                && menu.renumberMenuCards && menu.showSwitchHelp);
+        && menu.renumberMenuCards && menu.showSwitchHelp);
     EXPECT_FALSE(menu.syncDishBase);
 }
 

@@ -1,5 +1,5 @@
-#include "shell/Catalogue.h"
 #include "shell/Connections.h"
+#include "shell/Catalogue.h"
 #include "shell/SqlStatement.h"
 #include "support/TempBases.h"
 
@@ -24,8 +24,10 @@ QString makeBase(TempBases &t, const QString &file)
         db.setDatabaseName(p);
         EXPECT_TRUE(db.open());
         QSqlQuery q(db);
-        EXPECT_TRUE(q.exec(QStringLiteral("CREATE TABLE \"Имена\" (\"Код\" INTEGER PRIMARY KEY, \"Имя\" VARCHAR(255), \"Масса\" REAL, \"Дата\" DATETIME)")));
-        EXPECT_TRUE(q.exec(QStringLiteral("INSERT INTO \"Имена\" (\"Имя\", \"Масса\") VALUES ('Морковь', 12.5), ('Свёкла', 7)")));
+        EXPECT_TRUE(q.exec(QStringLiteral("CREATE TABLE \"Имена\" (\"Код\" INTEGER PRIMARY KEY, \"Имя\" VARCHAR(255), "
+                                          "\"Масса\" REAL, \"Дата\" DATETIME)")));
+        EXPECT_TRUE(q.exec(
+            QStringLiteral("INSERT INTO \"Имена\" (\"Имя\", \"Масса\") VALUES ('Морковь', 12.5), ('Свёкла', 7)")));
         db.close();
     }
     QSqlDatabase::removeDatabase(QStringLiteral("mk_") + file);
@@ -55,7 +57,9 @@ TEST(Connections, ReadOnlyFileIsMadeWritable)
     const int n = t.connections().connect(QStringLiteral("ro.db"), QStringLiteral("Имена"));
     ASSERT_NE(n, Connections::kFailed);
     EXPECT_TRUE(QFileInfo(p).permissions() & QFileDevice::WriteOwner);
-    EXPECT_TRUE(t.connections().exec(n, QStringLiteral("INSERT INTO \"Имена\" (\"Имя\") VALUES (?)"), {QStringLiteral("x")}).ok());
+    EXPECT_TRUE(t.connections()
+                    .exec(n, QStringLiteral("INSERT INTO \"Имена\" (\"Имя\") VALUES (?)"), {QStringLiteral("x")})
+                    .ok());
 }
 
 TEST(Connections, MissingFileOffersToResetTheFolders)
@@ -77,9 +81,9 @@ TEST(Connections, MissingFileOffersToResetTheFolders)
     EXPECT_TRUE(t.prompter().shown().empty());
 
     // With identification: reported with the description, no reset offered.
-    EXPECT_EQ(t.connections().connectWithIdentification(QStringLiteral("none.db"), QStringLiteral("t"), false,
-                                                        QStringLiteral("База рецептур для МЦ")),
-              Connections::kFailed);
+    EXPECT_EQ(t.connections().connectWithIdentification(
+                  QStringLiteral("none.db"), QStringLiteral("t"), false, QStringLiteral("База рецептур для МЦ")),
+        Connections::kFailed);
     EXPECT_TRUE(t.prompter().saw(QStringLiteral("Идентификатор базы - База рецептур для МЦ")));
 }
 
@@ -139,7 +143,8 @@ TEST(Recordset, NavigatesEditsAddsAndDeletes)
     rs.moveTo(1);
     ASSERT_TRUE(rs.deleteCurrent().ok());
 
-    SqlStatement q(t.connections().database(n), QStringLiteral("SELECT \"Имя\", \"Дата\" FROM \"Имена\" ORDER BY \"Код\""));
+    SqlStatement q(
+        t.connections().database(n), QStringLiteral("SELECT \"Имя\", \"Дата\" FROM \"Имена\" ORDER BY \"Код\""));
     ASSERT_TRUE(q.exec().ok());
     QStringList names;
     QStringList dates;
@@ -147,7 +152,7 @@ TEST(Recordset, NavigatesEditsAddsAndDeletes)
         names << q.value(0).toString();
         dates << q.value(1).toString();
     }
-    EXPECT_EQ(names, (QStringList{quoted, QStringLiteral("Лук")}));
+    EXPECT_EQ(names, (QStringList {quoted, QStringLiteral("Лук")}));
     EXPECT_EQ(dates.last(), u"2026-03-01 09:30:00");
     // Searching by the quoted name with a bound value finds it.
     SqlStatement find(t.connections().database(n), QStringLiteral("SELECT COUNT(*) FROM \"Имена\" WHERE \"Имя\" = ?"));
@@ -161,7 +166,9 @@ TEST(Recordset, JoinedRowsAreReadOnly)
     TempBases t;
     makeBase(t, QStringLiteral("j.db"));
     const int n = t.connections().connect(QStringLiteral("j.db"), QStringLiteral("Имена"));
-    ASSERT_EQ(t.connections().openQuery(n, QStringLiteral("SELECT a.\"Имя\" FROM \"Имена\" a JOIN \"Имена\" b ON a.\"Код\" = b.\"Код\"")), 2);
+    ASSERT_EQ(t.connections().openQuery(
+                  n, QStringLiteral("SELECT a.\"Имя\" FROM \"Имена\" a JOIN \"Имена\" b ON a.\"Код\" = b.\"Код\"")),
+        2);
     Recordset &rs = *t.connections().recordset(n);
     EXPECT_FALSE(rs.isEditable());
     EXPECT_FALSE(rs.edit().ok());

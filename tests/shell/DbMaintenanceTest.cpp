@@ -1,5 +1,5 @@
-#include "shell/Databases.h"
 #include "shell/DbMaintenance.h"
+#include "shell/Databases.h"
 #include "shell/DbStructure.h"
 #include "shell/DishCollections.h"
 #include "support/TempBases.h"
@@ -67,7 +67,8 @@ TEST(ArchiveCopy, FiftyCopiesStopWithTheMessageFortyNineWriteNumberFifty)
     EXPECT_EQ(QDir(archive).entryList(QDir::Files), before);
     ASSERT_EQ(t.prompter().shown().size(), 1u);
     const auto &m = t.prompter().shown()[0];
-    EXPECT_TRUE(m.text.startsWith(u"Накоплено 50 архивных баз данных! Следует удалить часть из них и повторить процедуру\nФайлы находятся в папке: "));
+    EXPECT_TRUE(m.text.startsWith(u"Накоплено 50 архивных баз данных! Следует удалить часть из них и повторить "
+                                  u"процедуру\nФайлы находятся в папке: "));
     EXPECT_TRUE(m.text.contains(u"имеют маску имени: bl_base_[Дата синхронихации]_[Номер синхронизации].db"));
     EXPECT_EQ(m.icon, Prompter::Icon::Critical);
 
@@ -81,7 +82,8 @@ TEST(ArchiveCopy, AnArchiveBaseIsNotCopied)
     const QString archive = t.folder();
     const int dishes = t.create(BaseId::Dishes);
     EXPECT_FALSE(archiveCopy(t.connections(), dishes, archive, QDate(2026, 1, 1)).ok());
-    EXPECT_TRUE(t.prompter().saw(QStringLiteral("Программа подключена к архивной базе. Нельзя копировать архивную базу!")));
+    EXPECT_TRUE(
+        t.prompter().saw(QStringLiteral("Программа подключена к архивной базе. Нельзя копировать архивную базу!")));
 }
 
 TEST(Compaction, KeepsEveryRowAndTheConnectionNumber)
@@ -101,7 +103,7 @@ TEST(Compaction, KeepsEveryRowAndTheConnectionNumber)
     execSql(db, QStringLiteral("DELETE FROM big WHERE a % 2 = 0"));
     const QString path = t.connections().path(n);
     const Status s = compactBase(t.connections(), n, QStringLiteral("jur_z"), t.root() + QStringLiteral("/tmp"),
-                                 QDate(2026, 12, 6), t.settings());
+        QDate(2026, 12, 6), t.settings());
     ASSERT_TRUE(s.ok()) << s.error().toStdString();
     EXPECT_TRUE(t.connections().isConnected(n));
     EXPECT_EQ(t.connections().path(n), path);
@@ -113,7 +115,7 @@ TEST(Compaction, KeepsEveryRowAndTheConnectionNumber)
     t.prompter().clear();
     t.settings().save(Section::Data, QStringLiteral("sMessCompBase"), QStringLiteral("1"));
     ASSERT_TRUE(compactBase(t.connections(), n, QStringLiteral("jur_z"), t.root() + QStringLiteral("/tmp"),
-                            QDate(2026, 12, 6), t.settings())
+        QDate(2026, 12, 6), t.settings())
                     .ok());
     EXPECT_FALSE(t.prompter().saw(QStringLiteral("База данных сжата.")));
 }
@@ -128,7 +130,8 @@ TEST(StructureUpgrade, OldBaseGainsMissingColumnsAndKeepsItsRows)
         db.setDatabaseName(path);
         ASSERT_TRUE(db.open());
         QSqlQuery q(db);
-        ASSERT_TRUE(q.exec(QStringLiteral("CREATE TABLE dt010 (\"Код\" INTEGER, \"Имя\" VARCHAR(255), \"Имя2\" VARCHAR(255))")));
+        ASSERT_TRUE(q.exec(
+            QStringLiteral("CREATE TABLE dt010 (\"Код\" INTEGER, \"Имя\" VARCHAR(255), \"Имя2\" VARCHAR(255))")));
         ASSERT_TRUE(q.exec(QStringLiteral("INSERT INTO dt010 VALUES (1, 'Морковь', 'морковь'), (2, 'Лук', 'лук')")));
         db.close();
     }
@@ -221,7 +224,8 @@ TEST(Restore, ProductBaseQuestionResetsTheSetting)
     t.prompter().expect(QStringLiteral("Восстановить подключение к стандартной базе продуктов?"), Prompter::Answer::No);
     EXPECT_FALSE(offerStandardProductBase(t.prompter(), t.settings()));
     EXPECT_TRUE(t.settings().contains(Section::Prod, QStringLiteral("dbProd")));
-    t.prompter().expect(QStringLiteral("Восстановить подключение к стандартной базе продуктов?"), Prompter::Answer::Yes);
+    t.prompter().expect(
+        QStringLiteral("Восстановить подключение к стандартной базе продуктов?"), Prompter::Answer::Yes);
     EXPECT_TRUE(offerStandardProductBase(t.prompter(), t.settings()));
     EXPECT_EQ(baseFileName(BaseId::Products, t.settings()), u"db011.db");
 }

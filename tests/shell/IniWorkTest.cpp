@@ -97,7 +97,8 @@ TEST(INI_Work, WritesCp1251WithAnEmptyLineAfterEachSectionAndReadsItBack)
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QByteArray bytes = f.readAll();
-    EXPECT_EQ(bytes, encodeCodePage(u"[main]\r\nname=Суп-пюре\r\nout=250\r\n\r\n[pos1]\r\nprod=Морковь\r\n\r\n", CodePage::Cp1251));
+    EXPECT_EQ(bytes,
+        encodeCodePage(u"[main]\r\nname=Суп-пюре\r\nout=250\r\n\r\n[pos1]\r\nprod=Морковь\r\n\r\n", CodePage::Cp1251));
 
     ScriptedPrompter p;
     INI_Work back(&p);

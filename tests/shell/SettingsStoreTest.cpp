@@ -1,5 +1,5 @@
-#include "shell/SettingDefaults.h"
 #include "shell/SettingsStore.h"
+#include "shell/SettingDefaults.h"
 #include "support/TempSettings.h"
 
 #include <QFile>

@@ -13,7 +13,8 @@ namespace {
 SharedSettings::Environment environmentIn(const QString &root)
 {
     QDir(root).mkpath(QStringLiteral("program"));
-    return {root + QStringLiteral("/program"), root + QStringLiteral("/userdata"), QString(), root + QStringLiteral("/docs")};
+    return {root + QStringLiteral("/program"), root + QStringLiteral("/userdata"), QString(),
+        root + QStringLiteral("/docs")};
 }
 
 } // namespace
@@ -76,6 +77,7 @@ TEST(SharedSettings, ReadOnlyProgramFolderPutsBasesInTheUserDataFolder)
 
 TEST(SharedSettings, MissingProgramFolderAlsoFallsBackToUserData)
 {
-    EXPECT_EQ(SharedSettings::defaultDirBook(QStringLiteral("/nonexistent/kulvera"), QStringLiteral("/home/u/.local/share/Kulvera")),
-              u"/home/u/.local/share/Kulvera/KV_Bases");
+    EXPECT_EQ(SharedSettings::defaultDirBook(
+                  QStringLiteral("/nonexistent/kulvera"), QStringLiteral("/home/u/.local/share/Kulvera")),
+        u"/home/u/.local/share/Kulvera/KV_Bases");
 }

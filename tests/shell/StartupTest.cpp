@@ -1,10 +1,10 @@
+#include "shell/Startup.h"
 #include "common/Clock.h"
 #include "common/ScriptedPrompter.h"
 #include "shell/Catalogue.h"
 #include "shell/Connections.h"
 #include "shell/Databases.h"
 #include "shell/SharedSettings.h"
-#include "shell/Startup.h"
 #include "support/TempSettings.h"
 
 #include <QDir>
@@ -21,7 +21,7 @@ namespace {
 struct Machine {
     test::TempSettings settings;
     ScriptedPrompter prompter;
-    FixedClock clock{QDate(2026, 12, 6)};
+    FixedClock clock {QDate(2026, 12, 6)};
     StartupHooks hooks;
     StartupEnvironment environment;
     qint64 freeBytes = qint64(100) * 1024 * 1024;
@@ -71,8 +71,8 @@ TEST(Startup, ConfiguredMissingFolderEndsWithTheMessage)
     m.settings->save(Section::Data, QStringLiteral("Dir_book"), m.settings.folder() + QStringLiteral("/gone"));
     StartupSequence s(m.prompter, m.settings.store(), m.clock, m.environment, m.hooks);
     EXPECT_EQ(m.run(s), StartupSequence::Outcome::Exit);
-    EXPECT_TRUE(m.prompter.saw(QStringLiteral("Не найдена папка с базами данных: ") + m.settings.folder()
-                               + QStringLiteral("/gone/DB")));
+    EXPECT_TRUE(m.prompter.saw(
+        QStringLiteral("Не найдена папка с базами данных: ") + m.settings.folder() + QStringLiteral("/gone/DB")));
     EXPECT_FALSE(QFileInfo::exists(m.settings.folder() + QStringLiteral("/gone")));
 }
 
@@ -173,7 +173,7 @@ TEST(Startup, DebugModeFramesEveryStepAndLogModeWritesTheSessionLog)
     StartupSequence s2(d.prompter, d.settings.store(), d.clock, d.environment, d.hooks);
     ASSERT_EQ(d.run(s2, "/DEBUG"), StartupSequence::Outcome::Ready);
     const auto framed = std::count_if(d.prompter.shown().begin(), d.prompter.shown().end(),
-                                      [](const Prompter::Message &msg) { return msg.title.startsWith(u"Отладка"); });
+        [](const Prompter::Message &msg) { return msg.title.startsWith(u"Отладка"); });
     EXPECT_EQ(framed, s2.stepsRun().size() * 2);
     EXPECT_TRUE(d.prompter.saw(QStringLiteral("Создаем WorkSpace")));
     EXPECT_EQ(d.prompter.shown().front().text, u"Init\nИнициализация");

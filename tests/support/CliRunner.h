@@ -14,14 +14,17 @@ namespace kulvera::test {
 class CliRunner
 {
 public:
-    explicit CliRunner(QString settingsFile) : settingsFile_(std::move(settingsFile)) {}
+    explicit CliRunner(QString settingsFile)
+        : settingsFile_(std::move(settingsFile))
+    {
+    }
 
     int run(const QStringList &args)
     {
         out.clear();
         err.clear();
         QTextStream o(&out), e(&err);
-        return runCli(QStringList{QStringLiteral("--settings"), settingsFile_} + args, o, e);
+        return runCli(QStringList {QStringLiteral("--settings"), settingsFile_} + args, o, e);
     }
     QString settingsFile() const { return settingsFile_; }
 
@@ -41,7 +44,8 @@ struct TempFolder {
 class TempCli : public TempFolder, public CliRunner
 {
 public:
-    TempCli() : CliRunner(dir.filePath(QStringLiteral("s.ini")))
+    TempCli()
+        : CliRunner(dir.filePath(QStringLiteral("s.ini")))
     {
         SettingsStore s(settingsFile());
         s.save(Section::Data, QStringLiteral("Dir_book"), dir.filePath(QStringLiteral("KV_Bases")));

@@ -21,8 +21,8 @@ class TempBases
 {
 public:
     TempBases()
-        : settings_(dir_.filePath(QStringLiteral("settings.ini"))),
-          errorLog_(dir_.filePath(QStringLiteral("errors.log")))
+        : settings_(dir_.filePath(QStringLiteral("settings.ini")))
+        , errorLog_(dir_.filePath(QStringLiteral("errors.log")))
     {
         settings_.save(Section::Data, QStringLiteral("Dir_book"), dir_.filePath(QStringLiteral("KV_Bases")));
         shared_ = SharedSettings::load(settings_, {dir_.path(), dir_.path(), QString(), dir_.path()});

@@ -12,7 +12,10 @@ namespace kulvera::test {
 class TempSettings
 {
 public:
-    TempSettings() : store_(std::make_unique<SettingsStore>(dir_.filePath(QStringLiteral("settings.ini")))) {}
+    TempSettings()
+        : store_(std::make_unique<SettingsStore>(dir_.filePath(QStringLiteral("settings.ini"))))
+    {
+    }
     SettingsStore &store() { return *store_; }
     SettingsStore *operator->() { return store_.get(); }
     QString folder() const { return dir_.path(); }

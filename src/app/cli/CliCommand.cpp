@@ -21,7 +21,8 @@ void printHelp(QTextStream &out)
         << "--settings FILE uses another settings file (as KULVERA_SETTINGS does).\n\n"
         << "Commands:\n";
     auto commands = cliCommands();
-    std::sort(commands.begin(), commands.end(), [](const CliCommand &a, const CliCommand &b) { return a.name < b.name; });
+    std::sort(
+        commands.begin(), commands.end(), [](const CliCommand &a, const CliCommand &b) { return a.name < b.name; });
     out << "  help\n      this list\n";
     for (const CliCommand &c : commands)
         out << "  " << c.usage << "\n      " << c.summary << '\n';
@@ -51,16 +52,17 @@ int runCli(const QStringList &arguments, QTextStream &out, QTextStream &err)
     }
     const QString name = rest.takeFirst();
     const auto &commands = cliCommands();
-    const auto found = std::find_if(commands.begin(), commands.end(), [&](const CliCommand &c) { return c.name == name; });
+    const auto found
+        = std::find_if(commands.begin(), commands.end(), [&](const CliCommand &c) { return c.name == name; });
     if (found == commands.end()) {
         err << "Unknown command: " << name << "\nRun 'kulvera-cli help' for the list.\n";
         return kExitUsage;
     }
-    std::unique_ptr<SettingsStore> settings =
-        settingsFile.isEmpty() ? SettingsStore::openDefault() : std::make_unique<SettingsStore>(settingsFile);
+    std::unique_ptr<SettingsStore> settings
+        = settingsFile.isEmpty() ? SettingsStore::openDefault() : std::make_unique<SettingsStore>(settingsFile);
     ConsolePrompter prompter(policy);
     prompter.setSettings(settings.get());
-    CliRun run{rest, prompter, *settings, out, err};
+    CliRun run {rest, prompter, *settings, out, err};
     const int code = found->run(run);
     out.flush();
     err.flush();

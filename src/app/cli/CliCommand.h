@@ -26,8 +26,8 @@ struct CliRun {
 // A command of kulvera-cli. Each command file registers its commands with a
 // static CliRegistrar, so adding a command touches no other file.
 struct CliCommand {
-    QString name;    // "settings", "db", ...
-    QString usage;   // "settings get|set|delete SECTION KEY [VALUE]"
+    QString name; // "settings", "db", ...
+    QString usage; // "settings get|set|delete SECTION KEY [VALUE]"
     QString summary; // one line for `help`
     std::function<int(CliRun &)> run; // exit code: 0 done, 1 failed, 2 wrong usage
 };

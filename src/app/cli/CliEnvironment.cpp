@@ -12,11 +12,11 @@ namespace kulvera {
 
 CliEnvironment::CliEnvironment(CliRun &run)
     : shared_(SharedSettings::load(run.settings,
-                                   {QCoreApplication::applicationDirPath(),
-                                    QStandardPaths::writableLocation(QStandardPaths::AppDataLocation), QString(),
-                                    QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)})),
-      errorLog_(QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)).filePath(QStringLiteral("errors.log"))),
-      connections_(run.prompter, run.settings, errorLog_)
+        {QCoreApplication::applicationDirPath(), QStandardPaths::writableLocation(QStandardPaths::AppDataLocation),
+            QString(), QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)}))
+    , errorLog_(QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
+                    .filePath(QStringLiteral("errors.log")))
+    , connections_(run.prompter, run.settings, errorLog_)
 {
     connections_.setDefaultFolder(shared_.databasesFolder());
 }

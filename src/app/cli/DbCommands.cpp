@@ -55,7 +55,10 @@ int dbCheck(CliRun &run, CliEnvironment &env)
     bool allConnected = true;
     for (const ConnectOutcome &o : connectStartupBases(connections, env.shared())) {
         const CatalogueEntry &e = catalogueEntry(o.base);
-        run.out << QStringLiteral("%1 %2 %3 ").arg(static_cast<int>(o.base), 2).arg(baseName(o.base), -14).arg(QString::fromUtf16(e.role), -40);
+        run.out << QStringLiteral("%1 %2 %3 ")
+                       .arg(static_cast<int>(o.base), 2)
+                       .arg(baseName(o.base), -14)
+                       .arg(QString::fromUtf16(e.role), -40);
         if (o.number == Connections::kFailed) {
             run.out << "NOT CONNECTED " << basePath(o.base, run.settings, env.shared()) << '\n';
             allConnected = false;
@@ -72,7 +75,8 @@ int dbCheck(CliRun &run, CliEnvironment &env)
         run.err << "Structure upgrade failed: " << upgraded.error() << '\n';
         return kExitFailed;
     }
-    run.out << (allConnected ? "Все базы данных подключены!" : "Some bases are missing (db init creates them).") << '\n';
+    run.out << (allConnected ? "Все базы данных подключены!" : "Some bases are missing (db init creates them).")
+            << '\n';
     run.out << "Базы данных проверены." << '\n';
     return allConnected ? kExitOk : kExitFailed;
 }
@@ -93,7 +97,7 @@ int dbCompact(CliRun &run, CliEnvironment &env)
     }
     const qint64 before = QFileInfo(env.connections().path(number)).size();
     const Status s = compactBase(env.connections(), number, identifyingTable(*base, run.settings), env.tempFolder(),
-                                 QDate::currentDate(), run.settings);
+        QDate::currentDate(), run.settings);
     if (!s)
         return kExitFailed;
     run.out << env.connections().path(number) << ": " << before << " -> "
@@ -171,11 +175,11 @@ int dbCommand(CliRun &run)
     return usage(run);
 }
 
-const CliRegistrar registrar({QStringLiteral("db"),
-                              QStringLiteral("db init [FOLDER] | check | compact BASE | query BASE \"SELECT ...\""),
-                              QStringLiteral("deploy empty bases, connect and upgrade all, compact one, or run a read-only query "
-                                             "(BASE: dishes, products, menu, warehouse, journals, ... or a file stem)"),
-                              dbCommand});
+const CliRegistrar registrar(
+    {QStringLiteral("db"), QStringLiteral("db init [FOLDER] | check | compact BASE | query BASE \"SELECT ...\""),
+        QStringLiteral("deploy empty bases, connect and upgrade all, compact one, or run a read-only query "
+                       "(BASE: dishes, products, menu, warehouse, journals, ... or a file stem)"),
+        dbCommand});
 
 } // namespace
 } // namespace kulvera

@@ -103,7 +103,8 @@ int dbfCommand(CliRun &run)
             return kExitUsage;
         }
         CliEnvironment env(run);
-        const auto exported = exportProductsToDbf(env.connections(), run.settings, env.shared(), run.prompter, rest.args[0]);
+        const auto exported
+            = exportProductsToDbf(env.connections(), run.settings, env.shared(), run.prompter, rest.args[0]);
         if (!exported) {
             run.err << exported.error() << '\n';
             return kExitFailed;
@@ -117,8 +118,8 @@ int dbfCommand(CliRun &run)
             return kExitUsage;
         }
         CliEnvironment env(run);
-        const auto exported = exportRecipesToDbf(env.connections(), run.settings, env.shared(), run.prompter,
-                                                 rest.args[0], rest.args[1]);
+        const auto exported = exportRecipesToDbf(
+            env.connections(), run.settings, env.shared(), run.prompter, rest.args[0], rest.args[1]);
         if (!exported) {
             run.err << exported.error() << '\n';
             return kExitFailed;

@@ -10,8 +10,8 @@
 namespace kulvera {
 namespace {
 
-const QString kRecipesUsage = QStringLiteral(
-    "recipes list [--table T] | recipes show NAME [--out TEXT] [--table T] | recipes compute NAME [--out TEXT] [--json]");
+const QString kRecipesUsage = QStringLiteral("recipes list [--table T] | recipes show NAME [--out TEXT] [--table T] | "
+                                             "recipes compute NAME [--out TEXT] [--json]");
 
 int usage(CliRun &run)
 {
@@ -43,7 +43,7 @@ int forwardToCompute(CliRun &run)
 {
     for (const CliCommand &c : cliCommands()) {
         if (c.name == u"compute") {
-            CliRun rest{run.args.mid(1), run.prompter, run.settings, run.out, run.err};
+            CliRun rest {run.args.mid(1), run.prompter, run.settings, run.out, run.err};
             return c.run(rest);
         }
     }

@@ -44,10 +44,8 @@ int settingsCommand(CliRun &run)
     return kExitUsage;
 }
 
-const CliRegistrar registrar({QStringLiteral("settings"),
-                              QStringLiteral("settings get|set|delete SECTION KEY [VALUE]"),
-                              QStringLiteral("read (with its default), write or delete one setting; SECTION by name or code"),
-                              settingsCommand});
+const CliRegistrar registrar({QStringLiteral("settings"), QStringLiteral("settings get|set|delete SECTION KEY [VALUE]"),
+    QStringLiteral("read (with its default), write or delete one setting; SECTION by name or code"), settingsCommand});
 
 } // namespace
 } // namespace kulvera

@@ -18,7 +18,10 @@ namespace {
 class PrintingObserver : public StartupObserver
 {
 public:
-    explicit PrintingObserver(QTextStream &out) : out_(out) {}
+    explicit PrintingObserver(QTextStream &out)
+        : out_(out)
+    {
+    }
     void stepStarted(const QString &internalName, const QString &text) override
     {
         out_ << QStringLiteral("%1 %2\n").arg(internalName, -16).arg(text);
@@ -56,9 +59,9 @@ int startupCheck(CliRun &run)
 }
 
 const CliRegistrar registrar({QStringLiteral("startup-check"), QStringLiteral("startup-check [SWITCHES]"),
-                              QStringLiteral("run the start sequence without windows (questions answered by --yes/--no) "
-                                             "and print every step, e.g. startup-check /LOG DIR:/srv/bases"),
-                              startupCheck});
+    QStringLiteral("run the start sequence without windows (questions answered by --yes/--no) "
+                   "and print every step, e.g. startup-check /LOG DIR:/srv/bases"),
+    startupCheck});
 
 } // namespace
 } // namespace kulvera

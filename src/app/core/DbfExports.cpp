@@ -11,7 +11,7 @@
 namespace kulvera {
 
 Result<int> exportProductsToDbf(Connections &connections, const SettingsAccess &settings, const SharedSettings &shared,
-                                Prompter &prompter, const QString &path)
+    Prompter &prompter, const QString &path)
 {
     if (connections.connectBase(BaseId::Products, shared, true) == Connections::kFailed)
         return Result<int>::failure(QStringLiteral("Не удалось подключиться к базе продуктов"));
@@ -25,7 +25,7 @@ Result<int> exportProductsToDbf(Connections &connections, const SettingsAccess &
     for (const ProductRow &r : products.value()) {
         const clsProds &p = r.prod;
         rows.push_back({r.key(), p.ShortName, p.FullName, p.NameND, r.groupKey, p.Price, r.priceUnit, r.out, p.Voda,
-                        p.Bel, p.Gir, p.MD, p.Kr, p.Kl, p.Zola, p.En});
+            p.Bel, p.Gir, p.MD, p.Kr, p.Kl, p.Zola, p.En});
     }
     const Status written = exportDbfRows(path, productsDbfTable(), rows, prompter);
     if (!written)
@@ -34,7 +34,7 @@ Result<int> exportProductsToDbf(Connections &connections, const SettingsAccess &
 }
 
 Result<int> exportRecipesToDbf(Connections &connections, SettingsAccess &settings, const SharedSettings &shared,
-                               Prompter &prompter, const QString &table, const QString &path)
+    Prompter &prompter, const QString &table, const QString &path)
 {
     const int dishes = static_cast<int>(BaseId::Dishes);
     if (connections.connectBase(BaseId::Dishes, shared, true) == Connections::kFailed)
@@ -68,8 +68,8 @@ Result<int> exportRecipesToDbf(Connections &connections, SettingsAccess &setting
             const clsProds &p = b.clsProds();
             // Kod holds the position key, ID_Prod the product key.
             rows.push_back({number, name, cardType, loaded->output, p.Kod, p.ID_Prod.toLongLong(),
-                            p.FullName.isEmpty() ? p.ShortName : p.FullName, p.Brutto, p.Netto,
-                            first ? QVariant(technology) : QVariant()});
+                p.FullName.isEmpty() ? p.ShortName : p.FullName, p.Brutto, p.Netto,
+                first ? QVariant(technology) : QVariant()});
             first = false;
         }
     }

@@ -13,9 +13,9 @@ class SharedSettings;
 
 // The product base as "prods.dbf" (one row per product, cp866), for other programs.
 Result<int> exportProductsToDbf(Connections &connections, const SettingsAccess &settings, const SharedSettings &shared,
-                                Prompter &prompter, const QString &path);
+    Prompter &prompter, const QString &path);
 // The recipes of one dish table as "dishes.dbf" (one row per position, technology in the memo).
 Result<int> exportRecipesToDbf(Connections &connections, SettingsAccess &settings, const SharedSettings &shared,
-                               Prompter &prompter, const QString &table, const QString &path);
+    Prompter &prompter, const QString &table, const QString &path);
 
 } // namespace kulvera

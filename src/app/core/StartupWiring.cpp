@@ -12,14 +12,14 @@
 
 namespace kulvera {
 
-void installStartupHooks(StartupHooks &hooks, StartupSequence &startup, SettingsAccess &settings, Prompter &prompter,
-                         const Clock &clock)
+void installStartupHooks(
+    StartupHooks &hooks, StartupSequence &startup, SettingsAccess &settings, Prompter &prompter, const Clock &clock)
 {
     // /RPx,y: every use of product x in the dish base becomes y, then the program ends.
     hooks.set(QStringLiteral("replaceProducts"), [&startup, &settings, &prompter, &clock] {
         const CommandLine &line = startup.commandLine();
         const auto replaced = replaceProductInDishBase(startup.connections(), settings, startup.shared(), prompter,
-                                                       clock.today(), line.replaceFrom, line.replaceTo);
+            clock.today(), line.replaceFrom, line.replaceTo);
         if (!replaced && !replaced.error().isEmpty())
             prompter.error(replaced.error());
     });

@@ -10,7 +10,7 @@ class StartupSequence;
 
 // Fills the start sequence's hooks with the subsystems that are built; the
 // desktop program and `kulvera-cli startup-check` start the same way.
-void installStartupHooks(StartupHooks &hooks, StartupSequence &startup, SettingsAccess &settings, Prompter &prompter,
-                         const Clock &clock);
+void installStartupHooks(
+    StartupHooks &hooks, StartupSequence &startup, SettingsAccess &settings, Prompter &prompter, const Clock &clock);
 
 } // namespace kulvera

@@ -40,7 +40,8 @@ public:
         small.setPointSize(10);
         small.setBold(false);
         painter.setFont(small);
-        painter.drawText(QRect(0, 100, 460, 30), Qt::AlignCenter, QStringLiteral("Рецептуры, меню и склад общественного питания"));
+        painter.drawText(
+            QRect(0, 100, 460, 30), Qt::AlignCenter, QStringLiteral("Рецептуры, меню и склад общественного питания"));
         painter.end();
         splash_.setPixmap(picture);
     }
@@ -71,7 +72,7 @@ int main(int argc, char *argv[])
     // Standard buttons and dialogs speak Russian, like the rest of the program.
     QTranslator qtTexts;
     if (qtTexts.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
 
     auto settings = kulvera::SettingsStore::openDefault();
@@ -101,7 +102,8 @@ int main(int argc, char *argv[])
     if (startup.run(kulvera::CommandLine::join(arguments)) == kulvera::StartupSequence::Outcome::Exit)
         return 0;
 
-    kulvera::AppContext context{prompter, *settings, startup.shared(), clock, startup.connections(), startup.errorLog()};
+    kulvera::AppContext context {
+        prompter, *settings, startup.shared(), clock, startup.connections(), startup.errorLog()};
     kulvera::CommandRegistry registry;
     kulvera::registerForms(registry);
     kulvera::MainWindow window(context, registry);

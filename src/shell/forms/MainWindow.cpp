@@ -29,17 +29,23 @@ struct CompactCommand {
     BaseId base;
 };
 constexpr CompactCommand kCompactCommands[] = {
-    {u"c_prod", BaseId::Products}, {u"c_dishe", BaseId::Dishes}, {u"c_pf", BaseId::SemiFinished},
-    {u"c_rat", BaseId::Menu},      {u"c_calc", BaseId::Warehouse},
+    {u"c_prod", BaseId::Products},
+    {u"c_dishe", BaseId::Dishes},
+    {u"c_pf", BaseId::SemiFinished},
+    {u"c_rat", BaseId::Menu},
+    {u"c_calc", BaseId::Warehouse},
 };
 
 } // namespace
 
 MainWindow::MainWindow(AppContext &context, const CommandRegistry &registry, QWidget *parent)
-    : QMainWindow(parent), context_(context), registry_(registry)
+    : QMainWindow(parent)
+    , context_(context)
+    , registry_(registry)
 {
     setObjectName(QStringLiteral("frmMain"));
-    setWindowTitle(SharedSettings::kProductTitle + QStringLiteral(" — ") + SharedSettings::kProductFullTitle.section(u':', 1).trimmed());
+    setWindowTitle(SharedSettings::kProductTitle + QStringLiteral(" — ")
+        + SharedSettings::kProductFullTitle.section(u':', 1).trimmed());
     mdi_ = new QMdiArea(this);
     mdi_->setObjectName(QStringLiteral("documents"));
     mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -129,8 +135,8 @@ void MainWindow::runBuiltIn(const QString &name)
     if (name == u"Exit_Prog") {
         close();
     } else if (name == u"About_prog") {
-        context_.prompter.message(SharedSettings::kProductFullTitle + QStringLiteral("\nВерсия программы: ") + SharedSettings::kVersion
-                                  + QStringLiteral("\nСборка программы: ") + QString::number(kBuildNumber));
+        context_.prompter.message(SharedSettings::kProductFullTitle + QStringLiteral("\nВерсия программы: ")
+            + SharedSettings::kVersion + QStringLiteral("\nСборка программы: ") + QString::number(kBuildNumber));
     }
 }
 
@@ -155,7 +161,7 @@ void MainWindow::compact(BaseId base)
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const QString temp = sessionTempFolder(QStandardPaths::writableLocation(QStandardPaths::TempLocation));
     compactBase(context_.connections, number, identifyingTable(base, context_.settings), temp, context_.clock.today(),
-                context_.settings);
+        context_.settings);
     QApplication::restoreOverrideCursor();
 }
 
@@ -165,9 +171,10 @@ QString MainWindow::basePathsText() const
         const QString p = context_.connections.path(static_cast<int>(base));
         return p.isEmpty() ? basePath(base, context_.settings, context_.shared) : p;
     };
-    return QStringLiteral("база блюд: [") + pathOf(BaseId::Dishes) + QStringLiteral("]\n") + QStringLiteral("база продуктов: [")
-        + pathOf(BaseId::Products) + QStringLiteral("]\n") + QStringLiteral("база калькуляций: [") + pathOf(BaseId::Warehouse)
-        + QStringLiteral("]\n") + QStringLiteral("база меню: [") + pathOf(BaseId::Menu) + u']';
+    return QStringLiteral("база блюд: [") + pathOf(BaseId::Dishes) + QStringLiteral("]\n")
+        + QStringLiteral("база продуктов: [") + pathOf(BaseId::Products) + QStringLiteral("]\n")
+        + QStringLiteral("база калькуляций: [") + pathOf(BaseId::Warehouse) + QStringLiteral("]\n")
+        + QStringLiteral("база меню: [") + pathOf(BaseId::Menu) + u']';
 }
 
 void MainWindow::placeDocument(QMdiSubWindow *sub, const QString &section)
@@ -176,10 +183,11 @@ void MainWindow::placeDocument(QMdiSubWindow *sub, const QString &section)
     SettingsAccess &s = context_.settings;
     const QSize area = mdi_->size();
     const QSize wanted(std::max(sub->sizeHint().width(), area.width() * 3 / 4),
-                       std::max(sub->sizeHint().height(), area.height() * 3 / 4));
+        std::max(sub->sizeHint().height(), area.height() * 3 / 4));
     const int width = s.getInGroup(section, QStringLiteral("Width"), QString::number(wanted.width())).toInt();
     const int height = s.getInGroup(section, QStringLiteral("Height"), QString::number(wanted.height())).toInt();
-    sub->resize(std::clamp(width, 200, std::max(area.width(), 200)), std::clamp(height, 150, std::max(area.height(), 150)));
+    sub->resize(
+        std::clamp(width, 200, std::max(area.width(), 200)), std::clamp(height, 150, std::max(area.height(), 150)));
     const int left = s.getInGroup(section, QStringLiteral("Left"), QStringLiteral("0")).toInt();
     const int top = s.getInGroup(section, QStringLiteral("Top"), QStringLiteral("0")).toInt();
     sub->move(std::max(left, 0), std::max(top, 0));
@@ -244,7 +252,8 @@ void MainWindow::restorePlacement()
 void MainWindow::savePlacement()
 {
     SettingsAccess &s = context_.settings;
-    s.saveInGroup(kFormSection, QStringLiteral("WindowState"), isMaximized() ? QStringLiteral("2") : QStringLiteral("0"));
+    s.saveInGroup(
+        kFormSection, QStringLiteral("WindowState"), isMaximized() ? QStringLiteral("2") : QStringLiteral("0"));
     if (!isMaximized()) {
         s.saveInGroup(kFormSection, QStringLiteral("Width"), QString::number(width()));
         s.saveInGroup(kFormSection, QStringLiteral("Height"), QString::number(height()));

@@ -17,11 +17,16 @@ namespace {
 QMessageBox::Icon toIcon(Prompter::Icon icon)
 {
     switch (icon) {
-    case Prompter::Icon::None: return QMessageBox::NoIcon;
-    case Prompter::Icon::Information: return QMessageBox::Information;
-    case Prompter::Icon::Question: return QMessageBox::Question;
-    case Prompter::Icon::Warning: return QMessageBox::Warning;
-    case Prompter::Icon::Critical: return QMessageBox::Critical;
+    case Prompter::Icon::None:
+        return QMessageBox::NoIcon;
+    case Prompter::Icon::Information:
+        return QMessageBox::Information;
+    case Prompter::Icon::Question:
+        return QMessageBox::Question;
+    case Prompter::Icon::Warning:
+        return QMessageBox::Warning;
+    case Prompter::Icon::Critical:
+        return QMessageBox::Critical;
     }
     return QMessageBox::NoIcon;
 }
@@ -30,12 +35,18 @@ QMessageBox::StandardButtons toButtons(Prompter::Buttons buttons)
 {
     using B = Prompter::Buttons;
     switch (buttons) {
-    case B::Ok: return QMessageBox::Ok;
-    case B::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
-    case B::YesNo: return QMessageBox::Yes | QMessageBox::No;
-    case B::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
-    case B::RetryCancel: return QMessageBox::Retry | QMessageBox::Cancel;
-    case B::AbortRetryIgnore: return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
+    case B::Ok:
+        return QMessageBox::Ok;
+    case B::OkCancel:
+        return QMessageBox::Ok | QMessageBox::Cancel;
+    case B::YesNo:
+        return QMessageBox::Yes | QMessageBox::No;
+    case B::YesNoCancel:
+        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case B::RetryCancel:
+        return QMessageBox::Retry | QMessageBox::Cancel;
+    case B::AbortRetryIgnore:
+        return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
     }
     return QMessageBox::Ok;
 }
@@ -43,13 +54,20 @@ QMessageBox::StandardButtons toButtons(Prompter::Buttons buttons)
 Prompter::Answer fromButton(int button)
 {
     switch (button) {
-    case QMessageBox::Ok: return Prompter::Answer::Ok;
-    case QMessageBox::Yes: return Prompter::Answer::Yes;
-    case QMessageBox::No: return Prompter::Answer::No;
-    case QMessageBox::Retry: return Prompter::Answer::Retry;
-    case QMessageBox::Abort: return Prompter::Answer::Abort;
-    case QMessageBox::Ignore: return Prompter::Answer::Ignore;
-    default: return Prompter::Answer::Cancel;
+    case QMessageBox::Ok:
+        return Prompter::Answer::Ok;
+    case QMessageBox::Yes:
+        return Prompter::Answer::Yes;
+    case QMessageBox::No:
+        return Prompter::Answer::No;
+    case QMessageBox::Retry:
+        return Prompter::Answer::Retry;
+    case QMessageBox::Abort:
+        return Prompter::Answer::Abort;
+    case QMessageBox::Ignore:
+        return Prompter::Answer::Ignore;
+    default:
+        return Prompter::Answer::Cancel;
     }
 }
 
@@ -83,7 +101,8 @@ Prompter::Reply WidgetPrompter::present(const Message &message)
 std::optional<QString> WidgetPrompter::presentInput(const Message &message, const QString &initial)
 {
     bool ok = false;
-    const QString text = QInputDialog::getText(dialogParent(), message.title, message.text, QLineEdit::Normal, initial, &ok);
+    const QString text
+        = QInputDialog::getText(dialogParent(), message.title, message.text, QLineEdit::Normal, initial, &ok);
     if (!ok)
         return std::nullopt;
     return text;

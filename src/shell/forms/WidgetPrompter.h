@@ -15,7 +15,10 @@ namespace kulvera {
 class WidgetPrompter : public Prompter
 {
 public:
-    explicit WidgetPrompter(QWidget *parent = nullptr) : parent_(parent) {}
+    explicit WidgetPrompter(QWidget *parent = nullptr)
+        : parent_(parent)
+    {
+    }
     void setMainWindow(QMainWindow *window);
 
     void status(const QString &text) override;

@@ -19,8 +19,9 @@ namespace {
 
 struct Desktop {
     test::TempBases bases;
-    FixedClock clock{QDate(2026, 12, 6)};
-    AppContext context{bases.prompter(), bases.settings(), bases.shared(), clock, bases.connections(), bases.errorLog()};
+    FixedClock clock {QDate(2026, 12, 6)};
+    AppContext context {
+        bases.prompter(), bases.settings(), bases.shared(), clock, bases.connections(), bases.errorLog()};
     CommandRegistry registry;
     Desktop() { registerForms(registry); }
 };
