@@ -177,7 +177,8 @@ int dbCommand(CliRun &run)
 
 const CliRegistrar registrar(
     {QStringLiteral("db"), QStringLiteral("db init [FOLDER] | check | compact BASE | query BASE \"SELECT ...\""),
-        QStringLiteral("deploy empty bases, connect and upgrade all, compact one, or run a read-only query "
+        QStringLiteral("deploy the default bases with their seed data, connect and upgrade all, compact one, or run a "
+                       "read-only query "
                        "(BASE: dishes, products, menu, warehouse, journals, ... or a file stem)"),
         dbCommand});
 
