@@ -42,6 +42,24 @@ QList<DishCollection> listCollections(Connections &connections, const SettingsAc
     return out;
 }
 
+std::optional<QString> findRecipeTable(Connections &connections, const SettingsAccess &settings, const QString &wanted)
+{
+    if (!connections.isConnected(kDishes))
+        return std::nullopt;
+    const QSqlDatabase db = connections.database(kDishes);
+    const QStringList tables = SqlDialect::of(db).tables(db);
+    for (const DishCollection &c : listCollections(connections, settings)) {
+        if (!tables.contains(c.table, Qt::CaseInsensitive))
+            continue;
+        if (wanted.isEmpty() || c.name.compare(wanted, Qt::CaseInsensitive) == 0
+            || c.table.compare(wanted, Qt::CaseInsensitive) == 0)
+            return c.table;
+    }
+    if (!wanted.isEmpty() && tables.contains(wanted, Qt::CaseInsensitive))
+        return wanted;
+    return std::nullopt;
+}
+
 Result<DishCollection> addCollection(Connections &connections, const SettingsAccess &settings)
 {
     const auto name

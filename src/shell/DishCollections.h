@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+#include <optional>
+
 namespace kulvera {
 
 class Connections;
@@ -19,6 +21,10 @@ struct DishCollection {
 };
 
 QList<DishCollection> listCollections(Connections &connections, const SettingsAccess &settings);
+// The recipe table a user's word names: a collection's name or its table
+// (without a word, the first collection whose table exists), else a table of
+// that name that no collection lists yet. Nothing when there is none.
+std::optional<QString> findRecipeTable(Connections &connections, const SettingsAccess &settings, const QString &wanted);
 // Asks for the name ("Введите название базы данных"), refuses names with
 // blanks and the characters ! " & ' , . [ ] `, and creates the table and its
 // catalogue row in one transaction.

@@ -189,6 +189,12 @@ TEST(DishCollections, AddRefuseAndRemove)
     EXPECT_TRUE(t.connections().flExist(static_cast<int>(BaseId::Dishes), added->table));
     EXPECT_EQ(t.prompter().shown().back().title, u"База блюд");
 
+    // A collection is found by its name or its table; no word means the first collection.
+    EXPECT_EQ(findRecipeTable(t.connections(), t.settings(), QStringLiteral("школа")), added->table);
+    EXPECT_EQ(findRecipeTable(t.connections(), t.settings(), added->table), added->table);
+    EXPECT_TRUE(findRecipeTable(t.connections(), t.settings(), QString()).has_value());
+    EXPECT_FALSE(findRecipeTable(t.connections(), t.settings(), QStringLiteral("Нет такой")).has_value());
+
     EXPECT_FALSE(addCollection(t.connections(), t.settings(), QStringLiteral("Д'ОУ")).ok());
     EXPECT_TRUE(t.prompter().saw(QStringLiteral("В данном случае нельзя использовать некоторые символы")));
     EXPECT_EQ(listCollections(t.connections(), t.settings()).size(), 2);

@@ -57,22 +57,6 @@ int usage(CliRun &run)
     return kExitUsage;
 }
 
-std::optional<QString> recipeTable(CliEnvironment &env, CliRun &run, const QString &wanted)
-{
-    const QSqlDatabase db = env.connections().database(BaseId::Dishes);
-    const QStringList tables = SqlDialect::of(db).tables(db);
-    for (const DishCollection &c : listCollections(env.connections(), run.settings)) {
-        if (!tables.contains(c.table, Qt::CaseInsensitive))
-            continue;
-        if (wanted.isEmpty() || c.name.compare(wanted, Qt::CaseInsensitive) == 0
-            || c.table.compare(wanted, Qt::CaseInsensitive) == 0)
-            return c.table;
-    }
-    if (!wanted.isEmpty() && tables.contains(wanted, Qt::CaseInsensitive))
-        return wanted;
-    return std::nullopt;
-}
-
 QJsonObject fieldsJson(const clsProds &values)
 {
     QJsonObject o;
@@ -177,7 +161,7 @@ int computeCommand(CliRun &run)
         run.err << "Cannot open the dish base " << basePath(BaseId::Dishes, run.settings, env.shared()) << '\n';
         return kExitFailed;
     }
-    const std::optional<QString> resolved = recipeTable(env, run, table);
+    const std::optional<QString> resolved = findRecipeTable(env.connections(), run.settings, table);
     if (!resolved) {
         run.err << (table.isEmpty() ? QStringLiteral("The dish base holds no recipe table")
                                     : QStringLiteral("No such recipe table: ") + table)

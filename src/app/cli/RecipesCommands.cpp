@@ -19,25 +19,6 @@ int usage(CliRun &run)
     return kExitUsage;
 }
 
-// The table a --table value names: a collection's name or its table; without
-// one, the first collection whose table exists.
-std::optional<QString> resolveTable(CliEnvironment &env, CliRun &run, const QString &wanted)
-{
-    const QSqlDatabase db = env.connections().database(BaseId::Dishes);
-    const QStringList tables = SqlDialect::of(db).tables(db);
-    for (const DishCollection &c : listCollections(env.connections(), run.settings)) {
-        if (!tables.contains(c.table, Qt::CaseInsensitive))
-            continue;
-        if (wanted.isEmpty() || c.name.compare(wanted, Qt::CaseInsensitive) == 0
-            || c.table.compare(wanted, Qt::CaseInsensitive) == 0)
-            return c.table;
-    }
-    // A table of the row layout that no collection names yet.
-    if (!wanted.isEmpty() && tables.contains(wanted, Qt::CaseInsensitive))
-        return wanted;
-    return std::nullopt;
-}
-
 // "recipes compute ..." is the compute command under the recipes word.
 int forwardToCompute(CliRun &run)
 {
@@ -77,7 +58,7 @@ int recipesCommand(CliRun &run)
         return kExitFailed;
     }
     const int dishes = static_cast<int>(BaseId::Dishes);
-    const std::optional<QString> resolved = resolveTable(env, run, table);
+    const std::optional<QString> resolved = findRecipeTable(env.connections(), run.settings, table);
     if (!resolved) {
         run.err << (table.isEmpty() ? QStringLiteral("The dish base holds no recipe table")
                                     : QStringLiteral("No such recipe table: ") + table)

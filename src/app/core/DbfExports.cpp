@@ -6,6 +6,7 @@
 #include "products/ProductBase.h"
 #include "recipes/DishBase.h"
 #include "shell/Connections.h"
+#include "shell/DishCollections.h"
 #include "shell/SharedSettings.h"
 
 namespace kulvera {
@@ -43,14 +44,17 @@ Result<int> exportRecipesToDbf(Connections &connections, SettingsAccess &setting
     if (!codec)
         return Result<int>::failure(codec.error());
     DishBase base(connections, dishes, settings, prompter, codec.value());
-    const Result<QStringList> names = base.recipeNames(table);
+    const std::optional<QString> resolved = findRecipeTable(connections, settings, table);
+    if (!resolved)
+        return Result<int>::failure(QStringLiteral("Нет такой таблицы рецептур: ") + table);
+    const Result<QStringList> names = base.recipeNames(*resolved);
     if (!names)
         return Result<int>::failure(names.error());
     std::vector<QVariantList> rows;
     int number = 0;
     for (const QString &name : names.value()) {
         RecipeSlots memory;
-        const Result<LoadedRecipe> loaded = base.load(memory, 1, table, name, QString());
+        const Result<LoadedRecipe> loaded = base.load(memory, 1, *resolved, name, QString());
         if (!loaded)
             return Result<int>::failure(name + QStringLiteral(": ") + loaded.error());
         ++number;
