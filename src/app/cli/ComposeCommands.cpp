@@ -1,5 +1,6 @@
 #include "CliCommand.h"
 #include "CliEnvironment.h"
+#include "CliRecipeTable.h"
 
 #include "common/NumberText.h"
 #include "products/ProductFields.h"
@@ -157,26 +158,13 @@ int computeCommand(CliRun &run)
     }
 
     CliEnvironment env(run);
-    if (env.connections().connectBase(BaseId::Dishes, env.shared(), true) == Connections::kFailed) {
-        run.err << "Cannot open the dish base " << basePath(BaseId::Dishes, run.settings, env.shared()) << '\n';
+    std::optional<CliRecipeTable> opened = openRecipeTable(env, run, table);
+    if (!opened)
         return kExitFailed;
-    }
-    const std::optional<QString> resolved = findRecipeTable(env.connections(), run.settings, table);
-    if (!resolved) {
-        run.err << (table.isEmpty() ? QStringLiteral("The dish base holds no recipe table")
-                                    : QStringLiteral("No such recipe table: ") + table)
-                << '\n';
-        return kExitFailed;
-    }
-    const int dishes = static_cast<int>(BaseId::Dishes);
-    const Result<StoredTextCodec> codec = installationCodec(env.connections(), dishes, run.settings, &run.prompter);
-    if (!codec) {
-        run.err << codec.error() << '\n';
-        return kExitFailed;
-    }
-    DishBase base(env.connections(), dishes, run.settings, run.prompter, codec.value());
+    DishBase &base = *opened->base;
+    const QString &resolvedTable = opened->table;
     RecipeSlots memory;
-    const Result<LoadedRecipe> loaded = base.load(memory, 1, *resolved, name, out);
+    const Result<LoadedRecipe> loaded = base.load(memory, 1, resolvedTable, name, out);
     if (!loaded) {
         run.err << loaded.error() << '\n';
         return kExitFailed;

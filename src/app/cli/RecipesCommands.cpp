@@ -1,5 +1,6 @@
 #include "CliCommand.h"
 #include "CliEnvironment.h"
+#include "CliRecipeTable.h"
 
 #include "common/NumberText.h"
 #include "recipes/DishBase.h"
@@ -53,27 +54,14 @@ int recipesCommand(CliRun &run)
         return usage(run);
 
     CliEnvironment env(run);
-    if (env.connections().connectBase(BaseId::Dishes, env.shared(), true) == Connections::kFailed) {
-        run.err << "Cannot open the dish base " << basePath(BaseId::Dishes, run.settings, env.shared()) << '\n';
+    std::optional<CliRecipeTable> opened = openRecipeTable(env, run, table);
+    if (!opened)
         return kExitFailed;
-    }
-    const int dishes = static_cast<int>(BaseId::Dishes);
-    const std::optional<QString> resolved = findRecipeTable(env.connections(), run.settings, table);
-    if (!resolved) {
-        run.err << (table.isEmpty() ? QStringLiteral("The dish base holds no recipe table")
-                                    : QStringLiteral("No such recipe table: ") + table)
-                << '\n';
-        return kExitFailed;
-    }
-    const Result<StoredTextCodec> codec = installationCodec(env.connections(), dishes, run.settings, &run.prompter);
-    if (!codec) {
-        run.err << codec.error() << '\n';
-        return kExitFailed;
-    }
-    DishBase base(env.connections(), dishes, run.settings, run.prompter, codec.value());
+    DishBase &base = *opened->base;
+    const QString &resolvedTable = opened->table;
 
     if (list) {
-        const Result<QStringList> names = base.recipeNames(*resolved);
+        const Result<QStringList> names = base.recipeNames(resolvedTable);
         if (!names) {
             run.err << names.error() << '\n';
             return kExitFailed;
@@ -84,7 +72,7 @@ int recipesCommand(CliRun &run)
     }
 
     RecipeSlots memory;
-    const Result<LoadedRecipe> loaded = base.load(memory, 1, *resolved, a[1], out);
+    const Result<LoadedRecipe> loaded = base.load(memory, 1, resolvedTable, a[1], out);
     if (!loaded) {
         run.err << loaded.error() << '\n';
         return kExitFailed;
