@@ -3,6 +3,7 @@
 #include "common/Prompter.h"
 #include "common/SettingsAccess.h"
 #include "shell/Connections.h"
+#include "shell/Databases.h"
 #include "shell/DbStructure.h"
 #include "shell/ErrorLog.h"
 #include "shell/SettingDefaults.h"
@@ -75,22 +76,30 @@ Status compactBase(Connections &connections, int number, const QString &identify
         prompter.error(QStringLiteral("Не удалось сжать базу данных: ") + basePath);
         return Status::failure(QStringLiteral("copy failed"));
     }
+    // Our own attachments of this file (other bases reach its tables) let go too.
+    connections.detachEverywhere(number);
     connections.disconnect(number);
+    const auto reopen = [&] {
+        const bool reopened = connections.connectAt(number, basePath, identifyingTable) == number;
+        attachExternalTables(connections);
+        return reopened;
+    };
     if (QFileInfo::exists(basePath + QStringLiteral("-wal"))) {
         // Another running copy still has the base open: replacing it now would
         // tear its journal from the file.
         QFile::remove(staged);
-        connections.connectAt(number, basePath, identifyingTable);
+        reopen();
         prompter.error(QStringLiteral("База данных используется другой копией программы. Сжатие невозможно."));
         return Status::failure(QStringLiteral("base in use"));
     }
     if (std::rename(QFile::encodeName(staged).constData(), QFile::encodeName(basePath).constData()) != 0) {
         QFile::remove(staged);
+        reopen();
         prompter.error(QStringLiteral("Не удалось сжать базу данных: ") + basePath);
         return Status::failure(QStringLiteral("rename failed"));
     }
     QFile::remove(basePath + QStringLiteral("-shm"));
-    if (connections.connectAt(number, basePath, identifyingTable) != number) {
+    if (!reopen()) {
         prompter.error(QStringLiteral("Не удалось подключиться к базе: ") + basePath);
         return Status::failure(QStringLiteral("reopen failed"));
     }

@@ -236,6 +236,21 @@ TEST(Restore, ProductBaseQuestionResetsTheSetting)
     EXPECT_EQ(baseFileName(BaseId::Products, t.settings()), u"db011.db");
 }
 
+TEST(Compaction, AnAttachedBaseIsCompactedAndAttachedAgain)
+{
+    TempBases t;
+    ASSERT_TRUE(deployDefaultBases(t.folder(), t.settings()).ok());
+    connectStartupBases(t.connections(), t.shared());
+    attachExternalTables(t.connections());
+    const int products = static_cast<int>(BaseId::Products);
+    const Status s = compactBase(t.connections(), products, QStringLiteral("dt010"), t.root() + QStringLiteral("/tmp"),
+        QDate(2026, 12, 6), t.settings());
+    ASSERT_TRUE(s.ok()) << s.error().toStdString() << t.prompter().transcript().toStdString();
+    EXPECT_TRUE(t.connections().isConnected(products));
+    SqlStatement q(t.connections().database(BaseId::Warehouse), QStringLiteral("SELECT COUNT(*) FROM prod.dt010"));
+    EXPECT_TRUE(q.exec().ok());
+}
+
 TEST(Deployment, AttachmentsCanBeReleasedSoAFileCanBeReplaced)
 {
     TempBases t;
