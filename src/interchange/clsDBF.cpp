@@ -227,9 +227,15 @@ Status clsDBF::parseHeader(const QByteArray &header, std::optional<CodePage> for
     const QString badStructure = QStringLiteral("Файл ") + path + QStringLiteral(" имеет неправильную структуру!");
     const char *h = header.constData();
     const int headerLength = static_cast<int>(header.size());
-    const int fieldCount = (headerLength - dbf::headerOverhead(type_)) / dbf::kDescriptorSize;
+    // The descriptors end at the terminator, not where the header length says: writers differ in
+    // what they leave after it (FoxPro tables may carry the 263-byte area of Visual FoxPro), and
+    // the records begin at the header length in any case.
+    int fieldCount = 0;
+    while (dbf::kHeaderSize + fieldCount * dbf::kDescriptorSize < headerLength
+        && h[dbf::kHeaderSize + fieldCount * dbf::kDescriptorSize] != dbf::kTerminator)
+        ++fieldCount;
     const int terminatorAt = dbf::kHeaderSize + fieldCount * dbf::kDescriptorSize;
-    if (terminatorAt >= headerLength || h[terminatorAt] != dbf::kTerminator)
+    if (terminatorAt >= headerLength || terminatorAt + dbf::headerOverhead(type_) - dbf::kHeaderSize > headerLength)
         return structureFail(badStructure);
 
     codePageMark_ = static_cast<unsigned char>(h[29]);

@@ -87,6 +87,11 @@ QString SqlDialect::createIndex(const QString &table, const QString &column) con
         + quote(column) + u')';
 }
 
+QString SqlDialect::beginWriteTransaction() const
+{
+    return engine_ == Engine::SQLite ? QStringLiteral("BEGIN IMMEDIATE") : QStringLiteral("BEGIN");
+}
+
 QString SqlDialect::rowIdentity() const
 {
     return engine_ == Engine::SQLite ? QStringLiteral("rowid") : QStringLiteral("ctid");

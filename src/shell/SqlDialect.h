@@ -29,6 +29,10 @@ public:
     QString createTable(const QString &table, const std::vector<ColumnDef> &columns) const;
     QString addColumn(const QString &table, const ColumnDef &column) const;
     QString createIndex(const QString &table, const QString &column) const;
+    // Begins a transaction that will write. On SQLite it takes the write lock at once, so a
+    // transaction that reads before it writes waits for another writer under the busy timeout
+    // instead of failing when it tries to upgrade its read lock.
+    QString beginWriteTransaction() const;
     // The hidden row identity used to update rows of a recordset.
     QString rowIdentity() const;
     QStringList tables(const QSqlDatabase &db) const;

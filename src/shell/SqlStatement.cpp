@@ -110,9 +110,10 @@ Transaction::Transaction(const QSqlDatabase &db, ErrorLog *log)
 {
     int &depth = transactionDepth()[db_.connectionName()];
     if (depth == 0) {
-        started_ = db_.transaction();
+        QSqlQuery begin(db_);
+        started_ = begin.exec(SqlDialect::of(db_).beginWriteTransaction());
         if (!started_)
-            logFailure(log_, QStringLiteral("BeginTrans"), db_.lastError().text(), QString());
+            logFailure(log_, QStringLiteral("BeginTrans"), begin.lastError().text(), begin.lastQuery());
     } else {
         savepoint_ = QStringLiteral("kv_sp") + QString::number(depth);
         started_ = execSql(db_, QStringLiteral("SAVEPOINT ") + savepoint_, {}, log_).ok();
@@ -135,10 +136,11 @@ Status Transaction::commit()
     --transactionDepth()[db_.connectionName()];
     if (!savepoint_.isEmpty())
         return execSql(db_, QStringLiteral("RELEASE SAVEPOINT ") + savepoint_, {}, log_);
-    if (!db_.commit()) {
-        const QString error = db_.lastError().text();
+    QSqlQuery commit(db_);
+    if (!commit.exec(QStringLiteral("COMMIT"))) {
+        const QString error = commit.lastError().text();
         logFailure(log_, QStringLiteral("CommitTrans"), error, QString());
-        db_.rollback();
+        QSqlQuery(db_).exec(QStringLiteral("ROLLBACK"));
         return Status::failure(error);
     }
     return {};
@@ -155,7 +157,7 @@ void Transaction::rollback()
         execSql(db_, QStringLiteral("RELEASE SAVEPOINT ") + savepoint_, {}, log_);
         return;
     }
-    db_.rollback();
+    QSqlQuery(db_).exec(QStringLiteral("ROLLBACK"));
 }
 
 } // namespace kulvera

@@ -107,6 +107,64 @@ TEST_F(DbfStructure, TextFieldOfLength300FromFoxProAndNumberTypes)
     EXPECT_TRUE(db.GetFieldValue(2)->isNull());
 }
 
+TEST_F(DbfStructure, FoxProHeaderThatAlsoCoversTheVisualFoxProAreaIsRead)
+{
+    // Some writers give a FoxPro 2.x table the 263-byte area after the terminator and count it
+    // in the header length; the records start at the header length.
+    const int headerLength = 32 + 2 * 32 + 1 + 263;
+    QByteArray bytes(headerLength, '\0');
+    bytes[0] = char(0xF5);
+    bytes[4] = 2;
+    dbf::writeLE16(bytes.data() + 8, quint16(headerLength));
+    dbf::writeLE16(bytes.data() + 10, quint16(1 + 4 + 3));
+    std::memcpy(bytes.data() + 32, "NAME", 4);
+    bytes[32 + 11] = 'C';
+    bytes[32 + 16] = 4;
+    std::memcpy(bytes.data() + 64, "QTY", 3);
+    bytes[64 + 11] = 'N';
+    bytes[64 + 16] = 3;
+    bytes[96] = '\x0D';
+    bytes += QByteArrayLiteral(" ab    7"); // deletion mark, NAME(4), QTY(3)
+    bytes += QByteArrayLiteral(" cd   12");
+    bytes.append('\x1A');
+    writeAll(path(QStringLiteral("fox263.dbf")), bytes);
+
+    clsDBF db(prompter, &clock);
+    ASSERT_TRUE(db.OpenFile(path(QStringLiteral("fox263.dbf"))).ok()) << db.ErrorDescription().toStdString();
+    EXPECT_EQ(db.FieldsCount(), 2);
+    EXPECT_EQ(db.HeaderLength(), headerLength);
+    EXPECT_EQ(db.RecordCount(), 2);
+    ASSERT_TRUE(db.MoveFirst().ok());
+    EXPECT_EQ(db.GetFieldValue(0)->toString(), QStringLiteral("ab"));
+    EXPECT_EQ(db.GetFieldValue(1)->toInt(), 7);
+    ASSERT_TRUE(db.MoveNext().ok());
+    EXPECT_EQ(db.GetFieldValue(0)->toString(), QStringLiteral("cd"));
+    EXPECT_EQ(db.GetFieldValue(1)->toInt(), 12);
+    EXPECT_TRUE(prompter.texts().isEmpty());
+}
+
+TEST_F(DbfStructure, HeaderWithoutTerminatorOrTooShortForItsDescriptorsIsRefused)
+{
+    QByteArray bytes(32 + 32 + 1, '\0');
+    bytes[0] = char(0x30); // Visual FoxPro needs the 263-byte area after the terminator
+    dbf::writeLE16(bytes.data() + 8, quint16(bytes.size()));
+    dbf::writeLE16(bytes.data() + 10, quint16(1 + 4));
+    std::memcpy(bytes.data() + 32, "NAME", 4);
+    bytes[32 + 11] = 'C';
+    bytes[32 + 16] = 4;
+    bytes[64] = '\x0D';
+    writeAll(path(QStringLiteral("short.dbf")), bytes);
+    clsDBF vfp(prompter, &clock);
+    EXPECT_FALSE(vfp.OpenFile(path(QStringLiteral("short.dbf"))).ok());
+
+    bytes[0] = char(0x03);
+    bytes[64] = '\0';
+    writeAll(path(QStringLiteral("noterm.dbf")), bytes);
+    clsDBF d3(prompter, &clock);
+    EXPECT_FALSE(d3.OpenFile(path(QStringLiteral("noterm.dbf"))).ok());
+    EXPECT_TRUE(d3.ErrorDescription().contains(QStringLiteral("неправильную структуру")));
+}
+
 TEST_F(DbfStructure, DaoTypesOfNumbersDependOnLengthDecimalsAndFileType)
 {
     EXPECT_EQ(dbf::daoType('N', 1, 0, false, 3), dao::dbByte);
