@@ -374,6 +374,7 @@ TEST(DishBase, SemiFinishedProductsAreNamedInL6)
         f.memory, 1, DishBase::kSemiFinishedTable.toString(), QStringLiteral("Фарш котлетный"), QStringLiteral("500"));
     ASSERT_TRUE(loaded);
     EXPECT_EQ(f.memory.slot(1)->item(1)->clsProds().Kod.toString(), u"main");
+    EXPECT_EQ(f.memory.slot(1)->item(1)->clsProds().Out, u"500"); // the root follows the requested output
     EXPECT_DOUBLE_EQ(f.memory.slot(1)->item(2)->clsProds().Brutto, 600);
 }
 
@@ -420,23 +421,6 @@ TEST(DishBase, LoadingForAnotherOutputScalesChildlessSemiFinishedProductsAndTheH
     ASSERT_TRUE(f.base.load(f.memory, 1, f.table, QStringLiteral("Гуляш"), QString()));
     EXPECT_EQ(f.memory.slot(1)->item(1)->clsProds().Out, u"400");
     EXPECT_DOUBLE_EQ(f.memory.slot(1)->item(2)->clsProds().Bel, 12);
-}
-
-TEST(DishBase, TheRootOfASemiFinishedProductTakesTheRequestedOutput)
-{
-    DishFixture f;
-    const int pf = f.t.create(BaseId::SemiFinished);
-    DishBase base(f.t.connections(), pf, f.t.settings(), f.t.prompter(), f.codec);
-    base.setNameColumn(DishBase::kSemiFinishedNameColumn);
-    colBludo r;
-    r.Add(position(DishBase::kSemiFinishedRootKey.toString(), QString(), 0, 0, QStringLiteral("1000")));
-    r.Add(position(QStringLiteral("pro0001"), QStringLiteral("4"), 1200, 1000, QStringLiteral("1000")));
-    const QString table = DishBase::kSemiFinishedTable.toString();
-    ASSERT_TRUE(base.save(r, table, QStringLiteral("Фарш"), {}));
-    ASSERT_TRUE(base.load(f.memory, 1, table, QStringLiteral("Фарш"), QStringLiteral("250")));
-    EXPECT_EQ(f.memory.slot(1)->item(1)->clsProds().Out, u"250");
-    EXPECT_EQ(f.memory.slot(1)->item(2)->clsProds().Out, u"250");
-    EXPECT_DOUBLE_EQ(f.memory.slot(1)->item(2)->clsProds().Brutto, 300);
 }
 
 namespace {

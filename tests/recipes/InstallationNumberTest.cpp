@@ -113,17 +113,3 @@ TEST(InstallationNumber, ASettingThatReadsTheRecipesIsAdoptedWithoutAQuestion)
     EXPECT_EQ(f.storedNumber(), u"555456");
     EXPECT_TRUE(f.t.prompter().shown().empty());
 }
-
-TEST(InstallationNumber, AnEmptyBaseDrawsANumberWithoutAsking)
-{
-    TempBases t;
-    ASSERT_NE(t.create(BaseId::Dishes), Connections::kFailed);
-    addCollection(t.connections(), t.settings(), QStringLiteral("Пустая"));
-    const auto number = installationNumber(t.connections(), kDishes, t.settings());
-    ASSERT_TRUE(number);
-    EXPECT_EQ(number->size(), 6);
-    EXPECT_TRUE(t.prompter().shown().empty());
-    EXPECT_EQ(t.settings().get(Section::Data, kInstallationSetting.toString()), number.value());
-    // Asked again, the base answers with the same number.
-    EXPECT_EQ(installationNumber(t.connections(), kDishes, t.settings()).value(), number.value());
-}
