@@ -17,7 +17,7 @@
 namespace kulvera {
 namespace {
 
-constexpr int kColumns = 49;
+constexpr int kColumns = DishBase::kStoredColumns;
 
 QString columnName(int n)
 {
@@ -173,6 +173,8 @@ Result<LoadedRecipe> DishBase::load(RecipeSlots &memory, int slotNumber, const Q
     slot->Clear();
     bool first = true;
     double factor = 1;
+    QSet<QString> parents; // parent numbers the positions name
+    std::vector<std::pair<clsProds *, QString>> semiFinished; // with their stored composition
     while (q.next()) {
         if (first) {
             first = false;
@@ -242,14 +244,19 @@ Result<LoadedRecipe> DishBase::load(RecipeSlots &memory, int slotNumber, const Q
             p.Brutto = rounding.round(p.Brutto * factor, p.ID_Prod);
             p.Netto = rounding.round(p.Netto * factor, p.ID_Prod);
             p.Out = scaledOutputText(p.Out, factor);
-        } else if (isSemiFinishedKey(key)) {
-            // A semi-finished product follows the recipe with its products, so
-            // its mass and output stay consistent with them.
+        } else {
+            // Semi-finished products and header rows ("main" of the
+            // semi-finished base, dish nodes) follow the recipe too, so their
+            // masses and outputs stay consistent with its products.
             p.Brutto *= factor;
             p.Netto *= factor;
             if (factor != 1 && !p.Out.isEmpty())
                 p.Out = scaledOutputText(p.Out, factor);
         }
+        if (!isTopLevel(key))
+            parents.insert(parentNumber(key));
+        if (isSemiFinishedKey(key))
+            semiFinished.push_back({&p, composition});
 
         if (readCompositionString(composition, p, product ? factor : 1.0) == 0) {
             const QString question = QStringLiteral("Для позиции в рецептуре: ") + positionName(p)
@@ -261,6 +268,16 @@ Result<LoadedRecipe> DishBase::load(RecipeSlots &memory, int slotNumber, const Q
                 slot->Clear();
                 return R::failure(QStringLiteral("Загрузка рецептуры остановлена"));
             }
+        }
+    }
+
+    // A semi-finished product with its products in the recipe is worked out
+    // from them; one stored without them has only its stored composition,
+    // which follows the recipe's output like a product's.
+    if (factor != 1) {
+        for (const auto &[semi, composition] : semiFinished) {
+            if (!parents.contains(itemNumber(semi->Kod.toString())))
+                readCompositionString(composition, *semi, factor);
         }
     }
 
@@ -295,42 +312,11 @@ Status DishBase::save(const colBludo &recipe, const QString &table, const QStrin
             return Status::failure(QString());
     }
 
-    const QSqlDatabase db = database();
-    const clsProds &header = recipe.item(1)->clsProds();
-    // Header columns, the same on every row.
-    std::array<QString, kColumns + 1> row;
-    row[1] = codec_.encode(name);
-    row[3] = codec_.encode(header.NameND);
-    row[4] = codec_.encode(intText(options.cardType));
-    row[5] = codec_.encode(intText(options.second));
-    row[6] = codec_.encode(options.texts[1]);
-    row[7] = codec_.encode(options.texts[0]);
-    for (int i = 2; i < 7; ++i)
-        row[6 + i] = codec_.encode(options.texts[i]);
-    row[22] = codec_.encode(flagText(options.fullComposition));
-    if (nameColumn_ != 1)
-        row[nameColumn_] = row[1];
-    if (options.copy) {
-        row[26] = codec_.encode(options.copy->first);
-        row[27] = codec_.encode(options.copy->second);
-        row[28] = codec_.encode(options.copy->third);
-    }
-    row[31] = codec_.encode(intText(header.bUseInCalc));
-    row[32] = codec_.encode(formatNumber(header.D_Col));
-    row[35] = codec_.encode(header.sCode);
-    row[36] = codec_.encode(header.AktDate);
-    row[37] = codec_.encode(header.Photo);
-    row[38] = codec_.encode(intText(header.bUseInCalcHS));
-    row[40] = codec_.encode(header.l_Hran);
-    row[41] = codec_.encode(header.l_Godn);
-    row[42] = codec_.encode(header.l_ND);
-    row[43] = codec_.encode(intText(header.STNid));
-    row[44] = codec_.encode(header.STNTit);
-    row[45] = codec_.encode(header.STNFull);
-    row[47] = codec_.encode(intText(header.ID_EDI));
-    row[48] = codec_.encode(header.Pref);
-    row[49] = codec_.encode(formatNumber(header.ID_Koef));
+    const bool full = options.fullComposition.value_or(fullCompositionSetting(settings_));
+    const std::vector<StoredRow> rows = storedRows(recipe, name, options, full);
+    warnAboutUnstorableCharacters(rows);
 
+    const QSqlDatabase db = database();
     Transaction transaction(db, log_);
     Status s = transaction.started() ? Status() : Status::failure(QStringLiteral("Транзакция не начата"));
     if (s) {
@@ -340,24 +326,9 @@ Status DishBase::save(const colBludo &recipe, const QString &table, const QStrin
     }
     if (s) {
         SqlStatement insert(db, insertStatement(quoted(table)), log_);
-        for (const clsBludo &position : recipe) {
-            const clsProds &p = position.clsProds();
-            row[2] = codec_.encode(p.Out);
-            row[13] = codec_.encode(p.ID_Prod);
-            row[14] = codec_.encode(p.Id);
-            row[15] = codec_.encode(p.Kod.toString());
-            row[16] = codec_.encode(p.Num_In_Base);
-            row[17] = codec_.encode(formatNumber(p.Brutto));
-            row[18] = codec_.encode(formatNumber(p.Netto));
-            row[19] = codec_.encode(p.ND);
-            row[20] = codec_.encode(p.ShortName);
-            row[21] = codec_.encode(p.FullName);
-            row[23] = codec_.encode(compositionString(p, options.fullComposition));
-            row[24] = codec_.encode(p.ID_Price);
-            row[25] = codec_.encode(flagText(p.Expand != 0));
-            row[46] = codec_.encode(intText(p.HidePF));
+        for (const StoredRow &row : rows) {
             for (int n = 1; n <= kColumns; ++n)
-                insert.bind(n - 1, row[n]);
+                insert.bind(n - 1, codec_.encode(row[n]));
             s = insert.exec();
             if (!s)
                 break;
@@ -371,6 +342,90 @@ Status DishBase::save(const colBludo &recipe, const QString &table, const QStrin
         return Status::failure(saveFailedText());
     }
     return {};
+}
+
+std::vector<DishBase::StoredRow> DishBase::storedRows(
+    const colBludo &recipe, const QString &name, const SaveOptions &options, bool full) const
+{
+    const clsProds &header = recipe.item(1)->clsProds();
+    // Header columns, the same on every row.
+    StoredRow row;
+    row[1] = name;
+    row[3] = header.NameND;
+    row[4] = intText(options.cardType);
+    row[5] = intText(options.second);
+    row[6] = options.texts[1];
+    row[7] = options.texts[0];
+    for (int i = 2; i < 7; ++i)
+        row[6 + i] = options.texts[i];
+    row[22] = flagText(full);
+    if (nameColumn_ != 1)
+        row[nameColumn_] = row[1];
+    if (options.copy) {
+        row[26] = options.copy->first;
+        row[27] = options.copy->second;
+        row[28] = options.copy->third;
+    }
+    row[31] = intText(header.bUseInCalc);
+    row[32] = formatNumber(header.D_Col);
+    row[35] = header.sCode;
+    row[36] = header.AktDate;
+    row[37] = header.Photo;
+    row[38] = intText(header.bUseInCalcHS);
+    row[40] = header.l_Hran;
+    row[41] = header.l_Godn;
+    row[42] = header.l_ND;
+    row[43] = intText(header.STNid);
+    row[44] = header.STNTit;
+    row[45] = header.STNFull;
+    row[47] = intText(header.ID_EDI);
+    row[48] = header.Pref;
+    row[49] = formatNumber(header.ID_Koef);
+
+    std::vector<StoredRow> rows;
+    rows.reserve(static_cast<std::size_t>(recipe.Count()));
+    for (const clsBludo &position : recipe) {
+        const clsProds &p = position.clsProds();
+        row[2] = p.Out;
+        row[13] = p.ID_Prod;
+        row[14] = p.Id;
+        row[15] = p.Kod.toString();
+        row[16] = p.Num_In_Base;
+        row[17] = formatNumber(p.Brutto);
+        row[18] = formatNumber(p.Netto);
+        row[19] = p.ND;
+        row[20] = p.ShortName;
+        row[21] = p.FullName;
+        row[23] = compositionString(p, full);
+        row[24] = p.ID_Price;
+        row[25] = flagText(p.Expand != 0);
+        row[46] = intText(p.HidePF);
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+void DishBase::warnAboutUnstorableCharacters(const std::vector<StoredRow> &rows) const
+{
+    QList<char32_t> found;
+    for (const StoredRow &row : rows) {
+        for (const QString &value : row) {
+            for (char32_t ch : charactersOutsideCp1251(value)) {
+                if (!found.contains(ch))
+                    found << ch;
+            }
+        }
+    }
+    if (found.isEmpty())
+        return;
+    QStringList named;
+    for (char32_t ch : found)
+        named << u'«' + QString::fromUcs4(&ch, 1) + QStringLiteral("» (U+")
+                + QStringLiteral("%1").arg(static_cast<uint>(ch), 4, 16, QLatin1Char('0')).toUpper() + u')';
+    prompter_.warning(QStringLiteral("Этих символов нет в кодовой странице 1251, в которой хранятся рецептуры; "
+                                     "они будут сохранены как \"?\": ")
+            + named.join(QStringLiteral(", ")) + u'.',
+        kTitle.toString());
 }
 
 Result<QStringList> DishBase::recipeNames(const QString &table) const

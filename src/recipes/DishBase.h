@@ -11,6 +11,7 @@
 
 #include <array>
 #include <optional>
+#include <vector>
 
 namespace kulvera {
 
@@ -47,7 +48,9 @@ struct SaveOptions {
     int second = 0; // the second small header integer
     bool silent = false; // replace an existing recipe without asking
     std::optional<CopyKeys> copy; // set for a menu copy
-    bool fullComposition = false; // write all 98 composition values
+    // All 98 composition values or the short 24; unset: as the full-composition
+    // setting says. l22 records which was written.
+    std::optional<bool> fullComposition;
 };
 
 // Recipes in a row-per-position table of the dish base (or of the
@@ -60,6 +63,7 @@ public:
     DishBase(Connections &connections, int number, SettingsAccess &settings, Prompter &prompter, StoredTextCodec codec);
 
     static constexpr QStringView kTitle = u"База блюд";
+    static constexpr int kStoredColumns = 49; // l1 ... l49
 
     const StoredTextCodec &codec() const { return codec_; }
     // The column that names a recipe: l1 in a dish base; the semi-finished
@@ -72,12 +76,17 @@ public:
     QSqlDatabase database() const;
 
     // Fills the slot (created when missing) from the rows of the recipe,
-    // scaled to `requestedOutput` (empty: the stored output). Failure when
-    // the recipe has no rows or the user stopped the load.
+    // scaled to `requestedOutput` (empty: the stored output): the masses and
+    // outputs of every position, and the composition of products and of
+    // semi-finished products stored without their products (one with its
+    // products in the recipe is worked out from them). Failure when the
+    // recipe has no rows or the user stopped the load.
     Result<LoadedRecipe> load(RecipeSlots &memory, int slot, const QString &table, const QString &name,
         const QString &requestedOutput, const std::optional<CopyKeys> &copy = {});
     // Writes the slot as the recipe's rows; the old rows are replaced in one
     // transaction, so a failed save leaves the stored recipe as it was.
+    // Characters code page 1251 cannot hold are named in a warning first;
+    // they are stored as "?".
     Status save(const colBludo &recipe, const QString &table, const QString &name, const SaveOptions &options);
 
     // Names of the recipes of a table, sorted; menu copies are left out.
@@ -88,6 +97,11 @@ public:
     static bool fullCompositionSetting(const SettingsAccess &settings);
 
 private:
+    // The plain values of one stored row, column ln at index n.
+    using StoredRow = std::array<QString, kStoredColumns + 1>;
+    std::vector<StoredRow> storedRows(
+        const colBludo &recipe, const QString &name, const SaveOptions &options, bool full) const;
+    void warnAboutUnstorableCharacters(const std::vector<StoredRow> &rows) const;
     QString whereClause(const std::optional<CopyKeys> &copy, QVariantList &params, const QString &name) const;
     QString quoted(const QString &table) const;
 

@@ -62,10 +62,11 @@ std::optional<clsProds> per100g(const clsProds &amounts, double output);
 double carbohydrates(const clsProds &amounts);
 
 // The mass fraction of dry matter (%) printed on the card: the dry matter of
-// the dish reduced by its retention, ÷ output × 100. Dry matter that passed
-// through a semi-finished product already carries that product's losses, so
-// the average dry-matter loss reduces only the products at the top of the
-// recipe. Nothing for an output of 0.
+// the dish reduced by its retention, ÷ output × 100. Each product's dry matter
+// is reduced once: inside a semi-finished product by that product's losses
+// (its type's, or the averages when it names none), which the dish
+// composition already carries; at the top of the recipe by the average
+// dry-matter loss. Nothing for an output of 0.
 std::optional<double> dryMatterFraction(const colBludo &slot, double output, const HeatTreatmentTables &losses);
 // Fat and sugars as a share of the dry matter (%): the physico-chemical
 // fractions; 0 when there is no dry matter.

@@ -6,6 +6,9 @@
 #include "shell/SqlStatement.h"
 
 #include <QSet>
+#include <QStringList>
+
+#include <functional>
 
 namespace kulvera {
 namespace {
@@ -25,6 +28,26 @@ QString badKeyText()
 QString goneText()
 {
     return QStringLiteral("Возможна она была удалена");
+}
+
+// The groups under `key` at every depth, in tree order (each group before
+// its own subgroups, siblings by key). A loop in the parent links ends where
+// it comes back to a group already taken.
+std::vector<DishGroup> subgroupsOf(const std::vector<DishGroup> &all, qint64 key)
+{
+    std::vector<DishGroup> out;
+    QSet<qint64> taken {key};
+    std::function<void(qint64)> walk = [&](qint64 parent) {
+        for (const DishGroup &g : all) {
+            if (g.parent != parent || taken.contains(g.key))
+                continue;
+            taken.insert(g.key);
+            out.push_back(g);
+            walk(g.key);
+        }
+    };
+    walk(key);
+    return out;
 }
 
 DishGroup groupOf(const SqlStatement &q)
@@ -151,29 +174,36 @@ Status DishGroups::remove(qint64 key)
         prompter_.error(goneText());
         return Status::failure(goneText());
     }
-    if (prompter_.ask(QStringLiteral("Удалить группу - '") + found->name + QStringLiteral("'?") + u'\n'
-                + QStringLiteral("Отменить действие будет невозможно!"),
-            Prompter::Buttons::YesNo, {}, Prompter::Icon::Question, QStringLiteral("DeleteDishGroup"))
+    // The subgroups, at any depth, would be left without a parent: they go
+    // too, and the question names every one of them.
+    const std::vector<DishGroup> subgroups = subgroupsOf(all, key);
+    QString question = QStringLiteral("Удалить группу - '") + found->name + QStringLiteral("'?");
+    if (!subgroups.empty()) {
+        // A question taller than the screen helps nobody: the rest are counted.
+        constexpr std::size_t kNamed = 30;
+        QStringList names;
+        for (std::size_t i = 0; i < subgroups.size() && i < kNamed; ++i)
+            names << u'\'' + subgroups[i].name + u'\'';
+        question += u'\n' + QStringLiteral("Вместе с ней будут удалены подгруппы: ") + names.join(QStringLiteral(", "));
+        if (subgroups.size() > kNamed)
+            question += QStringLiteral(" и еще ") + QString::number(subgroups.size() - kNamed);
+        question += u'.';
+    }
+    question += u'\n' + QStringLiteral("Отменить действие будет невозможно!");
+    if (prompter_.ask(
+            question, Prompter::Buttons::YesNo, {}, Prompter::Icon::Question, QStringLiteral("DeleteDishGroup"))
         != Prompter::Answer::Yes)
         return Status::failure(QString());
-    // The subgroups, at any depth, would be left without a parent: they go too.
-    QSet<qint64> doomed {key};
-    for (bool grew = true; grew;) {
-        grew = false;
-        for (const DishGroup &g : all) {
-            if (g.parent && doomed.contains(g.parent) && !doomed.contains(g.key)) {
-                doomed.insert(g.key);
-                grew = true;
-            }
-        }
-    }
+
     const QSqlDatabase db = connections_.database(number_);
     Transaction transaction(db, &connections_.errorLog());
-    Status s;
+    QList<qint64> doomed {key};
+    for (const DishGroup &g : subgroups)
+        doomed << g.key;
     for (qint64 k : doomed) {
-        s = execSql(db, QStringLiteral("DELETE FROM ") + kTable + QStringLiteral(" WHERE \"Код\" = ?"), {k},
-            &connections_.errorLog());
-        if (!s)
+        if (const Status s = execSql(db, QStringLiteral("DELETE FROM ") + kTable + QStringLiteral(" WHERE \"Код\" = ?"),
+                {k}, &connections_.errorLog());
+            !s)
             return s;
     }
     return transaction.commit();

@@ -392,8 +392,6 @@ QString missingLossTypeText(const QString &name, const QString &key)
 Retention semiFinishedRetention(
     const clsProds &semi, const HeatTreatmentTables &tables, Prompter &prompter, bool confectionery)
 {
-    if (semi.Id.trimmed().isEmpty())
-        return {};
     if (const LossType *type = tables.find(semi.Id, confectionery))
         return type->retention();
     const QString name = semi.FullName.isEmpty() ? semi.ShortName : semi.FullName;

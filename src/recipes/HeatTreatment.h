@@ -113,9 +113,8 @@ HeatTreatmentTables &programLossTables();
 // The message for a semi-finished product whose loss type is not found.
 QString missingLossTypeText(const QString &name, const QString &key);
 
-// The retention for a semi-finished position: none (everything kept) when it
-// names no loss type, the type's own when found, otherwise the averages after
-// telling the user.
+// The retention for a semi-finished position: its loss type's when found;
+// otherwise, also when it names none, the averages after telling the user.
 Retention semiFinishedRetention(
     const clsProds &semi, const HeatTreatmentTables &tables, Prompter &prompter, bool confectionery = false);
 

@@ -46,7 +46,6 @@ struct Links {
     std::vector<int> semis; // rows of the semi-finished positions that have children, slot order
     std::vector<std::vector<int>> children; // per row: its child rows (only for semi-finished rows)
     std::vector<Retention> retention; // per row of `semis`
-    std::vector<bool> hasRetention;
 };
 
 Links link(colBludo &slot, const HeatTreatmentTables &losses, Prompter &prompter)
@@ -115,10 +114,7 @@ Links link(colBludo &slot, const HeatTreatmentTables &losses, Prompter &prompter
             continue;
         l.semis.push_back(static_cast<int>(row));
         const bool confectionery = l.rows[row]->TN_Vid == 2;
-        const bool named = !l.rows[row]->Id.trimmed().isEmpty();
-        l.hasRetention.push_back(named);
-        l.retention.push_back(
-            named ? semiFinishedRetention(*l.rows[row], losses, prompter, confectionery) : Retention());
+        l.retention.push_back(semiFinishedRetention(*l.rows[row], losses, prompter, confectionery));
     }
     return l;
 }
@@ -181,8 +177,8 @@ CompositionRun computeRecipeComposition(
     std::vector<double> current = previous;
     std::vector<std::vector<double>> keep;
     keep.reserve(l.semis.size());
-    for (std::size_t s = 0; s < l.semis.size(); ++s)
-        keep.push_back(l.hasRetention[s] ? factors(l.retention[s]) : std::vector<double>());
+    for (const Retention &r : l.retention)
+        keep.push_back(factors(r));
 
     int counter = 0;
     bool changed = true;
@@ -206,10 +202,8 @@ CompositionRun computeRecipeComposition(
                 for (std::size_t c = 0; c < width; ++c)
                     out[c] += in[c];
             }
-            if (!keep[s].empty()) {
-                for (std::size_t c = 0; c < width; ++c)
-                    out[c] *= keep[s][c];
-            }
+            for (std::size_t c = 0; c < width; ++c)
+                out[c] *= keep[s][c];
             if (std::memcmp(out, &previous[row * width], width * sizeof(double)) != 0)
                 changed = true;
         }
@@ -241,8 +235,7 @@ void expandSemiFinished(colBludo &slot, const HeatTreatmentTables &losses, Promp
                 sum[c] += part[c];
         }
         writeRow(*l.rows[row], sum.data());
-        if (l.hasRetention[s])
-            l.retention[s].apply(*l.rows[row]);
+        l.retention[s].apply(*l.rows[row]);
     }
 }
 

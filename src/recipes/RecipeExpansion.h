@@ -16,7 +16,8 @@ class Prompter;
 // semi-finished position ("pfx") holds the sum of its children: the positions
 // whose parent number is its item number, each product with its amounts in
 // its net mass, each nested semi-finished product with its own resolved sum;
-// the losses of its heat-treatment type are applied to that sum.
+// the losses of its heat-treatment type are applied to that sum (the average
+// losses, after telling the user, when it names no type or an unknown one).
 
 inline constexpr int kPassLimit = 100;
 inline constexpr QStringView kExpansionModule = u"Блюдо_ХС";

@@ -2,12 +2,6 @@
 
 #include "common/CodePage.h"
 #include "common/Prompter.h"
-#include "common/SettingsAccess.h"
-#include "shell/Connections.h"
-#include "shell/SqlDialect.h"
-#include "shell/SqlStatement.h"
-
-#include <QRandomGenerator>
 
 namespace kulvera {
 namespace {
@@ -75,52 +69,23 @@ QString StoredTextCodec::decode(QStringView stored) const
     return out;
 }
 
-Result<QString> installationNumber(Connections &connections, int dishBase, SettingsAccess &settings)
+QList<char32_t> charactersOutsideCp1251(QStringView text)
 {
-    if (!connections.isConnected(dishBase))
-        return Result<QString>::failure(QStringLiteral("Нет подключения к базе блюд"));
-    const QSqlDatabase db = connections.database(dishBase);
-    ErrorLog *log = &connections.errorLog();
-    const QString table = SqlDialect::of(db).quote(kInstallationTable.toString());
-    Status s = execSql(db,
-        QStringLiteral("CREATE TABLE IF NOT EXISTS ") + table + QStringLiteral(" (\"Number\" VARCHAR(255))"), {}, log);
-    if (!s)
-        return Result<QString>::failure(s.error());
-    SqlStatement q(db, QStringLiteral("SELECT \"Number\" FROM ") + table, log);
-    if (!q.exec())
-        return Result<QString>::failure(q.lastError());
-    if (q.next()) {
-        const QString number = q.value(0).toString().trimmed();
-        if (!number.isEmpty()) {
-            if (settings.get(Section::Data, kInstallationSetting.toString()) != number)
-                settings.save(Section::Data, kInstallationSetting.toString(), number);
-            return number;
+    QList<char32_t> out;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar ch = text[i];
+        unsigned char byte = 0;
+        if (encodeChar(ch, CodePage::Cp1251, &byte))
+            continue;
+        char32_t code = ch.unicode();
+        if (ch.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            code = QChar::surrogateToUcs4(ch, text[i + 1]);
+            ++i;
         }
+        if (!out.contains(code))
+            out << code;
     }
-    q.finish();
-    QString number = settings.get(Section::Data, kInstallationSetting.toString()).trimmed();
-    if (number.isEmpty())
-        number = QString::number(QRandomGenerator::global()->bounded(100000, 1000000));
-    Transaction transaction(db, log);
-    s = execSql(db, QStringLiteral("DELETE FROM ") + table, {}, log);
-    if (s)
-        s = execSql(
-            db, QStringLiteral("INSERT INTO ") + table + QStringLiteral(" (\"Number\") VALUES (?)"), {number}, log);
-    if (s)
-        s = transaction.commit();
-    if (!s)
-        return Result<QString>::failure(s.error());
-    settings.save(Section::Data, kInstallationSetting.toString(), number);
-    return number;
-}
-
-Result<StoredTextCodec> installationCodec(
-    Connections &connections, int dishBase, SettingsAccess &settings, Prompter *prompter)
-{
-    const Result<QString> number = installationNumber(connections, dishBase, settings);
-    if (!number)
-        return Result<StoredTextCodec>::failure(number.error());
-    return StoredTextCodec(StoredTextCodec::keyFromInstallationNumber(number.value()), prompter);
+    return out;
 }
 
 } // namespace kulvera

@@ -2,6 +2,7 @@
 
 #include "common/Result.h"
 
+#include <QList>
 #include <QString>
 #include <QStringView>
 
@@ -40,16 +41,27 @@ private:
     Prompter *prompter_;
 };
 
+// The characters of a text that code page 1251 cannot hold, each once in the
+// order they first appear (a character beyond U+FFFF counts as one); the
+// codec stores each of them as "?".
+QList<char32_t> charactersOutsideCp1251(QStringView text);
+
 // The installation's number, kept in the dish base itself (table
 // "kv_installation", one row, column "Number") so a databases folder moved to
 // another computer, or a reset of the settings, still reads. The setting
-// Data/InstallationNumber mirrors it; an older installation that has only the
-// setting adopts it into the base, a new one draws a number.
+// Data/InstallationNumber mirrors it. A base without the row adopts the
+// setting's number, or draws a new one, only while it holds no recipes; once
+// it holds recipes a number is accepted only when a sample of its stored
+// recipe names and position keys reads under it. When none does, the user is
+// asked (through `prompter`, else the connections' one) until a number reads
+// or the question is cancelled; a cancelled question writes nothing.
 inline constexpr QStringView kInstallationTable = u"kv_installation";
 inline constexpr QStringView kInstallationSetting = u"InstallationNumber";
 
-Result<QString> installationNumber(Connections &connections, int dishBase, SettingsAccess &settings);
-// The codec of the installation whose dish base is connected under `dishBase`.
+Result<QString> installationNumber(
+    Connections &connections, int dishBase, SettingsAccess &settings, Prompter *prompter = nullptr);
+// The codec of the installation whose dish base is connected under `dishBase`;
+// `prompter` also takes the question for the number.
 Result<StoredTextCodec> installationCodec(
     Connections &connections, int dishBase, SettingsAccess &settings, Prompter *prompter);
 

@@ -374,5 +374,127 @@ TEST(DishBase, SemiFinishedProductsAreNamedInL6)
         f.memory, 1, DishBase::kSemiFinishedTable.toString(), QStringLiteral("Фарш котлетный"), QStringLiteral("500"));
     ASSERT_TRUE(loaded);
     EXPECT_EQ(f.memory.slot(1)->item(1)->clsProds().Kod.toString(), u"main");
+    EXPECT_EQ(f.memory.slot(1)->item(1)->clsProds().Out, u"500"); // the root follows the requested output
     EXPECT_DOUBLE_EQ(f.memory.slot(1)->item(2)->clsProds().Brutto, 600);
+}
+
+TEST(DishBase, LoadingForAnotherOutputScalesChildlessSemiFinishedProductsAndTheHeader)
+{
+    DishFixture f;
+    f.t.settings().save(Section::Data, QStringLiteral("bUseRndBr"), QStringLiteral("0"));
+    colBludo r;
+    // A dish-node header for 400 g; a semi-finished product kept with its
+    // composition only (no products under it); a product; a semi-finished
+    // product with its product under it.
+    r.Add(position(QStringLiteral("bld00000001"), QString(), 400, 400, QStringLiteral("400")));
+    r.Add(position(QStringLiteral("pfx00000002"), QStringLiteral("20"), 220, 200, QStringLiteral("200")));
+    r.Add(position(QStringLiteral("pro00000003"), QStringLiteral("11"), 250, 200, QStringLiteral("400")));
+    r.Add(position(QStringLiteral("pfx00000004"), QStringLiteral("21"), 100, 100, QStringLiteral("100")));
+    r.Add(position(QStringLiteral("pro00040005"), QStringLiteral("12"), 120, 100, QStringLiteral("400")));
+    r.item(2)->clsProds().Bel = 12;
+    r.item(2)->clsProds().Kr = 30;
+    r.item(2)->clsProds().MD = 8;
+    r.item(4)->clsProds().Bel = 7;
+    ASSERT_TRUE(f.base.save(r, f.table, QStringLiteral("Гуляш"), {}));
+
+    ASSERT_TRUE(f.base.load(f.memory, 1, f.table, QStringLiteral("Гуляш"), QStringLiteral("200")));
+    const colBludo &half = *f.memory.slot(1);
+    ASSERT_EQ(half.Count(), 5);
+    const clsProds &header = half.item(1)->clsProds();
+    EXPECT_EQ(header.Out, u"200");
+    EXPECT_DOUBLE_EQ(header.Netto, 200);
+    // The childless semi-finished product is half of what was stored: 12 g of
+    // protein in 200 g become 6 g in 100 g.
+    const clsProds &kept = half.item(2)->clsProds();
+    EXPECT_DOUBLE_EQ(kept.Brutto, 110);
+    EXPECT_DOUBLE_EQ(kept.Netto, 100);
+    EXPECT_EQ(kept.Out, u"100");
+    EXPECT_DOUBLE_EQ(kept.Bel, 6);
+    EXPECT_DOUBLE_EQ(kept.Kr, 15);
+    EXPECT_DOUBLE_EQ(kept.MD, 4);
+    EXPECT_DOUBLE_EQ(half.item(3)->clsProds().Bel, 10); // 200 g / 10 = 20 stored, halved
+    // One with products under it is worked out from them; it is taken as stored.
+    EXPECT_DOUBLE_EQ(half.item(4)->clsProds().Bel, 7);
+    EXPECT_DOUBLE_EQ(half.item(5)->clsProds().Bel, 5);
+
+    // Loaded for the stored output nothing changes.
+    ASSERT_TRUE(f.base.load(f.memory, 1, f.table, QStringLiteral("Гуляш"), QString()));
+    EXPECT_EQ(f.memory.slot(1)->item(1)->clsProds().Out, u"400");
+    EXPECT_DOUBLE_EQ(f.memory.slot(1)->item(2)->clsProds().Bel, 12);
+}
+
+namespace {
+
+// The decoded value of column `n` on the first stored row of a recipe.
+QString storedColumn(DishFixture &f, const QString &name, int n)
+{
+    SqlStatement q(f.db(),
+        QStringLiteral("SELECT l%1 FROM ").arg(n) + f.table + QStringLiteral(" WHERE l1 = ? ORDER BY ID LIMIT 1"));
+    if (!q.exec({f.codec.encode(name)}) || !q.next())
+        return QStringLiteral("<no row>");
+    return f.codec.decode(q.value(0).toString());
+}
+
+} // namespace
+
+TEST(DishBase, SavingFollowsTheFullCompositionSettingAndL22SaysWhichWasWritten)
+{
+    DishFixture f;
+    colBludo r = soup();
+    r.item(1)->clsProds().PH = 6.5; // index 97: only in the full string
+    r.item(1)->clsProds().Na = 12; // index 26
+
+    f.t.settings().save(Section::Data, QStringLiteral("bShowFullHS"), QStringLiteral("1"));
+    ASSERT_TRUE(f.base.save(r, f.table, QStringLiteral("Полный"), {}));
+    EXPECT_EQ(storedColumn(f, QStringLiteral("Полный"), 22), u"True");
+    const QStringList full = storedColumn(f, QStringLiteral("Полный"), 23).split(QStringLiteral("<Str>"));
+    ASSERT_EQ(full.size(), 98);
+    EXPECT_EQ(full[97], u"6,5");
+    EXPECT_EQ(full[26], u"12");
+    ASSERT_TRUE(f.base.load(f.memory, 1, f.table, QStringLiteral("Полный"), QString()));
+    EXPECT_TRUE(f.memory.slot(1)->item(1)->clsProds().HS_Full);
+    EXPECT_DOUBLE_EQ(f.memory.slot(1)->item(1)->clsProds().PH, 6.5);
+
+    f.t.settings().save(Section::Data, QStringLiteral("bShowFullHS"), QStringLiteral("0"));
+    ASSERT_TRUE(f.base.save(r, f.table, QStringLiteral("Краткий"), {}));
+    EXPECT_EQ(storedColumn(f, QStringLiteral("Краткий"), 22), u"False");
+    EXPECT_EQ(storedColumn(f, QStringLiteral("Краткий"), 23).split(QStringLiteral("<Str>")).size(), 24);
+
+    // A caller that says which wins over the setting.
+    f.t.settings().save(Section::Data, QStringLiteral("bShowFullHS"), QStringLiteral("1"));
+    SaveOptions shortly;
+    shortly.fullComposition = false;
+    ASSERT_TRUE(f.base.save(r, f.table, QStringLiteral("Краткий 2"), shortly));
+    EXPECT_EQ(storedColumn(f, QStringLiteral("Краткий 2"), 22), u"False");
+    EXPECT_EQ(storedColumn(f, QStringLiteral("Краткий 2"), 23).split(QStringLiteral("<Str>")).size(), 24);
+}
+
+TEST(DishBase, CharactersTheBaseCannotHoldAreNamedBeforeSaving)
+{
+    DishFixture f;
+    colBludo r = soup();
+    // « » ° № ё and the dash are in code page 1251; è, ½ and the lemon are not.
+    r.item(1)->clsProds().FullName = QStringLiteral("Лимон 🍋");
+    r.item(1)->clsProds().ShortName = QStringLiteral("Лимон №1 — ёмкий");
+    SaveOptions options;
+    options.texts[0] = QStringLiteral("Нагреть до 80 °C, ½ порции");
+    const QString name = QStringLiteral("Суп-пюре «Crème»");
+    ASSERT_TRUE(f.base.save(r, f.table, name, options));
+
+    const auto warnings = std::count_if(f.t.prompter().shown().begin(), f.t.prompter().shown().end(),
+        [](const Prompter::Message &m) { return m.text.contains(QStringLiteral("кодовой странице 1251")); });
+    ASSERT_EQ(warnings, 1) << f.t.prompter().transcript().toStdString();
+    const Prompter::Message &m = f.t.prompter().shown().front();
+    EXPECT_EQ(m.title, u"База блюд");
+    EXPECT_EQ(m.icon, Prompter::Icon::Warning);
+    EXPECT_TRUE(m.text.endsWith(QStringLiteral(": «è» (U+00E8), «½» (U+00BD), «🍋» (U+1F34B).")))
+        << m.text.toStdString();
+    for (const char16_t *fine : {u"«№»", u"«°»", u"«ё»", u"«—»", u"(U+00AB)"})
+        EXPECT_FALSE(m.text.contains(QString::fromUtf16(fine))) << QString::fromUtf16(fine).toStdString();
+
+    // Stored as the warning said: each of them a "?".
+    ASSERT_TRUE(f.base.load(f.memory, 1, f.table, name, QString()));
+    EXPECT_EQ(f.memory.slot(1)->item(1)->clsProds().FullName, u"Лимон ??");
+    EXPECT_EQ(f.memory.slot(1)->item(1)->clsProds().ShortName, u"Лимон №1 — ёмкий");
+    EXPECT_EQ(f.base.recipeNames(f.table).value(), QStringList {QStringLiteral("Суп-пюре «Cr?me»")});
 }

@@ -40,8 +40,7 @@ TEST(DishGroups, AddRenameExpandFindAndDeleteWithSubgroups)
     ASSERT_EQ(found.size(), 2u);
     EXPECT_EQ(found[1].key, cold);
 
-    t.prompter().expect(
-        QStringLiteral("Удалить группу - 'Супы'?\nОтменить действие будет невозможно!"), Prompter::Answer::No);
+    t.prompter().expect(QStringLiteral("Удалить группу - 'Супы'?"), Prompter::Answer::No);
     EXPECT_FALSE(groups.remove(soups));
     EXPECT_EQ(groups.list().size(), 4u);
     t.prompter().expect(QStringLiteral("Удалить группу - 'Супы'?"), Prompter::Answer::Yes);
@@ -58,6 +57,50 @@ TEST(DishGroups, AddRenameExpandFindAndDeleteWithSubgroups)
 
     DishGroups nowhere(t.connections(), 30, t.prompter());
     EXPECT_EQ(nowhere.add().error(), u"База не обнаружена в списке!");
+}
+
+TEST(DishGroups, TheDeleteQuestionNamesEverySubgroupThatGoesWithTheGroup)
+{
+    TempBases t;
+    ASSERT_NE(t.create(BaseId::Dishes), Connections::kFailed);
+    DishGroups groups(t.connections(), kDishes, t.prompter());
+    auto add = [&](const QString &name, qint64 parent) {
+        const qint64 key = groups.add(parent ? DishGroups::nodeKey(parent) : QString()).value();
+        EXPECT_TRUE(groups.rename(key, name));
+        return key;
+    };
+    const qint64 soups = add(QStringLiteral("Супы"), 0);
+    const qint64 cold = add(QStringLiteral("Холодные супы"), soups);
+    add(QStringLiteral("Окрошки"), cold);
+    add(QStringLiteral("Бульоны"), soups);
+    const qint64 salads = add(QStringLiteral("Салаты"), 0);
+
+    // Every subgroup, at every depth, in tree order.
+    t.prompter().expect(QStringLiteral("Удалить группу - 'Супы'?"), Prompter::Answer::Yes);
+    ASSERT_TRUE(groups.remove(soups));
+    ASSERT_EQ(t.prompter().shown().size(), 1u);
+    EXPECT_EQ(t.prompter().shown()[0].text,
+        u"Удалить группу - 'Супы'?\nВместе с ней будут удалены подгруппы: 'Холодные супы', 'Окрошки', "
+        u"'Бульоны'.\nОтменить действие будет невозможно!");
+    ASSERT_EQ(groups.list().size(), 1u);
+
+    // A group without subgroups gets the plain question.
+    t.prompter().expect(QStringLiteral("Удалить группу"), Prompter::Answer::Yes);
+    ASSERT_TRUE(groups.remove(salads));
+    EXPECT_EQ(t.prompter().shown()[1].text, u"Удалить группу - 'Салаты'?\nОтменить действие будет невозможно!");
+    EXPECT_TRUE(groups.list().empty());
+
+    // A long list is cut after thirty names and the rest counted.
+    const qint64 big = add(QStringLiteral("Большая"), 0);
+    for (int i = 1; i <= 32; ++i)
+        add(QStringLiteral("П%1").arg(i), big);
+    t.prompter().expect(QStringLiteral("Удалить группу"), Prompter::Answer::Yes);
+    ASSERT_TRUE(groups.remove(big));
+    const QString text = t.prompter().shown().back().text;
+    EXPECT_TRUE(text.contains(QStringLiteral("'П29', 'П30' и еще 2.\n"))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("'П31'")));
+    EXPECT_TRUE(groups.list().empty());
+    EXPECT_TRUE(t.prompter().unexpected().isEmpty());
 }
 
 TEST(ProductReplacement, EveryUseIsReplacedAfterAnArchiveCopy)

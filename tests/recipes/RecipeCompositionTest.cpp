@@ -45,6 +45,9 @@ clsProds *addPfx(colBludo &slot, int parent, int item, const QString &name, cons
     return &slot.Add(clsBludo(p))->clsProds();
 }
 
+// Semi-finished products of tests that are about something else keep every value.
+const QString kKept = kNoLossType.toString();
+
 LossType boiling()
 {
     LossType t;
@@ -176,10 +179,10 @@ TEST(HeatTreatment, MissingTypeIsToldAndTheAveragesApply)
 TEST(RecipeExpansion, OnlySemiFinishedPositionsStillSumTheirProducts)
 {
     colBludo slot;
-    addPfx(slot, 0, 1, QStringLiteral("Тесто"));
+    addPfx(slot, 0, 1, QStringLiteral("Тесто"), kKept);
     addPro(slot, 1, 2, QStringLiteral("Мука"), 80, {8, 1, 1, 50});
     addPro(slot, 1, 3, QStringLiteral("Сахар"), 20, {0, 0, 20, 0});
-    addPfx(slot, 0, 4, QStringLiteral("Начинка"));
+    addPfx(slot, 0, 4, QStringLiteral("Начинка"), kKept);
     addPro(slot, 4, 5, QStringLiteral("Яблоко"), 50, {0.2, 0.2, 5, 0.4});
     EXPECT_DOUBLE_EQ(dishBel(slot), 8.2);
     EXPECT_DOUBLE_EQ(dishMD(slot), 26);
@@ -198,11 +201,11 @@ TEST(RecipeExpansion, NestingSettlesWithinDepthPlusOnePasses)
     // Sauce (3) inside filling (2) inside dough (1): three levels.
     colBludo slot;
     addPro(slot, 0, 10, QStringLiteral("Соль"), 1, {0, 0, 0, 0, 1});
-    addPfx(slot, 0, 1, QStringLiteral("Уровень 1"));
+    addPfx(slot, 0, 1, QStringLiteral("Уровень 1"), kKept);
     addPro(slot, 1, 11, QStringLiteral("Мука"), 10, {1, 0, 0, 7});
-    addPfx(slot, 1, 2, QStringLiteral("Уровень 2"));
+    addPfx(slot, 1, 2, QStringLiteral("Уровень 2"), kKept);
     addPro(slot, 2, 12, QStringLiteral("Масло"), 10, {0, 8});
-    addPfx(slot, 2, 3, QStringLiteral("Уровень 3"));
+    addPfx(slot, 2, 3, QStringLiteral("Уровень 3"), kKept);
     addPro(slot, 3, 13, QStringLiteral("Сахар"), 10, {0, 0, 10});
     ScriptedPrompter prompter;
     const CompositionRun run = computeRecipeComposition(slot, QStringLiteral("Р"), HeatTreatmentTables(), prompter);
@@ -225,7 +228,7 @@ TEST(RecipeExpansion, NestingSettlesWithinDepthPlusOnePasses)
 TEST(RecipeExpansion, SelfContainingRecipeAsksEveryHundredPasses)
 {
     colBludo slot;
-    addPfx(slot, 1, 1, QStringLiteral("Кольцо")); // its own parent
+    addPfx(slot, 1, 1, QStringLiteral("Кольцо"), kKept); // its own parent
     addPro(slot, 1, 2, QStringLiteral("Мука"), 10, {1, 0, 0, 7});
     ScriptedPrompter prompter;
     prompter.expect(QStringLiteral("Продолжить?"), Prompter::Answer::Yes);
@@ -248,7 +251,7 @@ TEST(RecipeExpansion, SelfContainingRecipeAsksEveryHundredPasses)
 TEST(RecipeExpansion, MissingLinksAreReportedOnceAndLeftOut)
 {
     colBludo slot;
-    addPfx(slot, 0, 1, QStringLiteral("Бульон"));
+    addPfx(slot, 0, 1, QStringLiteral("Бульон"), kKept);
     addPro(slot, 1, 2, QStringLiteral("Кости"), 100, {10});
     addPro(slot, 7, 3, QStringLiteral("Морковь"), 10, {1}); // no semi-finished 0007
     addPfx(slot, 8, 4, QStringLiteral("Соус")); // nested in nothing
@@ -273,7 +276,7 @@ TEST(RecipeExpansion, MissingLinksAreReportedOnceAndLeftOut)
 TEST(RecipeExpansion, SinglePassFillsInnerProductsFirstInSlotOrder)
 {
     colBludo slot;
-    addPfx(slot, 1, 2, QStringLiteral("Внутренний"));
+    addPfx(slot, 1, 2, QStringLiteral("Внутренний"), kKept);
     addPro(slot, 2, 3, QStringLiteral("Сахар"), 10, {0, 0, 10});
     addPfx(slot, 0, 1, QStringLiteral("Внешний"), QStringLiteral("порционирование"));
     ScriptedPrompter prompter;
@@ -419,4 +422,40 @@ TEST(DishComposition, PlausibilityAboveOneHundredOnly)
     dry.MD = 10.5;
     EXPECT_EQ(plausibilityProblems(dry),
         QStringList {QStringLiteral("Расчетное содержание сахаров (ф/х) превышает допустимое значение!")});
+}
+
+TEST(DishComposition, ASemiFinishedProductWithoutLossTypeTakesTheAveragesAndDryMatterCountsEachProductOnce)
+{
+    // Potato at the top of the recipe, a sauce without a loss type holding
+    // flour, and boiled dumplings holding more flour.
+    colBludo slot;
+    addPro(slot, 0, 1, QStringLiteral("Картофель"), 100, {2, 0.4, 0, 15, 20});
+    addPfx(slot, 0, 2, QStringLiteral("Соус"));
+    addPro(slot, 2, 3, QStringLiteral("Мука"), 20, {2, 0.2, 0, 14, 18});
+    addPfx(slot, 0, 4, QStringLiteral("Клецки"), QStringLiteral("варка"));
+    addPro(slot, 4, 5, QStringLiteral("Мука"), 10, {1, 0.1, 0, 7, 9});
+
+    ScriptedPrompter prompter;
+    const DishValues v = computeDish(slot, QStringLiteral("Картофель с соусом"), 200, tablesWithBoiling(), prompter);
+    ASSERT_EQ(prompter.shown().size(), 1u) << prompter.transcript().toStdString();
+    EXPECT_EQ(prompter.shown()[0].text, u"Не обнаружен тип потерь для полуфабриката: Соус\nКлюч продукта: pfx00000002");
+
+    // The sauce loses the averages (Sred): dry matter 10 %, proteins 6 %,
+    // fats 12 %, starch 9 %: 18 × 0.9 = 16.2, 2 × 0.94 = 1.88, 0.2 × 0.88 =
+    // 0.176, 14 × 0.91 = 12.74.
+    const clsProds &sauce = slot.item(2)->clsProds();
+    EXPECT_NEAR(sauce.sv, 16.2, 1e-12);
+    EXPECT_NEAR(sauce.Bel, 1.88, 1e-12);
+    EXPECT_NEAR(sauce.Gir, 0.176, 1e-12);
+    EXPECT_NEAR(sauce.Kr, 12.74, 1e-12);
+    // Boiled (this test's type): 9 × 0.9 = 8.1 dry matter, 1 × 0.95 protein.
+    EXPECT_NEAR(slot.item(4)->clsProds().sv, 8.1, 1e-12);
+
+    // The dish carries both losses: proteins 2 + 1.88 + 0.95 = 4.83.
+    EXPECT_NEAR(v.composition.Bel, 4.83, 1e-12);
+    EXPECT_NEAR(v.composition.sv, 20 + 16.2 + 8.1, 1e-12);
+    // Dry matter: each product reduced once, through its semi-finished
+    // product or, at the top, by the average 10 %: (18 + 16.2 + 8.1) ÷ 200 ×
+    // 100 = 21.15 %.
+    EXPECT_NEAR(v.dryMatter, 21.15, 1e-12);
 }
