@@ -25,6 +25,14 @@ QString sameNameQuestion(const QString &name)
         + QStringLiteral("' Вы желаете внести дополнительную запись?");
 }
 
+// Null and a value differ; two values compare by value (1 and 1.0 are the same).
+bool sameStoredValue(const QVariant &a, const QVariant &b)
+{
+    if (a.isNull() || b.isNull())
+        return a.isNull() == b.isNull();
+    return a == b;
+}
+
 } // namespace
 
 QString productNotFoundText(qint64 key, const QString &basePath)
@@ -366,16 +374,37 @@ Result<qint64> ProductBase::copy(qint64 key)
 
 Status ProductBase::save(const ProductRow &row)
 {
+    QStringList cols = writableColumns();
+    cols.removeAll(kKeyColumn);
+    return update(row, cols);
+}
+
+Status ProductBase::saveChanges(const ProductRow &before, const ProductRow &row)
+{
+    QStringList cols = writableColumns();
+    cols.removeAll(kKeyColumn);
+    const QVariantList was = productRowValues(before, cols);
+    const QVariantList now = productRowValues(row, cols);
+    QStringList changed;
+    for (qsizetype n = 0; n < cols.size(); ++n) {
+        if (!sameStoredValue(was[n], now[n]))
+            changed << cols[n];
+    }
+    if (changed.isEmpty())
+        return {};
+    return update(row, changed);
+}
+
+Status ProductBase::update(const ProductRow &row, const QStringList &columns)
+{
     if (!connected())
         return Status::failure(QStringLiteral("Не удалось подключиться к базе продуктов"));
     const QSqlDatabase db = database();
     const SqlDialect &d = SqlDialect::of(db);
-    QStringList cols = writableColumns();
-    cols.removeAll(kKeyColumn);
     QStringList sets;
-    for (const QString &c : cols)
+    for (const QString &c : columns)
         sets << d.quote(c) + QStringLiteral(" = ?");
-    QVariantList values = productRowValues(row, cols);
+    QVariantList values = productRowValues(row, columns);
     values << row.key();
     SqlStatement update(db,
         QStringLiteral("UPDATE ") + d.quote(table_) + QStringLiteral(" SET ") + sets.join(u", ")

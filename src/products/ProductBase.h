@@ -81,6 +81,10 @@ public:
     Result<qint64> copy(qint64 key);
     // Writes every column of an existing row.
     Status save(const ProductRow &row);
+    // Writes only the columns in which `row` differs from `before` (the row
+    // as it was read), so values nobody touched stay as stored, whoever else
+    // wrote them meanwhile. Nothing to write is success.
+    Status saveChanges(const ProductRow &before, const ProductRow &row);
     // Asks first; the product's modification links go with it.
     Status remove(qint64 key);
 
@@ -93,6 +97,7 @@ private:
     Result<qint64> insertNew(ProductRow row);
     std::vector<ProductRow> query(const QString &where, const QVariantList &params) const;
     QStringList writableColumns() const;
+    Status update(const ProductRow &row, const QStringList &columns);
 
     Connections &connections_;
     const SettingsAccess &settings_;

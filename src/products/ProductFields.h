@@ -14,10 +14,14 @@ namespace kulvera {
 // heat-treatment losses walk this table instead of naming ~90 fields in
 // every place. Order: the product card's order, then the values that only
 // recipe rows carry.
+enum class CompositionGroup { Main, Minerals, Vitamins, AminoAcids, FattyAcids };
+
 struct CompositionField {
     double clsProds::*member;
     const char16_t *column; // product-table column; nullptr: the record carries it, the table does not
-    const char16_t *unit; // "g", "mg", "µg", "kcal", "%" or "" (no unit)
+    const char16_t *caption; // what the value is, as screens and documents name it ("в т.ч. жив. белок")
+    const char16_t *unit; // "г", "мг", "мкг", "ккал", "% об." or "" (no unit)
+    CompositionGroup group; // where screens list it
     bool extended; // part of the extended composition (a basic base lacks the column)
     const char16_t *lossColumn; // column of the heat-treatment loss tables; nullptr when losses do not apply
     bool summed; // a summary recipe adds it up (false for ratios such as pH)
@@ -26,6 +30,10 @@ struct CompositionField {
 };
 
 std::span<const CompositionField> compositionFields();
+// "Белки, г": the caption and the unit; the caption alone when there is no unit.
+QString fieldCaption(const CompositionField &field);
+// "Основные пищевые вещества", "Минеральные вещества", ...
+QString compositionGroupCaption(CompositionGroup group);
 // The field stored in a product-table column (case-sensitive), or nullptr.
 const CompositionField *compositionFieldByColumn(QStringView column);
 

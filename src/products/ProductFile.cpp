@@ -9,8 +9,10 @@
 #include <QSaveFile>
 #include <QtEndian>
 
+#include <array>
 #include <cmath>
 #include <cstring>
+#include <optional>
 
 namespace kulvera {
 namespace {
@@ -111,6 +113,7 @@ public:
     const QString &error() const { return error_; }
     qint64 left() const { return bytes_.size() - pos_; }
     bool atEnd() const { return pos_ == bytes_.size(); }
+    qint64 position() const { return pos_; }
     void fail(const QString &what)
     {
         if (error_.isEmpty())
@@ -189,6 +192,36 @@ private:
     qint64 pos_ = 0;
     QString error_;
 };
+
+using TailValues = std::array<double, kTailNumbers>;
+// Zn, Y, Аденин, Гуанин, pH, exc, aller, fast, conf, Цена_Р, Цена_К, ЕдИ_Ц, Код_Группы.
+constexpr TailValues kTailDefaults = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0};
+
+// This program's tail: a count and that many numbers, a count and that many
+// texts, and nothing after. Anything else is a tail it does not know.
+std::optional<TailValues> readTail(const QByteArray &bytes)
+{
+    if (bytes.isEmpty())
+        return std::nullopt;
+    Reader r(bytes);
+    const qint32 numbers = r.integer(u"окончание");
+    if (!r.ok() || numbers < 0 || numbers > r.left() / 8)
+        return std::nullopt;
+    TailValues values = kTailDefaults;
+    for (qint32 n = 0; n < numbers && r.ok(); ++n) {
+        const double v = r.number(u"окончание");
+        if (n < kTailNumbers)
+            values[static_cast<std::size_t>(n)] = v;
+    }
+    const qint32 texts = r.integer(u"окончание");
+    if (!r.ok() || texts < 0 || texts > r.left() / 4)
+        return std::nullopt;
+    for (qint32 n = 0; n < texts && r.ok(); ++n)
+        r.text(u"окончание");
+    if (!r.ok() || !r.atEnd())
+        return std::nullopt;
+    return values;
+}
 
 QString malformed(const QString &detail)
 {
@@ -286,25 +319,12 @@ Result<ProductFileData> decodeProductFile(const QByteArray &bytes)
     for (const char16_t *c : kAcids)
         field(row, c) = body.number(c);
 
-    const qint32 numbers = body.integer(u"окончание");
-    if (body.ok() && (numbers < 0 || numbers > body.left() / 8))
-        body.fail(QStringLiteral("Недопустимое число значений окончания: ") + QString::number(numbers));
-    double tail[kTailNumbers] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0};
-    for (qint32 n = 0; n < numbers && body.ok(); ++n) {
-        const double v = body.number(u"окончание");
-        if (n < kTailNumbers)
-            tail[n] = v;
-    }
-    const qint32 texts = body.integer(u"окончание");
-    if (body.ok() && (texts < 0 || texts > body.left() / 4))
-        body.fail(QStringLiteral("Недопустимое число текстов окончания: ") + QString::number(texts));
-    for (qint32 n = 0; n < texts && body.ok(); ++n)
-        body.text(u"окончание");
-    if (body.ok() && !body.atEnd())
-        body.fail(QStringLiteral("Лишние данные в конце файла"));
     if (!body.ok())
         return R::failure(malformed(body.error()));
 
+    // The layout leaves what follows НПВ open: a tail of another form is
+    // ignored whole rather than read as values it does not hold.
+    const auto tail = readTail(bytes.mid(body.position())).value_or(kTailDefaults);
     row.prod.Zn = tail[0];
     row.iodine = tail[1];
     row.prod.Аденин = tail[2];

@@ -25,7 +25,9 @@
 //      reader takes as many as it knows and skips the rest, and a shorter
 //      list leaves the others at their defaults. The texts are reserved:
 //      this writer writes M = 1 and an empty text; readers skip them.
-//      Nothing follows the tail.
+//      Nothing follows the tail. Files of other writers may end at НПВ or
+//      carry a tail of another form: a tail that is not exactly this one
+//      is ignored whole, and its values keep their defaults.
 //
 // A tagged value is an integer tag and its payload:
 //   tag 0 followed by an integer 0 - no value; the eight zero bytes are
@@ -36,8 +38,8 @@
 //
 // Empty columns are written as 0 or an empty text. An empty variant (no
 // text, output 0) reads back as empty. Readers check every length against
-// the bytes left, refuse unknown versions, tags, non-finite numbers and
-// trailing bytes, and change nothing when they refuse.
+// the bytes left, refuse a file cut before the end of step 11, unknown
+// versions, tags and non-finite numbers, and change nothing when they refuse.
 
 #include "common/Result.h"
 #include "products/ProductRow.h"

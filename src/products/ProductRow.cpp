@@ -31,6 +31,37 @@ const QString kL71 = QStringLiteral("l71");
 const QString kL72 = QStringLiteral("l72");
 const QString kIodine = QStringLiteral("Y");
 
+struct ColumnCaption {
+    const QString &column;
+    const char16_t *caption;
+};
+
+// The meaning of l70, l71, fast and conf is not recorded anywhere: they are
+// offered as numbered flags and carried through unchanged.
+const ColumnCaption kCardCaptions[] = {
+    {kFullName, u"Полное наименование"},
+    {kName, u"Краткое наименование"},
+    {kGost, u"Нормативный документ (ГОСТ, ТУ)"},
+    {kEuro, u"Артикул"},
+    {kSource, u"Источник данных"},
+    {kMaker, u"Изготовитель"},
+    {kComment, u"Комментарий"},
+    {kRast, u"Растительного происхождения"},
+    {kSize, u"Размер счётной единицы"},
+    {kPrice, u"Цена"},
+    {kPriceR, u"Вторая цена"},
+    {kPriceK, u"Третья цена"},
+    {kOut, u"Выход после холодной обработки, %"},
+    {kIodine, u"Йод, мг"},
+    {kExc, u"Исключён из складского учёта"},
+    {kAller, u"Аллерген"},
+    {kL72, u"Сезонные потери (варианты по месяцам)"},
+    {kL70, u"Дополнительный признак 1"},
+    {kL71, u"Дополнительный признак 2"},
+    {kFast, u"Дополнительный признак 3"},
+    {kConf, u"Дополнительный признак 4"},
+};
+
 QVariant at(const std::function<QVariant(int)> &value, int index)
 {
     return index < 0 ? QVariant() : value(index);
@@ -53,6 +84,17 @@ void ProductRow::setPrice(const QVariant &value)
 {
     price = value;
     prod.Price = numberValue(value);
+}
+
+QString productColumnCaption(QStringView column)
+{
+    if (const CompositionField *f = compositionFieldByColumn(column))
+        return fieldCaption(*f);
+    for (const ColumnCaption &c : kCardCaptions) {
+        if (c.column == column)
+            return QString::fromUtf16(c.caption);
+    }
+    return {};
 }
 
 double numberValue(const QVariant &value)

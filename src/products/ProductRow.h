@@ -78,6 +78,11 @@ QVariantList productRowValues(const ProductRow &row, const QStringList &columns)
 // variants, composition); a statement uses those the table has.
 QStringList productWritableColumns();
 
+// How screens caption a product-table column: a composition column by its
+// field ("Белки, г"), the card's own columns by their meaning ("Выход после
+// холодной обработки, %"). Empty for a column the card does not show.
+QString productColumnCaption(QStringView column);
+
 // Value readers shared by every reader of the product table.
 double numberValue(const QVariant &value); // null, empty or not a number -> 0
 QString textValue(const QVariant &value); // null -> ""

@@ -6,6 +6,7 @@
 #include "shell/Catalogue.h"
 #include "shell/Connections.h"
 #include "shell/Databases.h"
+#include "shell/DbMaintenance.h"
 #include "shell/SettingDefaults.h"
 #include "shell/SharedSettings.h"
 #include "shell/SqlDialect.h"
@@ -16,6 +17,7 @@
 #include <QFileInfo>
 
 #include <filesystem>
+#include <optional>
 
 namespace kulvera {
 namespace {
@@ -23,12 +25,7 @@ namespace {
 const QString kTitle = QStringLiteral("Сихронизация базы продуктов...");
 const QString kNoMatch = QStringLiteral("Нет соответствия основной базы продуктов базе продуктов синхронизации!");
 const QString kCurrentAlias = QStringLiteral("kv_current");
-
-bool defaultIsLocked(const QString &path)
-{
-    QFile f(path);
-    return !f.open(QIODevice::ReadWrite);
-}
+const QString kKey = QStringLiteral("Код");
 
 QString lockedText(const QString &path)
 {
@@ -54,12 +51,76 @@ QStringList carriedColumns(int variants)
     return columns;
 }
 
+// Steps 2 and 3: match the products by key across both tables (the current
+// one as "f", the copy as "s") and write the user's values into the copy, all
+// or nothing. Returns the message to stop with, or nothing.
+std::optional<QString> carryUsersValues(
+    Connections &connections, Prompter &prompter, int current, int copy, const QString &table)
+{
+    const QSqlDatabase db = connections.database(copy);
+    const SqlDialect &d = SqlDialect::of(db);
+    const int variants = ProductColumnMap(d.columns(connections.database(current), table)).variantCount();
+    const QStringList copyColumns = d.columns(db, table);
+    const QStringList carried = carriedColumns(variants);
+    for (const QString &c : carried + QStringList {kKey}) {
+        if (!copyColumns.contains(c))
+            return kNoMatch;
+    }
+    if (!connections.attach(copy, current, kCurrentAlias))
+        return kNoMatch;
+    QStringList selected = {QStringLiteral("f.") + d.quote(kKey)};
+    for (const QString &c : carried)
+        selected << QStringLiteral("f.") + d.quote(c);
+    std::vector<QVariantList> rows;
+    {
+        SqlStatement match(db,
+            QStringLiteral("SELECT ") + selected.join(u", ") + QStringLiteral(" FROM ") + d.quote(kCurrentAlias) + u'.'
+                + d.quote(table) + QStringLiteral(" AS f INNER JOIN main.") + d.quote(table)
+                + QStringLiteral(" AS s ON f.") + d.quote(kKey) + QStringLiteral(" = s.") + d.quote(kKey),
+            &connections.errorLog());
+        if (!match.exec())
+            return kNoMatch;
+        while (match.next()) {
+            QVariantList row;
+            for (int n = 0; n <= carried.size(); ++n)
+                row << match.value(n);
+            rows.push_back(row);
+        }
+    }
+    if (rows.empty()) {
+        // Bases that share no product at all are not two versions of one base.
+        SqlStatement count(db, QStringLiteral("SELECT COUNT(*) FROM ") + d.quote(kCurrentAlias) + u'.' + d.quote(table),
+            &connections.errorLog());
+        if (!count.exec() || !count.next() || count.value(0).toLongLong() > 0)
+            return kNoMatch;
+    }
+
+    prompter.status(QStringLiteral("Сохраняем цены..."));
+    QStringList sets;
+    for (const QString &c : carried)
+        sets << d.quote(c) + QStringLiteral(" = ?");
+    const QString failed = QStringLiteral("Не удалось сохранить цены в базе продуктов синхронизации");
+    Transaction transaction(db, &connections.errorLog());
+    SqlStatement update(db,
+        QStringLiteral("UPDATE main.") + d.quote(table) + QStringLiteral(" SET ") + sets.join(u", ")
+            + QStringLiteral(" WHERE ") + d.quote(kKey) + QStringLiteral(" = ?"),
+        &connections.errorLog());
+    for (const QVariantList &row : rows) {
+        QVariantList values = row.mid(1);
+        values << row.front();
+        if (!update.exec(values))
+            return failed;
+    }
+    if (!transaction.commit())
+        return failed;
+    return std::nullopt;
+}
+
 } // namespace
 
-Status synchronizeProductBase(Connections &connections, const SettingsAccess &settings, const SharedSettings &shared,
-    Prompter &prompter, const ProductSyncOptions &options)
+Status synchronizeProductBase(
+    Connections &connections, const SettingsAccess &settings, const SharedSettings &shared, Prompter &prompter)
 {
-    const auto isLocked = options.isLocked ? options.isLocked : std::function<bool(const QString &)>(defaultIsLocked);
     const QString currentPath = basePath(BaseId::Products, settings, shared);
     const QString syncPath = basePath(BaseId::ProductsSync, settings, shared);
     const QString table = readSetting(settings, Section::Prod, QStringLiteral("tbProd"));
@@ -82,71 +143,17 @@ Status synchronizeProductBase(Connections &connections, const SettingsAccess &se
         return stop(QStringLiteral("Не удалось подключиться к базе продуктов"));
     if (connections.connectBase(BaseId::ProductsSync, shared, true) == Connections::kFailed)
         return stop(kNoMatch);
-    for (const QString &path : {currentPath, syncPath}) {
-        if (isLocked(path))
-            return stop(lockedText(path));
-    }
 
-    // 2. Match by key across both tables, the current one as "f", the copy as "s".
-    const QSqlDatabase db = connections.database(copy);
-    const SqlDialect &d = SqlDialect::of(db);
-    const int variants = ProductColumnMap(d.columns(connections.database(current), table)).variantCount();
-    const QStringList copyColumns = d.columns(db, table);
-    const QStringList carried = carriedColumns(variants);
-    for (const QString &c : carried + QStringList {QStringLiteral("Код")}) {
-        if (!copyColumns.contains(c))
-            return stop(kNoMatch);
-    }
-    if (!connections.attach(copy, current, kCurrentAlias))
-        return stop(kNoMatch);
-    QStringList selected = {QStringLiteral("f.") + d.quote(QStringLiteral("Код"))};
-    for (const QString &c : carried)
-        selected << QStringLiteral("f.") + d.quote(c);
-    SqlStatement match(db,
-        QStringLiteral("SELECT ") + selected.join(u", ") + QStringLiteral(" FROM ") + d.quote(kCurrentAlias) + u'.'
-            + d.quote(table) + QStringLiteral(" AS f INNER JOIN main.") + d.quote(table) + QStringLiteral(" AS s ON f.")
-            + d.quote(QStringLiteral("Код")) + QStringLiteral(" = s.") + d.quote(QStringLiteral("Код")),
-        &connections.errorLog());
-    if (!match.exec())
-        return stop(kNoMatch);
-    std::vector<QVariantList> rows;
-    while (match.next()) {
-        QVariantList row;
-        for (int n = 0; n <= carried.size(); ++n)
-            row << match.value(n);
-        rows.push_back(row);
-    }
-    match.finish();
-    // Bases that share no product at all are not two versions of one base.
-    SqlStatement count(db, QStringLiteral("SELECT COUNT(*) FROM ") + d.quote(kCurrentAlias) + u'.' + d.quote(table),
-        &connections.errorLog());
-    if (rows.empty() && (!count.exec() || !count.next() || count.value(0).toLongLong() > 0))
-        return stop(kNoMatch);
-    count.finish();
-
-    // 3. The user's values go into the copy, all or nothing.
-    prompter.status(QStringLiteral("Сохраняем цены..."));
-    {
-        QStringList sets;
-        for (const QString &c : carried)
-            sets << d.quote(c) + QStringLiteral(" = ?");
-        Transaction transaction(db, &connections.errorLog());
-        SqlStatement update(db,
-            QStringLiteral("UPDATE main.") + d.quote(table) + QStringLiteral(" SET ") + sets.join(u", ")
-                + QStringLiteral(" WHERE ") + d.quote(QStringLiteral("Код")) + QStringLiteral(" = ?"),
-            &connections.errorLog());
-        for (const QVariantList &row : rows) {
-            QVariantList values = row.mid(1);
-            values << row.front();
-            if (!update.exec(values))
-                return stop(QStringLiteral("Не удалось сохранить цены в базе продуктов синхронизации"));
-        }
-        if (!transaction.commit())
-            return stop(QStringLiteral("Не удалось сохранить цены в базе продуктов синхронизации"));
-    }
+    // 2, 3. The user's values go into the copy.
+    if (const auto refused = carryUsersValues(connections, prompter, current, copy, table))
+        return stop(*refused);
 
     // 4. Close both, keep the old base as "_backup", put the copy in its place.
     prompter.status(QStringLiteral("Закрываем подключения к базам"));
+    // Everything committed goes into the base file itself, so the backup,
+    // a plain copy of that file, holds all of it.
+    execSql(
+        connections.database(current), QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"), {}, &connections.errorLog());
     connections.disconnect(copy);
     // Other bases reach the product table through attachments; they let go too.
     connections.detachEverywhere(current);
@@ -155,6 +162,14 @@ Status synchronizeProductBase(Connections &connections, const SettingsAccess &se
         connections.connectBase(BaseId::Products, shared, true);
         attachExternalTables(connections);
     };
+    // Another running copy with either file open would go on writing into the
+    // replaced file, and its edits would be lost.
+    for (const QString &path : {currentPath, syncPath}) {
+        if (openInAnotherCopy(path)) {
+            reconnect();
+            return stop(lockedText(path));
+        }
+    }
 
     prompter.status(QStringLiteral("Резервная копия заменяемой базы..."));
     const QString backup = currentPath + QStringLiteral("_backup");

@@ -4,8 +4,6 @@
 
 #include <QString>
 
-#include <functional>
-
 namespace kulvera {
 
 class Connections;
@@ -19,13 +17,10 @@ class SharedSettings;
 // `Out`, the seasonal flag `l72` and the variants `Потери` n / `Список` n.
 // The old base is kept beside it as "<file>_backup". Until the files are
 // swapped the current base is never written, so any earlier failure leaves
-// it as it was. The product base is connected again at the end.
-struct ProductSyncOptions {
-    // Whether a file is held by another program; the default tries to open it for writing.
-    std::function<bool(const QString &path)> isLocked;
-};
-
-Status synchronizeProductBase(Connections &connections, const SettingsAccess &settings, const SharedSettings &shared,
-    Prompter &prompter, const ProductSyncOptions &options = {});
+// it as it was. While another running copy of the program has either file
+// open the swap is refused, since that copy would go on writing into the
+// replaced file. The product base is connected again at the end.
+Status synchronizeProductBase(
+    Connections &connections, const SettingsAccess &settings, const SharedSettings &shared, Prompter &prompter);
 
 } // namespace kulvera

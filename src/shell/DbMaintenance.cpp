@@ -47,6 +47,11 @@ QString sessionTempFolder(const QString &tempRoot)
     return QDir(tempRoot).filePath(QStringLiteral("Kulvera/") + QString::number(QCoreApplication::applicationPid()));
 }
 
+bool openInAnotherCopy(const QString &basePath)
+{
+    return QFileInfo::exists(basePath + QStringLiteral("-wal"));
+}
+
 Status compactBase(Connections &connections, int number, const QString &identifyingTable, const QString &tempFolder,
     const QDate &today, const SettingsAccess &settings)
 {
@@ -84,9 +89,8 @@ Status compactBase(Connections &connections, int number, const QString &identify
         attachExternalTables(connections);
         return reopened;
     };
-    if (QFileInfo::exists(basePath + QStringLiteral("-wal"))) {
-        // Another running copy still has the base open: replacing it now would
-        // tear its journal from the file.
+    if (openInAnotherCopy(basePath)) {
+        // Replacing the file now would tear the other copy's journal from it.
         QFile::remove(staged);
         reopen();
         prompter.error(QStringLiteral("База данных используется другой копией программы. Сжатие невозможно."));

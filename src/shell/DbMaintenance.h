@@ -25,6 +25,12 @@ class SharedSettings;
 // write the same working file.
 QString sessionTempFolder(const QString &tempRoot);
 
+// Whether another running copy of the program has the base open. Ask only
+// after this program has closed every connection and attachment of the file:
+// the engine removes the write-ahead log when the last connection closes, so
+// a log still there belongs to someone else.
+bool openInAnotherCopy(const QString &basePath);
+
 inline constexpr qint64 kBaseSizeLimit = 1610612736; // 1.5 × 1024³ bytes
 inline constexpr int kMaxArchiveCopies = 50;
 

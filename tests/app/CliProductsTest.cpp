@@ -79,7 +79,7 @@ TEST(CliProducts, ImportListShowExportAndRefusals)
     EXPECT_TRUE(cli.out.isEmpty());
 
     ASSERT_EQ(cli.run({QStringLiteral("products"), QStringLiteral("show"), key}), 0);
-    EXPECT_TRUE(cli.out.contains(u"Вода\t90,4\tg\n"));
+    EXPECT_TRUE(cli.out.contains(u"Вода\t90,4\tг\n"));
     EXPECT_TRUE(cli.out.contains(u"Вариант 1\tОчистка\t80\n"));
 
     const QString out = cli.dir.filePath(QStringLiteral("out.prod"));

@@ -4,9 +4,11 @@
 #include "products/ProductSync.h"
 #include "shell/DataFiles.h"
 #include "shell/SqlDialect.h"
+#include "shell/SqlStatement.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlDatabase>
 
 #include <gtest/gtest.h>
 
@@ -41,6 +43,39 @@ void makeDeliveredCopy(ProductFixture &f)
     ASSERT_TRUE(delivered.insertRows(rows).ok());
     f.t.connections().disconnect(copy);
 }
+
+// Another running copy of the program: its own connection to a base file,
+// which the engine sees just as it sees another process.
+class OtherCopy
+{
+public:
+    explicit OtherCopy(const QString &path)
+        : name_(QStringLiteral("other copy %1").arg(++count_))
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
+        db.setDatabaseName(path);
+        EXPECT_TRUE(db.open());
+    }
+    ~OtherCopy()
+    {
+        QSqlDatabase::database(name_, false).close();
+        QSqlDatabase::removeDatabase(name_);
+    }
+    void exec(const QString &sql)
+    {
+        EXPECT_TRUE(execSql(QSqlDatabase::database(name_, false), sql).ok()) << sql.toStdString();
+    }
+    double number(const QString &sql)
+    {
+        SqlStatement q(QSqlDatabase::database(name_, false), sql);
+        EXPECT_TRUE(q.exec().ok() && q.next());
+        return q.value(0).toDouble();
+    }
+
+private:
+    static inline int count_ = 0;
+    QString name_;
+};
 
 } // namespace
 
@@ -92,7 +127,46 @@ TEST(ProductSync, KeepsTheUsersValuesTakesTheRestAndLeavesABackup)
     EXPECT_EQ(ProductBase(c, f.t.settings(), f.t.prompter(), f.clock, old).findQuiet(1)->prod.FullName, u"Мой 1");
 }
 
-TEST(ProductSync, ALockedFileOrAForeignCopyStopsBeforeAnythingChanges)
+TEST(ProductSync, AnotherRunningCopyKeepsTheBaseAndItsEditsUntilItCloses)
+{
+    ProductFixture f;
+    ProductRow mine = ProductFixture::fullRow(QStringLiteral("Мой"));
+    mine.setKey(1);
+    mine.setPrice(10);
+    ASSERT_TRUE(f.base.insertRows({mine}).ok());
+    makeDeliveredCopy(f);
+    const QString current = basePath(BaseId::Products, f.t.settings(), f.t.shared());
+    const QString copyPath = basePath(BaseId::ProductsSync, f.t.settings(), f.t.shared());
+
+    // The other copy has the base open and has just saved a price; its commit
+    // is still in the write-ahead log.
+    {
+        OtherCopy other(current);
+        other.exec(QStringLiteral("PRAGMA wal_autocheckpoint = 0"));
+        other.exec(QStringLiteral("UPDATE \"dt010\" SET \"Цена\" = 77 WHERE \"Код\" = 1"));
+        EXPECT_FALSE(synchronizeProductBase(f.t.connections(), f.t.settings(), f.t.shared(), f.t.prompter()).ok());
+        EXPECT_EQ(f.t.prompter().transcript(),
+            u"Не удается завершить синхронизацию базы\ndb011.db\nзаблокирована на запись.\nПапка: "
+                + QFileInfo(current).absolutePath());
+        EXPECT_FALSE(QFileInfo::exists(current + QStringLiteral("_backup")));
+        EXPECT_TRUE(QFileInfo::exists(copyPath));
+        // The program goes on with the base it had.
+        ASSERT_TRUE(f.t.connections().isConnected(BaseId::Products));
+        EXPECT_EQ(f.base.findQuiet(1)->prod.FullName, u"Мой");
+        EXPECT_EQ(f.base.findQuiet(1)->prod.Price, 77.0);
+    }
+
+    // Once it has closed, the price it saved is carried over and kept in the backup.
+    f.t.prompter().clear();
+    const Status done = synchronizeProductBase(f.t.connections(), f.t.settings(), f.t.shared(), f.t.prompter());
+    ASSERT_TRUE(done.ok()) << done.error().toStdString() << f.t.prompter().transcript().toStdString();
+    EXPECT_EQ(f.base.findQuiet(1)->prod.FullName, u"Новый 1");
+    EXPECT_EQ(f.base.findQuiet(1)->prod.Price, 77.0);
+    OtherCopy backup(current + QStringLiteral("_backup"));
+    EXPECT_EQ(backup.number(QStringLiteral("SELECT \"Цена\" FROM \"dt010\" WHERE \"Код\" = 1")), 77.0);
+}
+
+TEST(ProductSync, ACopyOpenElsewhereOrAForeignCopyStopsBeforeAnythingChanges)
 {
     ProductFixture f;
     ProductRow mine = ProductFixture::fullRow(QStringLiteral("Мой"));
@@ -102,9 +176,11 @@ TEST(ProductSync, ALockedFileOrAForeignCopyStopsBeforeAnythingChanges)
     const QString current = basePath(BaseId::Products, f.t.settings(), f.t.shared());
     const QString copyPath = basePath(BaseId::ProductsSync, f.t.settings(), f.t.shared());
 
-    ProductSyncOptions locked;
-    locked.isLocked = [&](const QString &path) { return path == copyPath; };
-    EXPECT_FALSE(synchronizeProductBase(f.t.connections(), f.t.settings(), f.t.shared(), f.t.prompter(), locked).ok());
+    {
+        OtherCopy other(copyPath);
+        other.exec(QStringLiteral("SELECT COUNT(*) FROM \"dt010\""));
+        EXPECT_FALSE(synchronizeProductBase(f.t.connections(), f.t.settings(), f.t.shared(), f.t.prompter()).ok());
+    }
     EXPECT_EQ(f.t.prompter().transcript(),
         u"Не удается завершить синхронизацию базы\ndb011_sync.db\nзаблокирована на запись.\nПапка: "
             + QFileInfo(copyPath).absolutePath());

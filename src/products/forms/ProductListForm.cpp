@@ -3,6 +3,7 @@
 #include "products/UnitBase.h"
 #include "products/forms/ModificationsForm.h"
 #include "products/forms/ProductCard.h"
+#include "shell/forms/MainWindow.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -36,13 +37,18 @@ ProductListForm::ProductListForm(AppContext &context, QWidget *parent)
     view_->setSortingEnabled(true);
     view_->sortByColumn(ProductListModel::FullName, Qt::AscendingOrder);
     view_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     view_->horizontalHeader()->setSectionResizeMode(ProductListModel::FullName, QHeaderView::Stretch);
 
     group_->addItem(QStringLiteral("Все группы"), 0);
     if (context.connections.isConnected(BaseId::Warehouse)) {
         UnitBase units(context.connections, context.settings, context.prompter, static_cast<int>(BaseId::Warehouse));
-        for (const UnitGroup &g : units.groups())
+        std::map<qint64, QString> names;
+        for (const UnitGroup &g : units.groups()) {
             group_->addItem(g.name, g.key);
+            names[g.key] = g.name;
+        }
+        model_->setGroupNames(std::move(names));
     }
 
     auto *top = new QHBoxLayout;
@@ -69,9 +75,8 @@ ProductListForm::ProductListForm(AppContext &context, QWidget *parent)
     });
     connect(button(QStringLiteral("mods"), QStringLiteral("Модификации")), &QPushButton::clicked, this, [this] {
         auto *form = new ModificationsForm(context_, currentKey());
-        form->setAttribute(Qt::WA_DeleteOnClose);
         form->resize(760, 360);
-        form->show();
+        showForm(form);
     });
     buttons->addStretch();
     auto *layout = new QVBoxLayout(this);
@@ -105,9 +110,18 @@ qint64 ProductListForm::currentKey() const
 void ProductListForm::openCard(qint64 key)
 {
     auto *card = new ProductCard(context_, key);
-    card->setAttribute(Qt::WA_DeleteOnClose);
     connect(card, &ProductCard::saved, this, &ProductListForm::reload);
-    card->show();
+    showForm(card);
+}
+
+void ProductListForm::showForm(QWidget *form)
+{
+    if (auto *main = qobject_cast<MainWindow *>(window())) {
+        main->showDocument(form, form->objectName());
+        return;
+    }
+    form->setAttribute(Qt::WA_DeleteOnClose);
+    form->show();
 }
 
 } // namespace kulvera

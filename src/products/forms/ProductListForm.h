@@ -25,6 +25,8 @@ public:
 
 private:
     void openCard(qint64 key);
+    // Inside the main window when the list is there, like every other form.
+    void showForm(QWidget *form);
 
     AppContext &context_;
     ProductBase base_;

@@ -11,6 +11,13 @@ void ProductListModel::setRows(std::vector<ProductRow> rows)
     endResetModel();
 }
 
+void ProductListModel::setGroupNames(std::map<qint64, QString> names)
+{
+    beginResetModel();
+    groupNames_ = std::move(names);
+    endResetModel();
+}
+
 const ProductRow *ProductListModel::row(int index) const
 {
     return index >= 0 && index < static_cast<int>(rows_.size()) ? &rows_[static_cast<std::size_t>(index)] : nullptr;
@@ -35,6 +42,10 @@ QVariant ProductListModel::data(const QModelIndex &index, int role) const
         return r->key();
     if (role == GroupRole)
         return r->groupKey;
+    if (role == Qt::TextAlignmentRole) {
+        const bool number = index.column() == Key || index.column() == Price || index.column() == Out;
+        return QVariant::fromValue(Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignLeft));
+    }
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return {};
     switch (index.column()) {
@@ -44,8 +55,10 @@ QVariant ProductListModel::data(const QModelIndex &index, int role) const
         return r->prod.FullName;
     case ShortName:
         return r->prod.ShortName;
-    case Group:
-        return r->groupKey;
+    case Group: {
+        const auto it = groupNames_.find(r->groupKey);
+        return it == groupNames_.end() ? QString() : it->second;
+    }
     case Price:
         return role == Qt::EditRole ? QVariant(r->prod.Price) : QVariant(formatFixed(r->prod.Price, 2));
     case Out:
@@ -75,6 +88,23 @@ QVariant ProductListModel::headerData(int section, Qt::Orientation orientation, 
     default:
         return {};
     }
+}
+
+ProductFilterModel::ProductFilterModel(QObject *parent)
+    : QSortFilterProxyModel(parent)
+    , collator_(QLocale(QLocale::Russian, QLocale::Russia))
+{
+    collator_.setCaseSensitivity(Qt::CaseInsensitive);
+    collator_.setNumericMode(true);
+}
+
+bool ProductFilterModel::lessThan(const QModelIndex &left, const QModelIndex &right) const
+{
+    const QVariant a = left.data(sortRole());
+    const QVariant b = right.data(sortRole());
+    if (a.typeId() == QMetaType::QString && b.typeId() == QMetaType::QString)
+        return collator_.compare(a.toString(), b.toString()) < 0;
+    return QSortFilterProxyModel::lessThan(left, right);
 }
 
 void ProductFilterModel::setSearch(const QString &text)

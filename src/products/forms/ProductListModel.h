@@ -3,8 +3,10 @@
 #include "products/ProductRow.h"
 
 #include <QAbstractTableModel>
+#include <QCollator>
 #include <QSortFilterProxyModel>
 
+#include <map>
 #include <vector>
 
 namespace kulvera {
@@ -21,6 +23,8 @@ public:
 
     using QAbstractTableModel::QAbstractTableModel;
     void setRows(std::vector<ProductRow> rows);
+    // Names shown for the groups' keys; a key without a name shows nothing.
+    void setGroupNames(std::map<qint64, QString> names);
     const ProductRow *row(int index) const;
 
     int rowCount(const QModelIndex &parent = {}) const override;
@@ -30,21 +34,26 @@ public:
 
 private:
     std::vector<ProductRow> rows_;
+    std::map<qint64, QString> groupNames_;
 };
 
-// Search as you type on both names, and an optional group.
+// Search as you type on both names, and an optional group. Texts sort as a
+// Russian reader expects whatever the machine's locale: letter case aside,
+// "ё" beside "е", and numbers inside names by value ("Мука 2" before "Мука 10").
 class ProductFilterModel : public QSortFilterProxyModel
 {
     Q_OBJECT
 public:
-    using QSortFilterProxyModel::QSortFilterProxyModel;
+    explicit ProductFilterModel(QObject *parent = nullptr);
     void setSearch(const QString &text);
     void setGroup(qint64 group); // 0: every group
 
 protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const override;
+    bool lessThan(const QModelIndex &left, const QModelIndex &right) const override;
 
 private:
+    QCollator collator_;
     QString search_;
     qint64 group_ = 0;
 };

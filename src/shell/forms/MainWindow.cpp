@@ -106,17 +106,20 @@ bool MainWindow::builtIn(const QString &name) const
 void MainWindow::runCommand(const QString &name)
 {
     if (registry_.has(name)) {
-        QWidget *form = registry_.open(name, context_, this);
-        if (form) {
-            QMdiSubWindow *sub = mdi_->addSubWindow(form);
-            sub->setAttribute(Qt::WA_DeleteOnClose);
-            placeDocument(sub, form->objectName().isEmpty() ? name : form->objectName());
-            form->show();
-            sub->show();
-        }
+        if (QWidget *form = registry_.open(name, context_, this))
+            showDocument(form, form->objectName().isEmpty() ? name : form->objectName());
         return;
     }
     runBuiltIn(name);
+}
+
+void MainWindow::showDocument(QWidget *form, const QString &section)
+{
+    QMdiSubWindow *sub = mdi_->addSubWindow(form);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    placeDocument(sub, section);
+    form->show();
+    sub->show();
 }
 
 void MainWindow::runBuiltIn(const QString &name)

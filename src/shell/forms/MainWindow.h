@@ -37,6 +37,9 @@ public:
     void addExitGuard(ExitGuard *guard) { guards_.push_back(guard); }
     // Runs a command by name, as its menu item does.
     void runCommand(const QString &name);
+    // Puts a form into the document area where the user last left forms of
+    // its `section` (a form opened from another form, such as a product card).
+    void showDocument(QWidget *form, const QString &section);
     // The four base paths the status line reports when double-clicked.
     QString basePathsText() const;
     // Every guard agreed to close.

@@ -1,112 +1,41 @@
 #include "products/forms/ProductForms.h"
-#include "common/Clock.h"
+#include "FormFixture.h"
 #include "products/ProductBase.h"
 #include "products/ProductSeed.h"
+#include "products/forms/ModificationsForm.h"
 #include "products/forms/ProductCard.h"
 #include "products/forms/ProductListForm.h"
 #include "products/forms/ProductListModel.h"
 #include "shell/DataFiles.h"
-#include "support/TempBases.h"
+#include "shell/forms/MainWindow.h"
 
 #include <QAbstractItemModelTester>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTableView>
-#include <QTableWidget>
-#include <QValidator>
 
 #include <gtest/gtest.h>
 
 using namespace kulvera;
-using kulvera::test::TempBases;
+using kulvera::test::FormFixture;
 
 namespace {
 
-struct FormFixture {
-    TempBases t;
-    FixedClock clock {QDate(2026, 3, 10)};
-    int products = t.create(BaseId::Products);
-    int warehouse = t.create(BaseId::Warehouse);
-    AppContext context {t.prompter(), t.settings(), t.shared(), clock, t.connections(), t.errorLog()};
-
-    template <typename W> static W *child(QWidget *form, const QString &name) { return form->findChild<W *>(name); }
-};
+// One column as shown, top to bottom: "a | b | c".
+std::string column(const QAbstractItemModel *model, int c)
+{
+    QStringList values;
+    for (int r = 0; r < model->rowCount(); ++r)
+        values << model->index(r, c).data().toString();
+    return values.join(QStringLiteral(" | ")).toStdString();
+}
 
 } // namespace
 
-TEST(ProductCard, AProductAddedThroughTheCardIsInTheBase)
-{
-    FormFixture f;
-    ProductCard card(f.context, 0);
-    card.show();
-    auto *fullName = FormFixture::child<QLineEdit>(&card, QStringLiteral("Имя2"));
-    auto *water = FormFixture::child<QLineEdit>(&card, QStringLiteral("Вода"));
-    ASSERT_TRUE(fullName && water);
-    EXPECT_EQ(water->text(), u"0,000"); // FormatForBaseProd "0.000"
-
-    // Numeric fields take digits and the comma only.
-    int pos = 0;
-    QString typed = QStringLiteral("12.5");
-    EXPECT_EQ(water->validator()->validate(typed, pos), QValidator::Invalid);
-    typed = QStringLiteral("12,5");
-    EXPECT_EQ(water->validator()->validate(typed, pos), QValidator::Acceptable);
-
-    fullName->setText(QStringLiteral("Тыква мускатная"));
-    FormFixture::child<QLineEdit>(&card, QStringLiteral("Имя"))->setText(QStringLiteral("Тыква"));
-    water->setText(QStringLiteral("88,5"));
-    FormFixture::child<QLineEdit>(&card, QStringLiteral("Out"))->setText(QStringLiteral("70"));
-    FormFixture::child<QCheckBox>(&card, QStringLiteral("Rast"))->setChecked(true);
-
-    f.t.prompter().expect(QStringLiteral("Добавить механическую обработку в базу?"), Prompter::Answer::Yes);
-    f.t.prompter().expectInput(QStringLiteral("Мех. обработка"), QStringLiteral("Очистка от кожуры"));
-    FormFixture::child<QPushButton>(&card, QStringLiteral("addVariant"))->click();
-    auto *variants = FormFixture::child<QTableWidget>(&card, QStringLiteral("variants"));
-    ASSERT_EQ(variants->rowCount(), 1);
-    EXPECT_EQ(variants->item(0, 1)->text(), u"0,00");
-    variants->item(0, 1)->setText(QStringLiteral("70"));
-
-    f.t.prompter().expect(QStringLiteral("Добавить механическую обработку в базу?"), Prompter::Answer::Yes);
-    f.t.prompter().expectInput(QStringLiteral("Мех. обработка"), QStringLiteral(" "));
-    FormFixture::child<QPushButton>(&card, QStringLiteral("addVariant"))->click();
-    EXPECT_TRUE(f.t.prompter().saw(QStringLiteral("Необходимо указать значение")));
-    EXPECT_EQ(variants->rowCount(), 1);
-
-    f.t.prompter().expect(QStringLiteral("Добавить новый продукт в базу?"), Prompter::Answer::Yes);
-    FormFixture::child<QPushButton>(&card, QStringLiteral("save"))->click();
-    EXPECT_TRUE(f.t.prompter().unexpected().isEmpty()) << f.t.prompter().unexpected().join(u'|').toStdString();
-    EXPECT_TRUE(f.t.prompter().scriptDone());
-    ASSERT_EQ(card.key(), 1);
-
-    ProductBase base(f.context);
-    const auto stored = base.findByFullName(QStringLiteral("Тыква мускатная"));
-    ASSERT_TRUE(stored);
-    EXPECT_EQ(stored->prod.Voda, 88.5);
-    EXPECT_EQ(stored->out, 70.0);
-    EXPECT_TRUE(stored->rast);
-    EXPECT_EQ(stored->variants[0], u"Очистка от кожуры");
-    EXPECT_EQ(stored->losses[0], 70.0);
-    EXPECT_FALSE(stored->losses[1].has_value());
-
-    // Removing the variant asks with its name; saving again updates the row.
-    variants->setCurrentCell(0, 0);
-    f.t.prompter().expect(QStringLiteral("Удаляем обработку - Очистка от кожуры"), Prompter::Answer::Yes);
-    FormFixture::child<QPushButton>(&card, QStringLiteral("removeVariant"))->click();
-    ASSERT_TRUE(card.save());
-    EXPECT_FALSE(base.findQuiet(1)->losses[0].has_value());
-    EXPECT_EQ(base.count(), 1);
-
-    // Save as file and load it into a new card: the same product, not yet in the base.
-    const QString path = f.t.root() + QStringLiteral("/t.prod");
-    ASSERT_TRUE(card.saveToFile(path));
-    ProductCard other(f.context, 0);
-    ASSERT_TRUE(other.loadFromFile(path));
-    EXPECT_EQ(FormFixture::child<QLineEdit>(&other, QStringLiteral("Вода"))->text(), u"88,500");
-    EXPECT_EQ(other.key(), 0);
-}
-
-TEST(ProductListForm, SearchesBothNamesFiltersByGroupAndSorts)
+TEST(ProductListForm, SearchesBothNamesFiltersByGroupAndNamesTheGroup)
 {
     FormFixture f;
     ASSERT_TRUE(seedProductBase(f.t.connections(), f.t.settings(), dataFile(QStringLiteral("products.csv"))).ok());
@@ -116,27 +45,88 @@ TEST(ProductListForm, SearchesBothNamesFiltersByGroupAndSorts)
     QAbstractItemModel *model = view->model();
     const int all = model->rowCount();
     EXPECT_GE(all, 150);
-    // Sorted by full name.
-    EXPECT_LE(QString::localeAwareCompare(model->index(0, ProductListModel::FullName).data().toString(),
-                  model->index(1, ProductListModel::FullName).data().toString()),
-        0);
 
     FormFixture::child<QLineEdit>(&form, QStringLiteral("search"))->setText(QStringLiteral("КАРТОФ"));
     ASSERT_EQ(model->rowCount(), 2);
     FormFixture::child<QLineEdit>(&form, QStringLiteral("search"))->setText(QStringLiteral("Манка")); // short name only
     ASSERT_EQ(model->rowCount(), 1);
     EXPECT_EQ(model->index(0, ProductListModel::FullName).data().toString(), u"Крупа манная");
+    EXPECT_EQ(model->index(0, ProductListModel::Group).data().toString(), u"Крупы и мука");
 
     FormFixture::child<QLineEdit>(&form, QStringLiteral("search"))->clear();
     auto *group = FormFixture::child<QComboBox>(&form, QStringLiteral("group"));
     ASSERT_GT(group->count(), 10);
     group->setCurrentIndex(group->findText(QStringLiteral("Яйца")));
     EXPECT_EQ(model->rowCount(), 5);
+    EXPECT_EQ(column(model, ProductListModel::Group), "Яйца | Яйца | Яйца | Яйца | Яйца");
     group->setCurrentIndex(0);
     EXPECT_EQ(model->rowCount(), all);
+}
 
+TEST(ProductListForm, SortsNamesAsARussianReaderExpectsAndNumbersByValue)
+{
+    FormFixture f;
+    ProductBase base(f.context);
+    const std::pair<const char *, double> products[] = {{"Ёрш", 5}, {"Ежевика", 40}, {"абрикос", 300}, {"Банан", 9},
+        {"Мука 10", 100}, {"Мука 2", 20}, {"яблоко", 7}, {"Яйцо", 60}};
+    std::vector<ProductRow> rows;
+    for (const auto &[name, price] : products) {
+        ProductRow row;
+        row.setKey(static_cast<qint64>(rows.size()) + 1);
+        row.prod.FullName = QString::fromUtf8(name);
+        row.setPrice(price);
+        rows.push_back(row);
+    }
+    ASSERT_TRUE(base.insertRows(rows).ok());
+    ProductListForm form(f.context);
+    auto *view = FormFixture::child<QTableView>(&form, QStringLiteral("products"));
+    const QAbstractItemModel *model = view->model();
+
+    // Letter case aside, "ё" beside "е", numbers inside names by value.
+    EXPECT_EQ(column(model, ProductListModel::FullName),
+        "абрикос | Банан | Ежевика | Ёрш | Мука 2 | Мука 10 | яблоко | Яйцо");
+    view->sortByColumn(ProductListModel::FullName, Qt::DescendingOrder);
+    EXPECT_EQ(column(model, ProductListModel::FullName),
+        "Яйцо | яблоко | Мука 10 | Мука 2 | Ёрш | Ежевика | Банан | абрикос");
+    view->sortByColumn(ProductListModel::Price, Qt::AscendingOrder);
+    EXPECT_EQ(column(model, ProductListModel::Price), "5,00 | 7,00 | 9,00 | 20,00 | 40,00 | 60,00 | 100,00 | 300,00");
     view->sortByColumn(ProductListModel::Key, Qt::DescendingOrder);
-    EXPECT_EQ(model->index(0, ProductListModel::Key).data().toLongLong(), all);
+    EXPECT_EQ(model->index(0, ProductListModel::Key).data().toLongLong(), 8);
+    EXPECT_EQ(model->index(7, ProductListModel::Key).data().toLongLong(), 1);
+}
+
+TEST(ProductListForm, OpensTheCardAndTheModificationsInsideTheMainWindow)
+{
+    FormFixture f;
+    ProductRow row;
+    row.setKey(1);
+    row.prod.FullName = QStringLiteral("Свёкла");
+    ASSERT_TRUE(ProductBase(f.context).insertRows({row}).ok());
+    CommandRegistry registry;
+    registerProductForms(registry);
+    MainWindow window(f.context, registry);
+    window.show();
+    window.runCommand(QStringLiteral("prod"));
+    auto *list = window.findChild<ProductListForm *>();
+    ASSERT_NE(list, nullptr);
+    auto *view = FormFixture::child<QTableView>(list, QStringLiteral("products"));
+    view->setCurrentIndex(view->model()->index(0, 0));
+
+    FormFixture::child<QPushButton>(list, QStringLiteral("open"))->click();
+    auto *card = window.findChild<ProductCard *>();
+    ASSERT_NE(card, nullptr);
+    EXPECT_FALSE(card->isWindow());
+    EXPECT_EQ(card->window(), &window);
+    EXPECT_EQ(card->key(), 1);
+    EXPECT_EQ(window.documents()->subWindowList().size(), 2);
+    EXPECT_EQ(window.documents()->activeSubWindow()->widget(), card);
+
+    FormFixture::child<QPushButton>(list, QStringLiteral("mods"))->click();
+    auto *mods = window.findChild<ModificationsForm *>();
+    ASSERT_NE(mods, nullptr);
+    EXPECT_FALSE(mods->isWindow());
+    EXPECT_EQ(window.documents()->subWindowList().size(), 3);
+    window.documents()->closeAllSubWindows();
 }
 
 TEST(ProductForms, EveryCommandIsRegisteredAndOpens)
