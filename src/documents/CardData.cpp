@@ -22,8 +22,9 @@ QString positionName(const clsProds &p)
 class LineBuilder
 {
 public:
-    explicit LineBuilder(const colBludo &slot)
+    LineBuilder(const colBludo &slot, const HeatTreatmentTables &losses)
         : slot_(slot)
+        , losses_(losses)
     {
     }
 
@@ -89,7 +90,9 @@ private:
         CardLine kept = composition(p);
         kept.kind = CardLine::Kind::Retention;
         kept.name = QStringLiteral("Сохранность");
-        kept.netto = p.Netto > 0 ? p.Netto : outputValue(p.Out);
+        // What is left of the raw set after the heat treatment its loss type names.
+        const LossType *type = p.Id.trimmed().isEmpty() ? nullptr : losses_.find(p.Id.trimmed());
+        kept.netto = type ? netto * (100.0 - type->mass) / 100.0 : netto;
         lines_.push_back(std::move(kept));
     }
 
@@ -112,6 +115,7 @@ private:
     }
 
     const colBludo &slot_;
+    const HeatTreatmentTables &losses_;
     std::vector<CardLine> lines_;
     QSet<QString> visited_;
     int number_ = 0;
@@ -154,7 +158,7 @@ Result<CardData> buildCardData(colBludo &slot, const QString &name, const QStrin
     d.nettoTotal = values.netto;
     d.composition = values.text;
     d.texts = splitCardTexts(header.Oform);
-    d.lines = LineBuilder(slot).build();
+    d.lines = LineBuilder(slot, losses).build();
 
     const clsProds &dish = values.composition;
     d.dryMatter = values.dryMatter;
@@ -176,12 +180,12 @@ Result<CardData> buildCardData(colBludo &slot, const QString &name, const QStrin
     d.carbohydrates = carbohydrates(values.per100);
     d.kcal = values.kcalPer100;
     d.problems = plausibilityProblems(values.per100);
+    d.per100 = values.per100;
 
     d.enterprise = settings.get(Section::User, QStringLiteral("Name_Org"));
     d.engineer = settings.get(Section::User, QStringLiteral("tFTeh"));
     d.executor = settings.get(Section::User, QStringLiteral("tFOtv"));
     d.head = settings.get(Section::User, QStringLiteral("tFDir"));
-    (void)options.fullComposition;
     return d;
 }
 

@@ -57,6 +57,7 @@ struct CardData {
     double bel = 0, gir = 0, carbohydrates = 0, md = 0, kr = 0, kcal = 0;
     QString engineer, executor, head;
     QStringList problems; // the plausibility messages
+    clsProds per100; // every value per 100 g, for the plausibility check
 };
 
 // Options of one card.
