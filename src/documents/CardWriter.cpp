@@ -30,8 +30,8 @@ QString portionsTitle(double count, const CardFormats &f)
 
 // Paragraph rows from `first` to `last`: each row one paragraph wrapped to
 // `width`, its height one line height per line; rows left over are hidden.
-void writeTextRows(SheetWriter &out, const CellRef &first, const CellRef &last, const QString &text, int width,
-    const CardFormats &f)
+void writeTextRows(
+    SheetWriter &out, const CellRef &first, const CellRef &last, const QString &text, int width, const CardFormats &f)
 {
     QStringList paragraphs;
     QString normalized = text;
@@ -108,8 +108,8 @@ void fillFixedCard(SheetWriter &out, const CardData &card, const CardLayout &l, 
     int row = l.startRow;
     for (const CardLine &line : card.lines) {
         const CellLook look = line.kind == CardLine::Kind::SemiFinished ? kBold
-            : line.kind == CardLine::Kind::Retention                   ? kItalic
-                                                                       : CellLook {};
+            : line.kind == CardLine::Kind::Retention                    ? kItalic
+                                                                        : CellLook {};
         if (line.number > 0)
             out.number(row, l.codeCol, line.number, QStringLiteral("0"), framed());
         out.text(row, l.ndCol, line.nd, framed());
@@ -128,7 +128,8 @@ void fillFixedCard(SheetWriter &out, const CardData &card, const CardLayout &l, 
         }
         if (line.netto)
             out.number(row, l.nettoCol, *line.netto, mass, framed(look));
-        const double quantity[3] = {confectionery ? f.confectioneryQuantity : f.portions[0], f.portions[1], f.portions[2]};
+        const double quantity[3]
+            = {confectionery ? f.confectioneryQuantity : f.portions[0], f.portions[1], f.portions[2]};
         for (int i = 0; i < recounts; ++i) {
             if (line.netto && line.kind != CardLine::Kind::SemiFinished)
                 out.number(row, recountCols[i], *line.netto * quantity[i] * unit.perGram, mass, framed(look));
@@ -142,7 +143,8 @@ void fillFixedCard(SheetWriter &out, const CardData &card, const CardLayout &l, 
 
     // Recalculation titles and the output line.
     if (confectionery) {
-        out.text(l.titleKRecount, QStringLiteral("Расход сырья, ") + unit.name + QStringLiteral(" на ")
+        out.text(l.titleKRecount,
+            QStringLiteral("Расход сырья, ") + unit.name + QStringLiteral(" на ")
                 + formatNumber(f.confectioneryQuantity) + QStringLiteral(" 1"));
     } else {
         out.text(l.titleRecount, QStringLiteral("Расход сырья нетто, ") + unit.name + QStringLiteral(" на"));
@@ -169,8 +171,8 @@ void fillFixedCard(SheetWriter &out, const CardData &card, const CardLayout &l, 
     out.number(l.fhSv, card.dryMatter, value);
     out.number(l.fhFat, card.fat, value);
     out.number(l.fhSugar, card.sugar, value);
-    const std::pair<CellRef, int> cells[] = {{l.kmafanm, 2}, {l.bgkp, 3}, {l.proteus, 5}, {l.staph, 6},
-        {l.pathogens, 7}, {l.yeasts, 8}, {l.moulds, 9}};
+    const std::pair<CellRef, int> cells[]
+        = {{l.kmafanm, 2}, {l.bgkp, 3}, {l.proteus, 5}, {l.staph, 6}, {l.pathogens, 7}, {l.yeasts, 8}, {l.moulds, 9}};
     for (const auto &[cell, n] : cells)
         out.text(cell, indicator(card, n));
     if (card.microbiology) {
@@ -271,8 +273,8 @@ void fillNamedCard(SheetWriter &out, const CardData &card, const CardFormats &f,
     using Field = double CardLine::*;
     const std::pair<const char16_t *, Field> fields[] = {{u"Рец_СВ", &CardLine::sv}, {u"Рец_Бел", &CardLine::bel},
         {u"Рец_БелЖ", &CardLine::belAnimal}, {u"Рец_Жир", &CardLine::gir}, {u"Рец_ЖирР", &CardLine::girVegetable},
-        {u"Рец_Угл", &CardLine::md}, {u"Рец_Ca", &CardLine::ca}, {u"Рец_Fe", &CardLine::fe},
-        {u"Рец_B1", &CardLine::b1}, {u"Рец_B2", &CardLine::b2}, {u"Рец_C", &CardLine::c}};
+        {u"Рец_Угл", &CardLine::md}, {u"Рец_Ca", &CardLine::ca}, {u"Рец_Fe", &CardLine::fe}, {u"Рец_B1", &CardLine::b1},
+        {u"Рец_B2", &CardLine::b2}, {u"Рец_C", &CardLine::c}};
     std::vector<std::pair<int, Field>> composition;
     for (const auto &[name, field] : fields) {
         if (auto col = columnOf(name))
@@ -287,8 +289,8 @@ void fillNamedCard(SheetWriter &out, const CardData &card, const CardFormats &f,
         if (row > last)
             break;
         const CellLook look = line.kind == CardLine::Kind::SemiFinished ? kBold
-            : line.kind == CardLine::Kind::Retention                   ? kItalic
-                                                                       : CellLook {};
+            : line.kind == CardLine::Kind::Retention                    ? kItalic
+                                                                        : CellLook {};
         out.text(row, names->first.col, line.name, framed(look));
         if (bruttoCol && line.brutto)
             out.number(row, *bruttoCol, *line.brutto, mass, framed(look));
@@ -372,10 +374,10 @@ XlsxWorkbook generatedCard(const CardData &card, const CardFormats &f, int &erro
     line(QStringLiteral("Перечень сырья: ") + card.composition
         + (card.composition.endsWith(u'.') ? QString() : QStringLiteral(".")));
     line(QStringLiteral("Требования к качеству сырья: ")
-        + QStringLiteral("продовольственное сырье, пищевые продукты и полуфабрикаты, используемые для "
-                         "приготовления данного блюда (изделия), соответствуют требованиям нормативных "
-                         "документов и имеют сертификаты соответствия и (или) удостоверения качества и "
-                         "безопасности."),
+            + QStringLiteral("продовольственное сырье, пищевые продукты и полуфабрикаты, используемые для "
+                             "приготовления данного блюда (изделия), соответствуют требованиям нормативных "
+                             "документов и имеют сертификаты соответствия и (или) удостоверения качества и "
+                             "безопасности."),
         wrap);
     ++row;
     line(QStringLiteral("Рецептура"), kBold);
@@ -388,10 +390,23 @@ XlsxWorkbook generatedCard(const CardData &card, const CardFormats &f, int &erro
     for (int c = 0; c < 5; ++c)
         out.text(row, c + 1, headings[c], head);
     ++row;
+    std::vector<const CardLine *> open; // semi-finished blocks not closed yet
     for (const CardLine &l : card.lines) {
+        if (l.kind == CardLine::Kind::SemiFinished)
+            open.push_back(&l);
+        if (l.kind == CardLine::Kind::Retention && !open.empty()) {
+            const CardLine *block = open.back();
+            open.pop_back();
+            out.look(row, 1, framed());
+            out.text(row, 2, QStringLiteral("Сырьевой набор"), framed());
+            out.number(row, 3, block->brutto.value_or(0), number, framed());
+            out.number(row, 4, block->netto.value_or(0), number, framed());
+            out.look(row, 5, framed());
+            ++row;
+        }
         CellLook look = l.kind == CardLine::Kind::SemiFinished ? kBold
-            : l.kind == CardLine::Kind::Retention             ? kItalic
-                                                              : CellLook {};
+            : l.kind == CardLine::Kind::Retention              ? kItalic
+                                                               : CellLook {};
         out.text(row, 1, l.nd, framed());
         out.text(row, 2, l.name, framed(look));
         if (l.kind == CardLine::Kind::SemiFinished) {
@@ -457,15 +472,16 @@ XlsxWorkbook generatedCard(const CardData &card, const CardFormats &f, int &erro
     }
     ++row;
     line(QStringLiteral("Микробиологические показатели"), kBold);
-    const QStringList mb = card.microbiology ? card.microbiologyLines
-                                             : QStringList {QStringLiteral("КМАФАнМ, КОЕ/г, не более……………………………………………"),
-                                                 QStringLiteral("Масса продукта (г), в которой не допускаются:"),
-                                                 QStringLiteral("Бактерии группы кишечных палочек , колиформы (E.coli)…"),
-                                                 QStringLiteral("Бактерии рода протей………………………………………………………"),
-                                                 QStringLiteral("S.aureus………………………………………………………………………"),
-                                                 QStringLiteral("Патогенные микроорганизмы , в том числе сальмонеллы………………"),
-                                                 QStringLiteral("Дрожжи, КОЕ/г не более……………………………………………………"),
-                                                 QStringLiteral("Плесени, КОЕ/г не более……………………………………………………")};
+    const QStringList mb = card.microbiology
+        ? card.microbiologyLines
+        : QStringList {QStringLiteral("КМАФАнМ, КОЕ/г, не более……………………………………………"),
+            QStringLiteral("Масса продукта (г), в которой не допускаются:"),
+            QStringLiteral("Бактерии группы кишечных палочек , колиформы (E.coli)…"),
+            QStringLiteral("Бактерии рода протей………………………………………………………"),
+            QStringLiteral("S.aureus………………………………………………………………………"),
+            QStringLiteral("Патогенные микроорганизмы , в том числе сальмонеллы………………"),
+            QStringLiteral("Дрожжи, КОЕ/г не более……………………………………………………"),
+            QStringLiteral("Плесени, КОЕ/г не более……………………………………………………")};
     for (const QString &m : mb)
         line(m);
     ++row;

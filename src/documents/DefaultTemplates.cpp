@@ -63,7 +63,7 @@ XlsxWorkbook fixedCardTemplate(int cardType)
     w.text(l.head.row + 1, l.head.col - 1, QStringLiteral("руководитель предприятия"));
     const QString title = cardType == 3 ? QStringLiteral("Технологическая карта №")
         : confectionery                 ? QStringLiteral("Технико-технологическая карта (кондитерское изделие) №")
-                                        : QStringLiteral("Технико-технологическая карта №");
+                        : QStringLiteral("Технико-технологическая карта №");
     w.text(l.number.row, 3, title, bold());
     w.text(l.name.row, 1, QStringLiteral("Наименование изделия (блюда):"), bold());
     w.text(l.enterprise.row, 1, QStringLiteral("Предприятие:"), bold());
@@ -119,24 +119,24 @@ XlsxWorkbook fixedCardTemplate(int cardType)
     w.text(l.fhSv.row - 2, 1, QStringLiteral("Физико-химические показатели"), bold());
     w.text(l.fhSv.row - 1, 1, QStringLiteral("Показатель"), bold());
     w.text(l.fhSv.row - 1, l.fhSv.col, QStringLiteral("Содержание, %"), bold());
-    const std::pair<CellRef, QString> fractions[] = {{l.fhSv, QStringLiteral("Массовая доля сухих веществ")},
-        {l.fhFat, QStringLiteral("Массовая доля жира")}, {l.fhSugar, QStringLiteral("Массовая доля сахара")},
-        {l.fhAcid, QStringLiteral("Кислотность")}};
+    const std::pair<CellRef, QString> fractions[]
+        = {{l.fhSv, QStringLiteral("Массовая доля сухих веществ")}, {l.fhFat, QStringLiteral("Массовая доля жира")},
+            {l.fhSugar, QStringLiteral("Массовая доля сахара")}, {l.fhAcid, QStringLiteral("Кислотность")}};
     for (const auto &[cell, caption] : fractions)
         w.text(cell.row, 1, caption);
 
     w.text(l.kmafanm.row - 1, 1, QStringLiteral("Микробиологические показатели"), bold());
-    const CellRef mb[] = {l.kmafanm, {l.bgkp.row - 1, l.bgkp.col}, l.bgkp, l.proteus, l.staph, l.pathogens, l.yeasts,
-        l.moulds};
+    const CellRef mb[]
+        = {l.kmafanm, {l.bgkp.row - 1, l.bgkp.col}, l.bgkp, l.proteus, l.staph, l.pathogens, l.yeasts, l.moulds};
     for (int i = 0; i < 8; ++i)
         w.text(mb[i].row, 1, kMicrobiologyCaptions[i]);
     w.text(l.mbNote.row, 1, QStringLiteral("Прим."));
 
     w.text(l.calProtein.row - 2, 1, QStringLiteral("Пищевая и энергетическая ценность блюда (изделия), г на 100 г"),
         bold());
-    const std::pair<CellRef, QString> nutrition[] = {{l.calProtein, QStringLiteral("Белки")},
-        {l.calFat, QStringLiteral("Жиры")}, {l.calCarbo, QStringLiteral("Углеводы")},
-        {l.calorie, QStringLiteral("Энергетическая ценность, ккал")}};
+    const std::pair<CellRef, QString> nutrition[]
+        = {{l.calProtein, QStringLiteral("Белки")}, {l.calFat, QStringLiteral("Жиры")},
+            {l.calCarbo, QStringLiteral("Углеводы")}, {l.calorie, QStringLiteral("Энергетическая ценность, ккал")}};
     for (const auto &[cell, caption] : nutrition)
         w.text(cell.row - 1, cell.col, caption, header());
     w.text(l.engineer.row, 1, QStringLiteral("Инженер-технолог"));
@@ -194,11 +194,11 @@ XlsxWorkbook namedCardTemplate()
     for (int c = 5; c <= 7; ++c)
         w.look(13, c, header());
     name(QStringLiteral("Рец_Сырье"), QStringLiteral("$B$14:$B$65"));
-    const std::pair<const char16_t *, const char16_t *> table[] = {{u"Рец_Брутто", u"$C$14"}, {u"Рец_Нетто", u"$D$14"},
-        {u"Рец_Пер1", u"$E$14"}, {u"Рец_Пер2", u"$F$14"}, {u"Рец_Пер3", u"$G$14"}, {u"Рец_СВ", u"$H$14"},
-        {u"Рец_Бел", u"$I$14"}, {u"Рец_БелЖ", u"$J$14"}, {u"Рец_Жир", u"$K$14"}, {u"Рец_ЖирР", u"$L$14"},
-        {u"Рец_Угл", u"$M$14"}, {u"Рец_Ca", u"$N$14"}, {u"Рец_Fe", u"$O$14"}, {u"Рец_B1", u"$P$14"},
-        {u"Рец_B2", u"$Q$14"}, {u"Рец_C", u"$R$14"}};
+    const std::pair<const char16_t *, const char16_t *> table[]
+        = {{u"Рец_Брутто", u"$C$14"}, {u"Рец_Нетто", u"$D$14"}, {u"Рец_Пер1", u"$E$14"}, {u"Рец_Пер2", u"$F$14"},
+            {u"Рец_Пер3", u"$G$14"}, {u"Рец_СВ", u"$H$14"}, {u"Рец_Бел", u"$I$14"}, {u"Рец_БелЖ", u"$J$14"},
+            {u"Рец_Жир", u"$K$14"}, {u"Рец_ЖирР", u"$L$14"}, {u"Рец_Угл", u"$M$14"}, {u"Рец_Ca", u"$N$14"},
+            {u"Рец_Fe", u"$O$14"}, {u"Рец_B1", u"$P$14"}, {u"Рец_B2", u"$Q$14"}, {u"Рец_C", u"$R$14"}};
     for (const auto &[n, area] : table)
         name(QString::fromUtf16(n), QString::fromUtf16(area));
 

@@ -48,14 +48,13 @@ QByteArray workbook(const QString &sheetName)
 QByteArray workbookRelationships()
 {
     return kDeclaration
-        + QByteArrayLiteral(
-            "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-            "<Relationship Id=\"rId1\" "
-            "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" "
-            "Target=\"worksheets/sheet1.xml\"/>"
-            "<Relationship Id=\"rId2\" "
-            "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles\" "
-            "Target=\"styles.xml\"/></Relationships>");
+        + QByteArrayLiteral("<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+                            "<Relationship Id=\"rId1\" "
+                            "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" "
+                            "Target=\"worksheets/sheet1.xml\"/>"
+                            "<Relationship Id=\"rId2\" "
+                            "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles\" "
+                            "Target=\"styles.xml\"/></Relationships>");
 }
 
 QByteArray styles(const QString &fontName, double fontSize)

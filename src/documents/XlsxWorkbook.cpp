@@ -31,8 +31,8 @@ const char *const kWorksheetOrder[] = {"sheetPr", "dimension", "sheetViews", "sh
     "sheetCalcPr", "sheetProtection", "protectedRanges", "scenarios", "autoFilter", "sortState", "dataConsolidate",
     "customSheetViews", "mergeCells", "phoneticPr", "conditionalFormatting", "dataValidations", "hyperlinks",
     "printOptions", "pageMargins", "pageSetup", "headerFooter", "rowBreaks", "colBreaks", "customProperties",
-    "cellWatches", "ignoredErrors", "smartTags", "drawing", "legacyDrawing", "legacyDrawingHF", "drawingHF",
-    "picture", "oleObjects", "controls", "webPublishItems", "tableParts", "extLst"};
+    "cellWatches", "ignoredErrors", "smartTags", "drawing", "legacyDrawing", "legacyDrawingHF", "drawingHF", "picture",
+    "oleObjects", "controls", "webPublishItems", "tableParts", "extLst"};
 
 int orderOf(const char *name)
 {
@@ -298,8 +298,8 @@ Status XlsxWorkbook::Impl::parsePart(const QString &path, pugi::xml_document &do
     const QByteArray *bytes = package.find(path);
     if (!bytes)
         return Status::failure(QStringLiteral("В книге нет части ") + path + QStringLiteral(": ") + shownName);
-    const pugi::xml_parse_result parsed = doc.load_buffer(bytes->constData(), static_cast<size_t>(bytes->size()),
-        kParseFlags, pugi::encoding_utf8);
+    const pugi::xml_parse_result parsed
+        = doc.load_buffer(bytes->constData(), static_cast<size_t>(bytes->size()), kParseFlags, pugi::encoding_utf8);
     if (!parsed) {
         return Status::failure(QStringLiteral("Ошибка XML в части ") + path + QStringLiteral(" (позиция ")
             + QString::number(parsed.offset) + QStringLiteral(": ") + qs(parsed.description()) + QStringLiteral("): ")
@@ -364,8 +364,8 @@ Status XlsxWorkbook::Impl::init()
         const QString type = qs(o.attribute("ContentType").value());
         QString workbookType = type;
         workbookType.replace(QStringLiteral(".template.main+xml"), QStringLiteral(".sheet.main+xml"));
-        workbookType.replace(QStringLiteral(".template.macroEnabled.main+xml"),
-            QStringLiteral(".sheet.macroEnabled.main+xml"));
+        workbookType.replace(
+            QStringLiteral(".template.macroEnabled.main+xml"), QStringLiteral(".sheet.macroEnabled.main+xml"));
         if (workbookType != type) {
             o.attribute("ContentType").set_value(utf8(workbookType).c_str());
             contentTypesDirty = true;
@@ -516,8 +516,8 @@ pugi::xml_node XlsxWorkbook::Impl::row(int r, bool create)
     if (!create)
         return {};
     const auto next = rows.upper_bound(r);
-    pugi::xml_node node = next == rows.end() ? sheetData.append_child("row")
-                                             : sheetData.insert_child_before("row", next->second);
+    pugi::xml_node node
+        = next == rows.end() ? sheetData.append_child("row") : sheetData.insert_child_before("row", next->second);
     node.append_attribute("r").set_value(r);
     rows.emplace(r, node);
     sheetDirty = true;
@@ -598,7 +598,8 @@ void XlsxWorkbook::Impl::ensureStyles()
             workbookRelsDirty = true;
             pugi::xml_node o = contentTypes.document_element().append_child("Override");
             o.append_attribute("PartName") = utf8(u'/' + stylesPath).c_str();
-            o.append_attribute("ContentType") = "application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml";
+            o.append_attribute("ContentType")
+                = "application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml";
             contentTypesDirty = true;
         }
         stylesDirty = true;
@@ -663,7 +664,8 @@ int XlsxWorkbook::Impl::numberFormatId(const QString &code)
     pugi::xml_node f = numFmts.append_child("numFmt");
     f.append_attribute("numFmtId") = maxId + 1;
     f.append_attribute("formatCode") = utf8(code).c_str();
-    const int count = static_cast<int>(std::distance(numFmts.children("numFmt").begin(), numFmts.children("numFmt").end()));
+    const int count
+        = static_cast<int>(std::distance(numFmts.children("numFmt").begin(), numFmts.children("numFmt").end()));
     numFmts.attribute("count") ? numFmts.attribute("count").set_value(count)
                                : numFmts.append_attribute("count").set_value(count);
     stylesDirty = true;
@@ -1104,8 +1106,8 @@ Result<CellRange> XlsxWorkbook::range(const QString &name) const
     }
     if (!found)
         return R::failure(QStringLiteral("В шаблоне нет имени '") + name + u'\'');
-    const QString pointsNowhere = QStringLiteral("Имя '") + name + QStringLiteral("' шаблона указывает на несуществующую ячейку: ")
-        + found->reference;
+    const QString pointsNowhere = QStringLiteral("Имя '") + name
+        + QStringLiteral("' шаблона указывает на несуществующую ячейку: ") + found->reference;
     if (found->reference.contains(QStringLiteral("#REF!"), Qt::CaseInsensitive))
         return R::failure(pointsNowhere);
     const std::optional<Reference> ref = splitReference(found->reference);
@@ -1147,7 +1149,8 @@ void XlsxWorkbook::defineName(const QString &name, const QString &reference, boo
     pugi::xml_node root = d->workbook.document_element();
     pugi::xml_node defined = root.child("definedNames");
     if (!defined) {
-        pugi::xml_node anchor = root.child("externalReferences") ? root.child("externalReferences") : root.child("sheets");
+        pugi::xml_node anchor
+            = root.child("externalReferences") ? root.child("externalReferences") : root.child("sheets");
         defined = root.insert_child_after("definedNames", anchor);
     }
     const std::string key = utf8(name);
@@ -1160,9 +1163,8 @@ void XlsxWorkbook::defineName(const QString &name, const QString &reference, boo
     if (sheetScope)
         n.append_attribute("localSheetId") = 0;
     n.text().set(utf8(reference).c_str());
-    std::erase_if(d->names, [&](const Impl::Name &old) {
-        return old.name == name && old.localSheet.has_value() == sheetScope;
-    });
+    std::erase_if(
+        d->names, [&](const Impl::Name &old) { return old.name == name && old.localSheet.has_value() == sheetScope; });
     d->names.push_back({name, sheetScope ? std::optional<int>(0) : std::nullopt, reference});
     d->workbookDirty = true;
 }
@@ -1188,8 +1190,8 @@ Result<QByteArray> XlsxWorkbook::toBytes() const
     }
     ZipPackage out = d->package;
     auto put = [&out](const QString &path, const pugi::xml_document &doc) {
-        static const QByteArray kDeclaration = QByteArrayLiteral(
-            "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n");
+        static const QByteArray kDeclaration
+            = QByteArrayLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n");
         QByteArray bytes = serialize(doc);
         if (!bytes.startsWith("<?xml"))
             bytes.prepend(kDeclaration);

@@ -55,8 +55,8 @@ public:
     static Result<XlsxWorkbook> open(const QString &path);
     static Result<XlsxWorkbook> fromBytes(const QByteArray &bytes, const QString &shownName);
     // An empty workbook of one sheet, made from scratch.
-    static XlsxWorkbook blank(const QString &sheetName, const QString &fontName = QStringLiteral("Calibri"),
-        double fontSize = 11);
+    static XlsxWorkbook blank(
+        const QString &sheetName, const QString &fontName = QStringLiteral("Calibri"), double fontSize = 11);
 
     QStringList sheetNames() const;
 

@@ -35,11 +35,11 @@ Result<ZipPackage> ZipPackage::read(const QString &path)
     if (!file.exists())
         return R::failure(QStringLiteral("Файл не найден: ") + path);
     if (file.size() > kMaxTotalSize)
-        return R::failure(QStringLiteral("Файл слишком велик (") + megabytes(file.size())
-            + QStringLiteral(" МБ): ") + path);
+        return R::failure(
+            QStringLiteral("Файл слишком велик (") + megabytes(file.size()) + QStringLiteral(" МБ): ") + path);
     if (!file.open(QIODevice::ReadOnly))
-        return R::failure(QStringLiteral("Не удалось открыть файл: ") + path + QStringLiteral(" (")
-            + file.errorString() + u')');
+        return R::failure(
+            QStringLiteral("Не удалось открыть файл: ") + path + QStringLiteral(" (") + file.errorString() + u')');
     return fromBytes(file.readAll(), path);
 }
 
@@ -48,7 +48,8 @@ Result<ZipPackage> ZipPackage::fromBytes(const QByteArray &bytes, const QString 
     using R = Result<ZipPackage>;
     zip_error_t error;
     zip_error_init(&error);
-    zip_source_t *source = zip_source_buffer_create(bytes.constData(), static_cast<zip_uint64_t>(bytes.size()), 0, &error);
+    zip_source_t *source
+        = zip_source_buffer_create(bytes.constData(), static_cast<zip_uint64_t>(bytes.size()), 0, &error);
     if (!source) {
         const QString text = zipErrorText(&error);
         zip_error_fini(&error);
@@ -197,11 +198,11 @@ Status saveFileAtomically(const QString &path, const QByteArray &bytes)
 {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return Status::failure(QStringLiteral("Не удалось записать файл: ") + path + QStringLiteral(" (")
-            + file.errorString() + u')');
+        return Status::failure(
+            QStringLiteral("Не удалось записать файл: ") + path + QStringLiteral(" (") + file.errorString() + u')');
     if (file.write(bytes) != bytes.size() || !file.commit())
-        return Status::failure(QStringLiteral("Не удалось записать файл: ") + path + QStringLiteral(" (")
-            + file.errorString() + u')');
+        return Status::failure(
+            QStringLiteral("Не удалось записать файл: ") + path + QStringLiteral(" (") + file.errorString() + u')');
     return {};
 }
 

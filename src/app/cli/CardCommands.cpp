@@ -30,8 +30,8 @@ int cardCommand(CliRun &run)
     bool pdf = false;
     for (int i = 0; i < a.size(); ++i) {
         const QString word = a[i];
-        const bool valued = word == u"--table" || word == u"--out" || word == u"--template" || word == u"-o"
-            || word == u"--type";
+        const bool valued
+            = word == u"--table" || word == u"--out" || word == u"--template" || word == u"-o" || word == u"--type";
         if (valued) {
             if (i + 1 >= a.size())
                 return usage(run);
@@ -54,7 +54,9 @@ int cardCommand(CliRun &run)
             a.remove(i, 2);
             --i;
         } else if (word == u"--generated" || word == u"--pdf" || word == u"--full") {
-            (word == u"--generated" ? request.generated : word == u"--pdf" ? pdf : request.options.fullComposition)
+            (word == u"--generated"    ? request.generated
+                    : word == u"--pdf" ? pdf
+                                       : request.options.fullComposition)
                 = true;
             a.remove(i);
             --i;

@@ -20,9 +20,10 @@ bool convertToPdf(const QString &workbook, CliRun &run)
     // A profile of its own, so a running LibreOffice of the user does not take the job.
     QTemporaryDir profile;
     QProcess p;
-    p.start(office, {QStringLiteral("-env:UserInstallation=file://") + profile.path(), QStringLiteral("--headless"),
-                        QStringLiteral("--convert-to"), QStringLiteral("pdf"), QStringLiteral("--outdir"),
-                        info.absolutePath(), info.absoluteFilePath()});
+    p.start(office,
+        {QStringLiteral("-env:UserInstallation=file://") + profile.path(), QStringLiteral("--headless"),
+            QStringLiteral("--convert-to"), QStringLiteral("pdf"), QStringLiteral("--outdir"), info.absolutePath(),
+            info.absoluteFilePath()});
     const QString pdf = info.absolutePath() + u'/' + info.completeBaseName() + QStringLiteral(".pdf");
     if (!p.waitForFinished(180000) || p.exitCode() != 0 || !QFileInfo::exists(pdf)) {
         run.err << "PDF не создан: " << QString::fromLocal8Bit(p.readAllStandardError()) << '\n';
