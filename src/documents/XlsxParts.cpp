@@ -81,9 +81,11 @@ QByteArray emptySheet()
     return kDeclaration
         + QByteArrayLiteral("<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
                             "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">"
+                            "<sheetPr><pageSetUpPr fitToPage=\"1\"/></sheetPr>"
                             "<sheetFormatPr defaultRowHeight=\"15\"/><sheetData/>"
                             "<pageMargins left=\"0.7\" right=\"0.5\" top=\"0.6\" bottom=\"0.6\" header=\"0.3\" "
-                            "footer=\"0.3\"/><pageSetup paperSize=\"9\" orientation=\"portrait\"/></worksheet>");
+                            "footer=\"0.3\"/><pageSetup paperSize=\"9\" fitToWidth=\"1\" fitToHeight=\"0\" "
+                            "orientation=\"portrait\"/></worksheet>");
 }
 
 } // namespace kulvera::xlsxparts
