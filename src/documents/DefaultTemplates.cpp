@@ -72,6 +72,14 @@ XlsxWorkbook fixedCardTemplate(int cardType)
                        "используемые для приготовления данного блюда (изделия), соответствуют требованиям "
                        "нормативных документов и имеют сертификаты соответствия и (или) удостоверения качества и "
                        "безопасности."));
+    // The two long lines wrap inside the width of the table.
+    CellLook wrap;
+    wrap.wrap = true;
+    for (int row : {l.raw.row, l.raw.row + 1}) {
+        w.look(row, 1, wrap);
+        book.mergeCells({row, 1}, {row, l.recountCol3});
+        book.setRowHeight(row, 40);
+    }
     w.text(l.titleRecount.row - 1, 1, QStringLiteral("Рецептура"), bold());
 
     const int top = l.titleRecount.row;
