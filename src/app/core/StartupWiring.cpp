@@ -1,5 +1,6 @@
 #include "StartupWiring.h"
 
+#include "DocumentStartup.h"
 #include "SeedData.h"
 #include "common/Clock.h"
 #include "common/Prompter.h"
@@ -42,6 +43,7 @@ void installStartupHooks(
         if (!loaded)
             startup.sessionLog().write(loaded.error());
     });
+    installDocumentHooks(hooks, startup, settings);
 }
 
 } // namespace kulvera

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+namespace kulvera {
+
+class SettingsAccess;
+
+// The file of a template in the templates folder. A configured name of the
+// older binary kind (".xlt", ".xls") finds the file of the same stem with an
+// OOXML extension (".xltx", ".xlsx", ".xltm"); nothing when no file is there.
+std::optional<QString> findTemplate(const QString &folder, const QString &configuredName);
+
+// The configured file name of a template setting (section Documents).
+QString templateSetting(const SettingsAccess &settings, const QString &key);
+
+// The card template setting for a card type: 1 and 4 the culinary card, 2 the
+// confectionery card, 3 the technological card.
+QString cardTemplateKey(int cardType);
+
+} // namespace kulvera

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "common/Result.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <utility>
+#include <vector>
+
+namespace kulvera {
+
+// The parts of a zip package held in memory, in their stored order. Parts we
+// never change are written back with exactly the bytes they had.
+class ZipPackage
+{
+public:
+    // Largest part we read, and largest sum of all parts: a spreadsheet part
+    // beyond this is refused before it is inflated.
+    static constexpr qint64 kMaxPartSize = 48LL * 1024 * 1024;
+    static constexpr qint64 kMaxTotalSize = 256LL * 1024 * 1024;
+
+    // Reads every part of a zip file; a file that is not a zip, is damaged or
+    // is too large is refused with its reason.
+    static Result<ZipPackage> read(const QString &path);
+    static Result<ZipPackage> fromBytes(const QByteArray &bytes, const QString &shownName);
+
+    bool contains(const QString &name) const { return find(name) != nullptr; }
+    const QByteArray *find(const QString &name) const;
+    // Replaces the part, or adds it at the end.
+    void put(const QString &name, QByteArray data);
+    bool remove(const QString &name);
+    const std::vector<std::pair<QString, QByteArray>> &parts() const { return parts_; }
+
+    // The package as zip bytes (deflated parts).
+    Result<QByteArray> toBytes() const;
+    // Writes through a temporary file renamed over `path`, so a failure leaves
+    // whatever was there before.
+    Status save(const QString &path) const;
+
+private:
+    std::vector<std::pair<QString, QByteArray>> parts_;
+};
+
+// Writes bytes through a temporary file renamed over the path.
+Status saveFileAtomically(const QString &path, const QByteArray &bytes);
+
+} // namespace kulvera
