@@ -1,5 +1,6 @@
 #include "recipes/DishBase.h"
 
+#include "common/NameCollator.h"
 #include "common/NumberText.h"
 #include "common/Prompter.h"
 #include "common/SettingsAccess.h"
@@ -11,7 +12,6 @@
 #include "shell/SqlDialect.h"
 #include "shell/SqlStatement.h"
 
-#include <QCollator>
 #include <QSet>
 
 namespace kulvera {
@@ -450,7 +450,7 @@ Result<QStringList> DishBase::recipeNames(const QString &table) const
         return Result<QStringList>::failure(s.error());
     // Sorted by collation keys made once per name: comparing the names
     // themselves costs a collation per comparison.
-    QCollator collator;
+    const QCollator collator = nameCollator();
     std::vector<std::pair<QCollatorSortKey, QString>> keyed;
     while (q.next()) {
         QString name = codec_.decode(q.value(0).toString());

@@ -1,5 +1,7 @@
 #include "products/forms/ProductListModel.h"
 
+#include "common/NameCollator.h"
+
 #include "common/NumberText.h"
 
 namespace kulvera {
@@ -92,10 +94,8 @@ QVariant ProductListModel::headerData(int section, Qt::Orientation orientation, 
 
 ProductFilterModel::ProductFilterModel(QObject *parent)
     : QSortFilterProxyModel(parent)
-    , collator_(QLocale(QLocale::Russian, QLocale::Russia))
+    , collator_(nameCollator())
 {
-    collator_.setCaseSensitivity(Qt::CaseInsensitive);
-    collator_.setNumericMode(true);
 }
 
 bool ProductFilterModel::lessThan(const QModelIndex &left, const QModelIndex &right) const
