@@ -54,12 +54,27 @@ function(kulvera_subsystem name)
   endif()
 endfunction()
 
-# kulvera_test(NAME SOURCES... LIBS ...) adds one GoogleTest executable to CTest.
+# What every test runs with; the machine's locale is set explicitly, so a
+# suite behaves the same on every machine (see kulvera_test_under_locale).
+set(KULVERA_TEST_ENVIRONMENT
+  "QT_QPA_PLATFORM=offscreen;KULVERA_DATA_DIR=${CMAKE_SOURCE_DIR}/data;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp")
+
+# kulvera_test(NAME SOURCES... LIBS ...) adds one GoogleTest executable to CTest,
+# run under the locale of a freshly installed machine.
 function(kulvera_test name)
   cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
   add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} kulvera_testsupport GTest::gtest GTest::gmock kulvera_options)
   gtest_discover_tests(${name}
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KULVERA_DATA_DIR=${CMAKE_SOURCE_DIR}/data;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp"
+    PROPERTIES ENVIRONMENT "${KULVERA_TEST_ENVIRONMENT};LANG=C.UTF-8;LC_ALL=C.UTF-8"
+    DISCOVERY_TIMEOUT 60)
+endfunction()
+
+# kulvera_test_under_locale(NAME LOCALE) registers the tests of NAME once more,
+# prefixed "LOCALE/", with LANG and LC_ALL set to LOCALE.
+function(kulvera_test_under_locale name locale)
+  gtest_discover_tests(${name}
+    TEST_PREFIX "${locale}/"
+    PROPERTIES ENVIRONMENT "${KULVERA_TEST_ENVIRONMENT};LANG=${locale};LC_ALL=${locale}"
     DISCOVERY_TIMEOUT 60)
 endfunction()
