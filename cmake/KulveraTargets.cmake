@@ -54,12 +54,36 @@ function(kulvera_subsystem name)
   endif()
 endfunction()
 
+# Every test runs on the offscreen platform with the seed data of the source
+# tree, and under a locale set explicitly, so a suite behaves the same on every
+# machine: the locale of a freshly installed one unless told otherwise.
+set(KULVERA_TEST_ENVIRONMENT
+  QT_QPA_PLATFORM=offscreen
+  KULVERA_DATA_DIR=${CMAKE_SOURCE_DIR}/data
+  LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp)
+
+# kulvera_discover_tests(NAME LOCALE [PREFIX prefix]) registers the tests of NAME
+# with LANG and LC_ALL set to LOCALE, their names preceded by the prefix.
+# The PROPERTIES of gtest_discover_tests cannot carry a list (only the first
+# variable would arrive), so the environment is set on the discovered tests
+# when CTest reads them, by an include file of our own that follows theirs.
+function(kulvera_discover_tests name locale)
+  cmake_parse_arguments(ARG "" "PREFIX" "" ${ARGN})
+  string(MAKE_C_IDENTIFIER "${name}_${locale}_tests" list)
+  gtest_discover_tests(${name} TEST_PREFIX "${ARG_PREFIX}" TEST_LIST ${list} DISCOVERY_TIMEOUT 60)
+  set(environment ${KULVERA_TEST_ENVIRONMENT} LANG=${locale} LC_ALL=${locale})
+  set(file "${CMAKE_CURRENT_BINARY_DIR}/${list}_environment.cmake")
+  file(WRITE "${file}"
+    "if(DEFINED ${list})\n"
+    "  set_tests_properties(\${${list}} PROPERTIES ENVIRONMENT [==[${environment}]==])\n"
+    "endif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${file}")
+endfunction()
+
 # kulvera_test(NAME SOURCES... LIBS ...) adds one GoogleTest executable to CTest.
 function(kulvera_test name)
   cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
   add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} kulvera_testsupport GTest::gtest GTest::gmock kulvera_options)
-  gtest_discover_tests(${name}
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KULVERA_DATA_DIR=${CMAKE_SOURCE_DIR}/data;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp"
-    DISCOVERY_TIMEOUT 60)
+  kulvera_discover_tests(${name} C.UTF-8)
 endfunction()

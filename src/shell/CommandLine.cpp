@@ -27,69 +27,89 @@ QString resolveDir(QString path, const QString &programFolder)
     return QDir::cleanPath(QDir(programFolder).filePath(path));
 }
 
-} // namespace
-
-QString CommandLine::join(const QStringList &arguments)
+bool startsWith(QStringView text, QStringView prefix)
 {
-    return arguments.join(u' ');
+    return text.startsWith(prefix, Qt::CaseInsensitive);
 }
 
-CommandLine CommandLine::parse(const QString &line, const QString &programFolder)
+// "/LOG" alone, or followed by one separator and the file name.
+bool isLogSwitch(QStringView argument)
+{
+    if (!startsWith(argument, u"/LOG"))
+        return false;
+    if (argument.size() == 4)
+        return true;
+    const QChar separator = argument.at(4);
+    return separator == u':' || separator == u'=' || separator == u' ';
+}
+
+bool isMenuFile(QStringView argument)
+{
+    return argument.endsWith(u".sql_menu", Qt::CaseInsensitive);
+}
+
+bool isDirArgument(QStringView argument)
+{
+    return startsWith(argument, u"DIR:") || startsWith(argument, u"/DIR:");
+}
+
+} // namespace
+
+CommandLine CommandLine::parse(const QStringList &arguments, const QString &programFolder)
 {
     CommandLine c;
-    const QString upper = line.trimmed().toUpper();
-    c.debug = upper == u"/DEBUG";
-    if (upper.contains(u"/LOG")) {
-        c.log = true;
-        for (const QString &piece : line.split(u'/')) {
-            if (piece.size() > 3 && piece.left(3).compare(u"log", Qt::CaseInsensitive) == 0) {
-                const QString name = piece.mid(4).trimmed();
-                if (!name.isEmpty())
-                    c.logFile = name;
-            }
-        }
-    }
+    c.debug = arguments.size() == 1 && arguments.first().trimmed().compare(u"/DEBUG", Qt::CaseInsensitive) == 0;
 
-    QString rest = line.trimmed();
-    const bool leadingSlash = rest.startsWith(u'/');
-    if (leadingSlash)
-        rest.remove(0, 1);
-    if (rest.isEmpty())
-        return c;
-    const QStringList pieces = rest.split(QStringLiteral(" /"));
-    for (qsizetype i = 0; i < pieces.size(); ++i) {
-        const QString piece = pieces[i].trimmed();
-        // The split ate the "/" before each piece; on this platform it starts an absolute path.
-        const bool slashBefore = i > 0 || leadingSlash;
-        if (piece.isEmpty())
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString argument = arguments[i].trimmed();
+        if (argument.isEmpty())
             continue;
-        const QString name = u'/' + piece.toUpper();
-        if (name == u"/?")
-            c.showSwitchHelp = true;
-        else if (name == u"/UPDATESNOW")
-            c.updatesNow = true;
-        else if (name == u"/CONSOL")
-            c.console = true;
-        else if (name == u"/UPDNUMINMENU")
-            c.renumberMenuCards = true;
-        else if (name == u"/SYNCGLOBMENU")
-            c.syncMenuBase = true;
-        else if (name == u"/SYNCGLOBMENUCOMP")
-            c.syncMenuBase = c.compactAfterMenuSync = true;
-        else if (name == u"/SYNCGLOB")
-            c.syncDishBase = true;
-        else if (name == u"/SYNCGLOBCOMP")
-            c.syncDishBase = c.compactAfterDishSync = true;
-        else if (name == u"/UPDATESTEPLOV")
-            c.updateHeatLosses = true;
+        if (isLogSwitch(argument)) {
+            c.log = true;
+            QString name = argument.mid(5).trimmed();
+            // "/LOG name" given as two arguments: a plain name right after the switch.
+            const QString next = i + 1 < arguments.size() ? arguments[i + 1].trimmed() : QString();
+            if (argument.size() == 4 && !next.isEmpty() && !next.startsWith(u'/') && !isMenuFile(next)
+                && !isDirArgument(next) && !startsWith(next, u"IncPrInSync")) {
+                name = next;
+                ++i;
+            }
+            if (!name.isEmpty())
+                c.logFile = name;
+            continue;
+        }
 
-        // Prefix and suffix forms look at the piece as typed.
-        if (piece.left(11).toUpper() == u"INCPRINSYNC") {
-            const QString value = piece.mid(11);
+        const QString upper = argument.toUpper();
+        if (upper == u"/?")
+            c.showSwitchHelp = true;
+        else if (upper == u"/UPDATESNOW")
+            c.updatesNow = true;
+        else if (upper == u"/CONSOL")
+            c.console = true;
+        else if (upper == u"/UPDNUMINMENU")
+            c.renumberMenuCards = true;
+        else if (upper == u"/SYNCGLOBMENU")
+            c.syncMenuBase = true;
+        else if (upper == u"/SYNCGLOBMENUCOMP")
+            c.syncMenuBase = c.compactAfterMenuSync = true;
+        else if (upper == u"/SYNCGLOB")
+            c.syncDishBase = true;
+        else if (upper == u"/SYNCGLOBCOMP")
+            c.syncDishBase = c.compactAfterDishSync = true;
+        else if (upper == u"/UPDATESTEPLOV")
+            c.updateHeatLosses = true;
+        else if (isMenuFile(argument))
+            c.menuFile = argument; // before the prefixes: a path like "/rp/week.sql_menu" is a file
+        else if (startsWith(argument, u"DIR:"))
+            c.dirOverride = resolveDir(argument.mid(4), programFolder);
+        else if (startsWith(argument, u"/DIR:"))
+            c.dirOverride = resolveDir(argument.mid(5), programFolder);
+        else if (startsWith(argument, u"/IncPrInSync") || startsWith(argument, u"IncPrInSync")) {
+            const QString value = argument.mid(argument.startsWith(u'/') ? 12 : 11);
             c.includeProductsGiven = true;
             c.includeProductsInSync = value.size() >= 2 ? value.mid(1) : QString();
-        } else if (piece.left(2).toUpper() == u"RP") {
-            const QStringList keys = piece.mid(2).split(u',');
+        } else if (startsWith(argument, u"/RP")) {
+            const QStringList keys = argument.mid(3).split(u',');
             qint32 from = 0, to = 0;
             if (keys.size() == 2 && parseKey(keys[0], &from) && parseKey(keys[1], &to)) {
                 c.replaceProducts = true;
@@ -98,12 +118,6 @@ CommandLine CommandLine::parse(const QString &line, const QString &programFolder
             } else {
                 c.replaceUsageError = true;
             }
-        } else if (piece.size() >= 9 && piece.right(9).toUpper() == u".SQL_MENU") {
-            c.menuFile = slashBefore ? u'/' + piece : piece;
-        } else if (piece.left(4).toUpper() == u"DIR:") {
-            c.dirOverride = resolveDir(piece.mid(4), programFolder);
-        } else if (piece.left(5).toUpper() == u"/DIR:") {
-            c.dirOverride = resolveDir(piece.mid(5), programFolder);
         }
     }
     return c;

@@ -5,13 +5,14 @@
 
 namespace kulvera {
 
-// The program's command line, read once at start. The whole line is looked
-// at twice: first for the diagnostic switches (/DEBUG, /LOG), then split at
-// " /" into switches, prefixes (IncPrInSync, RP, DIR:) and a menu file.
+// The program's command line, read once at start from the arguments as the
+// platform gives them. A switch is recognised only at the start of an
+// argument, so a path that merely contains "/log" or "/rp" is never taken
+// for one, and a path after "/LOG:" or "DIR:" stays whole.
 struct CommandLine {
-    bool debug = false; // the whole line is /DEBUG
-    bool log = false; // /LOG anywhere
-    QString logFile; // /LOG:name or /LOG name
+    bool debug = false; // the only argument is /DEBUG
+    bool log = false; // /LOG, /LOG:file, /LOG=file
+    QString logFile; // as given; a name without a folder lies in the program folder
 
     bool showSwitchHelp = false; // /?
     bool updatesNow = false;
@@ -29,16 +30,14 @@ struct CommandLine {
     bool replaceProducts = false; // RPx,y
     qint32 replaceFrom = 0;
     qint32 replaceTo = 0;
-    bool replaceUsageError = false; // a malformed RP piece: show the usage and end
+    bool replaceUsageError = false; // a malformed RP argument: show the usage and end
 
-    QString menuFile; // a piece ending in ".sql_menu"
+    QString menuFile; // an argument ending in ".sql_menu"
     QString dirOverride; // DIR: folder, resolved against the program folder
 
-    // `line` is the command line after the program name; relative DIR:
-    // folders are taken inside `programFolder`.
-    static CommandLine parse(const QString &line, const QString &programFolder);
-    // Arguments as the platform gives them, joined back into one line.
-    static QString join(const QStringList &arguments);
+    // `arguments` come after the program name; relative DIR: folders are
+    // taken inside `programFolder`.
+    static CommandLine parse(const QStringList &arguments, const QString &programFolder);
     static QString switchHelpText();
     static QString replacementUsageText();
 };

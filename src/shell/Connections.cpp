@@ -69,8 +69,10 @@ int Connections::connect(
             if (prompter_.ask(question, Prompter::Buttons::YesNo, QStringLiteral("Подключение к базе данных"),
                     Prompter::Icon::Question, QStringLiteral("ResetDbFolders"))
                 == Prompter::Answer::Yes) {
-                settings_.remove(Section::Data, QStringLiteral("Dir_Book"));
-                settings_.remove(Section::Data, QStringLiteral("DirBook"));
+                // The store tells letter cases apart: the key the program reads
+                // is Dir_book; the other spellings are kept by older settings.
+                for (const char16_t *key : {u"Dir_book", u"Dir_Book", u"DirBook"})
+                    settings_.remove(Section::Data, QString::fromUtf16(key));
                 prompter_.message(
                     QStringLiteral("Восстановлены пути доступа к базам данных по-умолчанию. Перезагрузите программу!"),
                     Prompter::kDefaultTitle);

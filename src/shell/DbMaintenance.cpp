@@ -3,6 +3,7 @@
 #include "common/Prompter.h"
 #include "common/SettingsAccess.h"
 #include "shell/Connections.h"
+#include "shell/DamagedBases.h"
 #include "shell/Databases.h"
 #include "shell/DbStructure.h"
 #include "shell/ErrorLog.h"
@@ -230,26 +231,14 @@ void restoreMissingAdditionalProductBase(Prompter &prompter, SettingsAccess &set
     settings.remove(Section::Prod, QStringLiteral("dbProd"));
 }
 
-void restoreMissingDishBase(Prompter &prompter, SettingsAccess &settings, const QString &path)
-{
-    prompter.error(QStringLiteral("Отсутствует база блюд: ") + path + u'\n'
-            + QStringLiteral("Восстанавливаем стандартную базу! Повторите загрузку программы"),
-        Prompter::kDefaultTitle);
-    settings.remove(Section::Bl, QStringLiteral("NameBlBase"));
-}
-
 int recreateJournalsBase(Connections &connections, const SettingsAccess &settings, const SharedSettings &shared)
 {
     const int number = static_cast<int>(BaseId::Journals);
     connections.disconnect(number);
     const QString path = kulvera::basePath(BaseId::Journals, settings, shared);
     // Keep the unreadable file beside, rather than destroying what may be recoverable.
-    if (QFileInfo::exists(path)) {
-        const QString kept = path + QStringLiteral(".damaged");
-        QFile::remove(kept);
-        if (!QFile::rename(path, kept))
-            QFile::remove(path);
-    }
+    if (QFileInfo::exists(path) && keepDamagedFile(path).isEmpty())
+        QFile::remove(path);
     if (!createBaseFile(path, BaseId::Journals, settings))
         return Connections::kFailed;
     return connections.connectBase(BaseId::Journals, shared, true);

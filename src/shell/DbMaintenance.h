@@ -63,8 +63,6 @@ Status prepareWorkingCopy(Connections &connections, const QString &tempFolder, c
 bool offerStandardProductBase(Prompter &prompter, SettingsAccess &settings);
 // A configured product base with a folder in its name is missing.
 void restoreMissingAdditionalProductBase(Prompter &prompter, SettingsAccess &settings, const QString &path);
-// A configured dish base with a folder in its name is missing; the program must end.
-void restoreMissingDishBase(Prompter &prompter, SettingsAccess &settings, const QString &path);
 // The journals base cannot be opened: delete it, create it anew, connect again.
 int recreateJournalsBase(Connections &connections, const SettingsAccess &settings, const SharedSettings &shared);
 

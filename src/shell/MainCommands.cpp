@@ -1,5 +1,9 @@
 #include "shell/MainCommands.h"
 
+#include "shell/SharedSettings.h"
+
+#include <QDir>
+
 namespace kulvera {
 namespace {
 
@@ -69,38 +73,38 @@ constexpr MainCommand kCommands[] = {
     {u"Журналы", u"j_z_post", u"Должности"},
     {u"Журналы", u"j_z_res", u"Результаты обследования"},
     {u"Журналы", u"j_z_work", u"Производственный персонал"},
-    {u"Шаблоны", u"ttk_hs_edit", u"Шаблон TTK.xlsx", u"TTK.xlsx"},
-    {u"Шаблоны", u"tk_hs_edit", u"Шаблон TK.xlsx", u"TK.xlsx"},
-    {u"Шаблоны", u"ttkk_hs_edit", u"Шаблон TTKk.xlsx", u"TTKk.xlsx"},
-    {u"Шаблоны", u"ttk_st_edit", u"Шаблон TTK_ST.xlsx", u"TTK_ST.xlsx"},
-    {u"Шаблоны", u"tk_st_edit", u"Шаблон TK_ST.xlsx", u"TK_ST.xlsx"},
-    {u"Шаблоны", u"ttkk_st_edit", u"Шаблон TTKk_ST.xlsx", u"TTKk_ST.xlsx"},
-    {u"Шаблоны", u"Nap_Edit", u"Шаблон Nap_ST.xlsx", u"Nap_ST.xlsx"},
-    {u"Шаблоны", u"tk_ttk_edit", u"Шаблон dishe.xlsx", u"dishe.xlsx"},
-    {u"Шаблоны", u"AktTempl", u"Шаблон akt.xlsx", u"akt.xlsx"},
-    {u"Шаблоны", u"nakl_minus", u"Шаблон nakl_minus.xlsx", u"nakl_minus.xlsx"},
-    {u"Шаблоны", u"sv", u"Шаблон sv.xlsx", u"sv.xlsx"},
-    {u"Шаблоны", u"svod_prod", u"Шаблон sv_svod.xlsx", u"sv_svod.xlsx"},
-    {u"Шаблоны", u"PrcTempl", u"Шаблон price.xlsx", u"price.xlsx"},
-    {u"Шаблоны", u"calc_card_edit", u"Шаблон calc.xlsx", u"calc.xlsx"},
-    {u"Шаблоны", u"menu_edit", u"Шаблон menu.xlsx", u"menu.xlsx"},
-    {u"Шаблоны", u"menu_svod", u"Шаблон menu_svod.xlsx", u"menu_svod.xlsx"},
-    {u"Шаблоны", u"p_menu", u"Шаблон p_menu.xlsx", u"p_menu.xlsx"},
-    {u"Шаблоны", u"akt_real", u"Шаблон akt_real.xlsx", u"akt_real.xlsx"},
-    {u"Шаблоны", u"menu_treb", u"Шаблон 0504202.xlsx", u"0504202.xlsx"},
-    {u"Шаблоны", u"treb1", u"Шаблон treb_1.xlsx", u"treb_1.xlsx"},
-    {u"Шаблоны", u"nakl117", u"Шаблон nakl117.xlsx", u"nakl117.xlsx"},
-    {u"Шаблоны", u"prom_edit", u"Шаблон rec_kond.xlsx", u"rec_kond.xlsx"},
-    {u"Шаблоны", u"prod_menu_edit", u"Шаблон menu_ras.xlsx", u"menu_ras.xlsx"},
-    {u"Шаблоны", u"table_hs_edit", u"Шаблон full_hs.xlsx", u"full_hs.xlsx"},
-    {u"Шаблоны", u"ved_prod_edit", u"Шаблон ved_prod.xlsx", u"ved_prod.xlsx"},
-    {u"Шаблоны", u"meat_edit", u"Шаблон meat_rec.xlsx", u"meat_rec.xlsx"},
-    {u"Шаблоны", u"rej_jur", u"Шаблон rejec.xlsx", u"rejec.xlsx"},
-    {u"Шаблоны", u"day_otch", u"Шаблон day_prods.xlsx", u"day_prods.xlsx"},
-    {u"Шаблоны", u"jur_hol", u"Шаблон jur_h.xlsx", u"jur_h.xlsx"},
-    {u"Шаблоны", u"jur_z", u"Шаблон jur_z.xlsx", u"jur_z.xlsx"},
-    {u"Шаблоны", u"cont_in", u"Шаблон jur_in.xlsx", u"jur_in.xlsx"},
-    {u"Шаблоны", u"f0001", u"Шаблон f0001.xlsx", u"f0001.xlsx"},
+    {u"Шаблоны", u"ttk_hs_edit", u"Шаблон TTK.xlsx", u"TTK.xlsx", u"Shablon_Excel_TTK"},
+    {u"Шаблоны", u"tk_hs_edit", u"Шаблон TK.xlsx", u"TK.xlsx", u"Shablon_Excel_TK"},
+    {u"Шаблоны", u"ttkk_hs_edit", u"Шаблон TTKk.xlsx", u"TTKk.xlsx", u"Shablon_Excel_TTKk"},
+    {u"Шаблоны", u"ttk_st_edit", u"Шаблон TTK_ST.xlsx", u"TTK_ST.xlsx", u"Shablon_Excel_TTK_ST"},
+    {u"Шаблоны", u"tk_st_edit", u"Шаблон TK_ST.xlsx", u"TK_ST.xlsx", u"Shablon_Excel_TK_ST"},
+    {u"Шаблоны", u"ttkk_st_edit", u"Шаблон TTKk_ST.xlsx", u"TTKk_ST.xlsx", u"Shablon_Excel_TTKk_ST"},
+    {u"Шаблоны", u"Nap_Edit", u"Шаблон Nap_ST.xlsx", u"Nap_ST.xlsx", u"Shablon_Excel_Nap_ST"},
+    {u"Шаблоны", u"tk_ttk_edit", u"Шаблон dishe.xlsx", u"dishe.xlsx", u"sDisheTempl"},
+    {u"Шаблоны", u"AktTempl", u"Шаблон akt.xlsx", u"akt.xlsx", u"sAktTempl"},
+    {u"Шаблоны", u"nakl_minus", u"Шаблон nakl_minus.xlsx", u"nakl_minus.xlsx", u"sNaklMTempl"},
+    {u"Шаблоны", u"sv", u"Шаблон sv.xlsx", u"sv.xlsx", u"sTemplVed"},
+    {u"Шаблоны", u"svod_prod", u"Шаблон sv_svod.xlsx", u"sv_svod.xlsx", u"sTemplSvodVed"},
+    {u"Шаблоны", u"PrcTempl", u"Шаблон price.xlsx", u"price.xlsx", u"sPrcTempl"},
+    {u"Шаблоны", u"calc_card_edit", u"Шаблон calc.xlsx", u"calc.xlsx", u"sCalcTempl"},
+    {u"Шаблоны", u"menu_edit", u"Шаблон menu.xlsx", u"menu.xlsx", u"sMenuTempl"},
+    {u"Шаблоны", u"menu_svod", u"Шаблон menu_svod.xlsx", u"menu_svod.xlsx", u"sSvodMenu"},
+    {u"Шаблоны", u"p_menu", u"Шаблон p_menu.xlsx", u"p_menu.xlsx", u"sPlanMenuTempl"},
+    {u"Шаблоны", u"akt_real", u"Шаблон akt_real.xlsx", u"akt_real.xlsx", u"sAktRealTempl"},
+    {u"Шаблоны", u"menu_treb", u"Шаблон 0504202.xlsx", u"0504202.xlsx", u"sTrebTempl"},
+    {u"Шаблоны", u"treb1", u"Шаблон treb_1.xlsx", u"treb_1.xlsx", u"sTreb1Templ"},
+    {u"Шаблоны", u"nakl117", u"Шаблон nakl117.xlsx", u"nakl117.xlsx", u"sNakl117"},
+    {u"Шаблоны", u"prom_edit", u"Шаблон rec_kond.xlsx", u"rec_kond.xlsx", u"Shablon_Excel_TTKk_Prom"},
+    {u"Шаблоны", u"prod_menu_edit", u"Шаблон menu_ras.xlsx", u"menu_ras.xlsx", u"Shablon_Excel_Menu_Rask"},
+    {u"Шаблоны", u"table_hs_edit", u"Шаблон full_hs.xlsx", u"full_hs.xlsx", u"Shablon_Excel_Full_HS"},
+    {u"Шаблоны", u"ved_prod_edit", u"Шаблон ved_prod.xlsx", u"ved_prod.xlsx", u"Shablon_Excel_Ved_Prod"},
+    {u"Шаблоны", u"meat_edit", u"Шаблон meat_rec.xlsx", u"meat_rec.xlsx", u"shExcelMeat_Rec"},
+    {u"Шаблоны", u"rej_jur", u"Шаблон rejec.xlsx", u"rejec.xlsx", u"sRejTempl"},
+    {u"Шаблоны", u"day_otch", u"Шаблон day_prods.xlsx", u"day_prods.xlsx", u"sDayTempl"},
+    {u"Шаблоны", u"jur_hol", u"Шаблон jur_h.xlsx", u"jur_h.xlsx", u"sJur_H"},
+    {u"Шаблоны", u"jur_z", u"Шаблон jur_z.xlsx", u"jur_z.xlsx", u"sJur_Z"},
+    {u"Шаблоны", u"cont_in", u"Шаблон jur_in.xlsx", u"jur_in.xlsx", u"sJur_In"},
+    {u"Шаблоны", u"f0001", u"Шаблон f0001.xlsx", u"f0001.xlsx", u"sf0001"},
     {u"Шаблоны", u"label_edit", u"Шаблон label.xlsx", u"label.xlsx"},
     {u"Шаблоны", u"ws_prods", u"Шаблон in_out_p.xlsx", u"in_out_p.xlsx"},
     {u"Шаблоны", u"temp_anal_hs", u"Шаблон an_hs.xlsx", u"an_hs.xlsx"},
@@ -143,6 +147,14 @@ const MainCommand *findMainCommand(const QString &name)
             return &c;
     }
     return nullptr;
+}
+
+QString templatePath(const MainCommand &command, const SharedSettings &shared)
+{
+    QString file = command.templateKey ? shared.templateFile(QString::fromUtf16(command.templateKey)) : QString();
+    if (file.isEmpty())
+        file = QString::fromUtf16(command.templateFile);
+    return QDir(shared.templatesFolder()).filePath(file);
 }
 
 } // namespace kulvera

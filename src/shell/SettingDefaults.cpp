@@ -124,6 +124,7 @@ constexpr SettingDefault kDefaults[] = {
     {S::Data, u"bDontLoadMenu", u"0", false, false},
     {S::Data, u"sGetUsers", u"0", false, false},
     {S::Data, u"lCopyMessExToClipboard", u"0", false, false},
+    {S::Data, u"LastSaveND", u"", false, false}, // folder of the last exchange file (LastFileFolder.h)
     {S::UserInterface, u"sFormatNumbersProds", u"0.000", false, false},
     {S::UserInterface, u"sFormatNumbersPrice", u"0.00", false, false},
     {S::UserInterface, u"sFormatNumbersSumm", u"0.00", false, false},
@@ -131,6 +132,7 @@ constexpr SettingDefault kDefaults[] = {
     {S::Calc, u"lEndProdInTreb1", u"500", false, false},
     {S::Documents, u"MaxDishForSvodMenu", u"100", false, false},
     {S::Documents, u"MaxRationForSvodMenu", u"100", false, false},
+    {S::Documents, u"FormatForBaseProd", u"0.000", false, false}, // composition values on the product card
     {S::Messages, u"frmTN_TestDelPf", u"1", false, false},
     {S::Data, u"bShowFullHS", u"0", false, false},
     {S::Data, u"bNotTestDisheArray", u"0", false, false},

@@ -5,6 +5,7 @@
 #include "common/SettingsAccess.h"
 #include "shell/Catalogue.h"
 #include "shell/Connections.h"
+#include "shell/DamagedBases.h"
 #include "shell/Databases.h"
 #include "shell/DbMaintenance.h"
 #include "shell/DbStructure.h"
@@ -109,10 +110,10 @@ bool StartupSequence::step(const QString &internalName, const QString &text, con
     return ok;
 }
 
-StartupSequence::Outcome StartupSequence::run(const QString &line)
+StartupSequence::Outcome StartupSequence::run(const QStringList &arguments)
 {
     // The locale check comes before anything else, the diagnostics right after.
-    commandLine_ = CommandLine::parse(line, environment_.programFolder);
+    commandLine_ = CommandLine::parse(arguments, environment_.programFolder);
     steps_.clear();
     bool ok = step(QStringLiteral("Init"), QStringLiteral("Инициализация"), [] {
         return true;
@@ -183,8 +184,7 @@ StartupSequence::Outcome StartupSequence::run(const QString &line)
         currentUser_ = QStringLiteral("Администратор системы");
         if (readSetting(settings_, Section::Data, QStringLiteral("sGetUsers")) == u"1")
             log(QStringLiteral("Вход пользователей не реализован: работает ") + currentUser_);
-        const Status copy = prepareWorkingCopy(
-            *connections_, sessionTempFolder(environment_.tempFolder), clock_.today(), settings_, *shared_);
+        const Status copy = prepareWorkingCopy(*connections_, workingFolder(), clock_.today(), settings_, *shared_);
         if (!copy)
             log(QStringLiteral("Временная база не подготовлена: ") + copy.error());
         if (commandLine_.renumberMenuCards)
@@ -284,6 +284,9 @@ bool StartupSequence::checkFolders()
         return fail(QStringLiteral("нет папки данных пользователя"));
     }
     errorLog_->setPath(QDir(environment_.userDataFolder).filePath(QStringLiteral("errors.log")));
+    workingFolder_ = std::make_unique<WorkingFolder>(environment_.tempFolder);
+    for (const QString &folder : workingFolder_->removedAtStart())
+        log(QStringLiteral("Удалены рабочие файлы завершённого сеанса: ") + folder);
     return true;
 }
 
@@ -291,6 +294,7 @@ bool StartupSequence::handleCommandLine()
 {
     if (commandLine_.showSwitchHelp)
         prompter_.message(CommandLine::switchHelpText());
+    reportUnavailableSwitches();
     if (commandLine_.replaceUsageError) {
         prompter_.message(CommandLine::replacementUsageText());
         return fail(QStringLiteral("неверный ключ /RP"));
@@ -307,6 +311,39 @@ bool StartupSequence::handleCommandLine()
         }
     }
     return true;
+}
+
+void StartupSequence::reportUnavailableSwitches()
+{
+    // A switch whose work no module does yet is said to be unavailable rather
+    // than accepted and silently ignored.
+    const CommandLine &c = commandLine_;
+    const struct {
+        bool given;
+        QString name;
+        const char16_t *hook;
+        const char16_t *what;
+    } switches[] = {
+        {c.console, QStringLiteral("/Consol"), u"console", u"окно консоли"},
+        {c.renumberMenuCards, QStringLiteral("/UpdNumInMenu"), u"renumberMenuCards", u"обновление номеров карт в меню"},
+        {c.syncDishBase, c.compactAfterDishSync ? QStringLiteral("/SYNCGLOBCOMP") : QStringLiteral("/SYNCGLOB"),
+            u"syncDishBase", u"синхронизация базы продуктов с базой блюд"},
+        {c.syncMenuBase, c.compactAfterMenuSync ? QStringLiteral("/SYNCGLOBMENUCOMP") : QStringLiteral("/SYNCGLOBMENU"),
+            u"syncMenuBase", u"синхронизация базы продуктов с базой меню"},
+        {c.updateHeatLosses, QStringLiteral("/UPDATESTEPLOV"), u"updateHeatLosses",
+            u"обновление потерь при тепловой обработке в базе блюд"},
+    };
+    QStringList lines;
+    for (const auto &s : switches) {
+        if (!s.given || hooks_.has(QString::fromUtf16(s.hook)))
+            continue;
+        const QString line = QStringLiteral("Ключ ") + s.name + QStringLiteral(" (") + QString::fromUtf16(s.what)
+            + QStringLiteral(") пока недоступен в этой версии программы и выполнен не будет.");
+        log(line);
+        lines << line;
+    }
+    if (!lines.isEmpty())
+        prompter_.warning(lines.join(u'\n'));
 }
 
 bool StartupSequence::checkFreeSpace()
@@ -372,10 +409,8 @@ bool StartupSequence::connectBases()
 {
     Connections &c = *connections_;
     // The dish base: without it the program cannot work.
-    if (c.connectBase(BaseId::Dishes, *shared_, true) == Connections::kFailed) {
-        restoreMissingDishBase(prompter_, settings_, basePath(BaseId::Dishes, settings_, *shared_));
+    if (c.connectBase(BaseId::Dishes, *shared_, true) == Connections::kFailed && !restoreDishes())
         return fail(QStringLiteral("нет базы блюд"));
-    }
     if (c.connectBase(BaseId::Products, *shared_, true) == Connections::kFailed) {
         const QString configured = baseFileName(BaseId::Products, settings_);
         const QString path = basePath(BaseId::Products, settings_, *shared_);
@@ -402,6 +437,24 @@ bool StartupSequence::connectBases()
     }
     attachExternalTables(c);
     log(QStringLiteral("Все базы данных подключены!"));
+    return true;
+}
+
+bool StartupSequence::restoreDishes()
+{
+    const auto restored = restoreDishBase(*connections_, settings_, *shared_);
+    if (!restored) {
+        prompter_.error(QStringLiteral("Отсутствует база блюд: ") + basePath(BaseId::Dishes, settings_, *shared_)
+                + u'\n' + restored.error(),
+            Prompter::kDefaultTitle);
+        return false;
+    }
+    // A base written anew gets the same seed data as on a first start.
+    if (restored->created)
+        hook(QStringLiteral("seedDefaultBases"));
+    const QString text = dishBaseRestoredText(*restored);
+    log(text);
+    prompter_.warning(text);
     return true;
 }
 

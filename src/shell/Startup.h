@@ -2,6 +2,7 @@
 
 #include "shell/CommandLine.h"
 #include "shell/SessionLog.h"
+#include "shell/WorkingFolder.h"
 
 #include <QLocale>
 #include <QString>
@@ -51,10 +52,10 @@ public:
 // What the start sequence needs from the machine, so tests can stand in.
 struct StartupEnvironment {
     QString programFolder;
-    QString tempFolder; // empty: cannot be determined (fatal)
+    QString tempFolder; // empty: cannot be determined (fatal); the run's working files go below it
     QString userDataFolder; // empty: cannot be determined (fatal)
     QString documentsFolder;
-    QLocale locale;
+    QLocale locale; // the locale the program formats with
     std::function<bool()> otherInstanceRunning; // nullptr: none
     std::function<qint64(const QString &)> freeBytes; // free space on the drive of a folder
 };
@@ -63,7 +64,8 @@ struct StartupEnvironment {
 // instance, folders, command line, free space, settings, databases folder
 // (deploying the default bases on a first start), connections with their
 // failure rules, structure upgrade, and the hooks of the subsystems. Fatal
-// steps end the sequence with a message; no window is shown then.
+// steps end the sequence with a message; no window is shown then. The run's
+// working folder lives as long as the sequence.
 class StartupSequence
 {
 public:
@@ -73,7 +75,8 @@ public:
         const StartupEnvironment &environment, const StartupHooks &hooks, StartupObserver *observer = nullptr);
     ~StartupSequence();
 
-    Outcome run(const QString &commandLine);
+    // `arguments` are the command line after the program name.
+    Outcome run(const QStringList &arguments);
 
     const CommandLine &commandLine() const { return commandLine_; }
     SharedSettings &shared() { return *shared_; }
@@ -84,6 +87,8 @@ public:
     // Each step's internal name and text, in the order run.
     const QStringList &stepsRun() const { return steps_; }
     QString exitReason() const { return exitReason_; }
+    // The folder of this run's working files; empty before the folders step.
+    QString workingFolder() const { return workingFolder_ ? workingFolder_->path() : QString(); }
 
     static constexpr qint64 kMinimumFreeMegabytes = 5;
 
@@ -96,10 +101,12 @@ private:
     bool checkInstance();
     bool checkFolders();
     bool handleCommandLine();
+    void reportUnavailableSwitches();
     bool checkFreeSpace();
     bool loadSettings();
     bool prepareDatabaseFolders();
     bool connectBases();
+    bool restoreDishes();
 
     Prompter &prompter_;
     SettingsAccess &settings_;
@@ -111,6 +118,7 @@ private:
     SessionLog sessionLog_;
     std::unique_ptr<SharedSettings> shared_;
     std::unique_ptr<ErrorLog> errorLog_;
+    std::unique_ptr<WorkingFolder> workingFolder_; // outlives the connections to its files
     std::unique_ptr<Connections> connections_;
     QString currentUser_;
     QStringList steps_;

@@ -5,9 +5,14 @@
 using namespace kulvera;
 
 namespace {
+// A line as a shell splits it: arguments at blanks.
 CommandLine parse(const char *line)
 {
-    return CommandLine::parse(QString::fromUtf8(line), QStringLiteral("/opt/kulvera"));
+    return CommandLine::parse(QString::fromUtf8(line).split(u' ', Qt::SkipEmptyParts), QStringLiteral("/opt/kulvera"));
+}
+CommandLine parseArguments(const QStringList &arguments)
+{
+    return CommandLine::parse(arguments, QStringLiteral("/opt/kulvera"));
 }
 } // namespace
 
@@ -29,6 +34,36 @@ TEST(CommandLine, LogFileNameFollowsTheSwitch)
     EXPECT_EQ(parse("/LOG:start.txt").logFile, u"start.txt");
     EXPECT_EQ(parse("/log=a.txt /UpdatesNow").logFile, u"a.txt");
     EXPECT_TRUE(parse("/log=a.txt /UpdatesNow").updatesNow);
+    EXPECT_EQ(parse("/LOG start.txt /UpdatesNow").logFile, u"start.txt"); // the name as the next argument
+    EXPECT_EQ(parseArguments({QStringLiteral("/LOG name.txt")}).logFile, u"name.txt");
+}
+
+TEST(CommandLine, AbsoluteLogPathIsKeptWhole)
+{
+    const CommandLine c = parse("/LOG:/var/log/kulvera/start.txt /UpdatesNow");
+    EXPECT_TRUE(c.log);
+    EXPECT_EQ(c.logFile, u"/var/log/kulvera/start.txt");
+    EXPECT_TRUE(c.updatesNow);
+    EXPECT_EQ(parseArguments({QStringLiteral("/LOG=/home/cook/my logs/kv.txt")}).logFile, u"/home/cook/my logs/kv.txt");
+    // A path after a bare /LOG is a separate argument of its own, never the log.
+    EXPECT_TRUE(parse("/LOG /tmp/week.sql_menu").logFile.isEmpty());
+}
+
+TEST(CommandLine, SwitchesCountOnlyAtTheStartOfAnArgument)
+{
+    const CommandLine menu = parse("/home/cook/logistics/week.sql_menu");
+    EXPECT_FALSE(menu.log);
+    EXPECT_TRUE(menu.logFile.isEmpty());
+    EXPECT_EQ(menu.menuFile, u"/home/cook/logistics/week.sql_menu");
+    // Folders named like switches inside a path switch nothing on.
+    const CommandLine inside = parse("/srv/rp/x/debug/consol/week.sql_menu");
+    EXPECT_FALSE(inside.replaceUsageError || inside.replaceProducts || inside.console || inside.debug);
+    EXPECT_EQ(inside.menuFile, u"/srv/rp/x/debug/consol/week.sql_menu");
+    EXPECT_FALSE(parse("/LOGISTICS").log);
+    EXPECT_FALSE(parse("/UpdatesNowAndThen").updatesNow);
+    EXPECT_FALSE(parse("x/UpdatesNow").updatesNow);
+    // One argument holding several switches is not split.
+    EXPECT_FALSE(parseArguments({QStringLiteral("/Consol /UpdatesNow")}).console);
 }
 
 TEST(CommandLine, ExactSwitchesDoNotSwallowLongerOnes)
@@ -68,6 +103,8 @@ TEST(CommandLine, DirFormsAndTheirPaths)
     EXPECT_EQ(parse("/LOG /DIR:KV_Bases2").dirOverride, u"/opt/kulvera/KV_Bases2");
     EXPECT_EQ(parse("dir:data/school").dirOverride, u"/opt/kulvera/data/school");
     EXPECT_TRUE(parse("/LOG").dirOverride.isEmpty());
+    EXPECT_EQ(parseArguments({QStringLiteral("/LOG"), QStringLiteral("DIR:/srv/school bases/")}).dirOverride,
+        u"/srv/school bases");
 }
 
 TEST(CommandLine, IncludeProductsAndMenuFile)

@@ -1,5 +1,6 @@
 #include "shell/Connections.h"
 #include "shell/Catalogue.h"
+#include "shell/SharedSettings.h"
 #include "shell/SqlStatement.h"
 #include "support/TempBases.h"
 
@@ -62,18 +63,22 @@ TEST(Connections, ReadOnlyFileIsMadeWritable)
                     .ok());
 }
 
-TEST(Connections, MissingFileOffersToResetTheFolders)
+TEST(Connections, MissingFileOffersToResetTheFoldersAndTheDefaultIsReadAgain)
 {
     TempBases t;
-    t.settings().save(Section::Data, QStringLiteral("Dir_Book"), QStringLiteral("/x"));
+    const SharedSettings::Environment environment {
+        t.root() + QStringLiteral("/program"), t.root() + QStringLiteral("/userdata"), QString(), t.root()};
+    const QString defaultFolder = SharedSettings::defaultDirBook(environment.programFolder, environment.userDataFolder);
+    ASSERT_NE(SharedSettings::load(t.settings(), environment).dirBook(), defaultFolder); // TempBases sets its own
     t.settings().save(Section::Data, QStringLiteral("DirBook"), QStringLiteral("/y"));
     t.prompter().expect(QStringLiteral("Восстановить пути доступа"), Prompter::Answer::Yes);
     EXPECT_EQ(t.connections().connect(QStringLiteral("none.db"), QStringLiteral("t")), Connections::kFailed);
     EXPECT_TRUE(t.prompter().unexpected().isEmpty());
-    EXPECT_FALSE(t.settings().contains(Section::Data, QStringLiteral("Dir_Book")));
-    EXPECT_FALSE(t.settings().contains(Section::Data, QStringLiteral("DirBook")));
     EXPECT_TRUE(t.prompter().saw(QStringLiteral("Перезагрузите программу!")));
     EXPECT_EQ(t.prompter().shown().front().title, u"Подключение к базе данных");
+    // The next start reads the default folder again.
+    EXPECT_EQ(SharedSettings::load(t.settings(), environment).dirBook(), defaultFolder);
+    EXPECT_FALSE(t.settings().contains(Section::Data, QStringLiteral("DirBook")));
 
     // Quiet: no question, just the failure.
     t.prompter().clear();

@@ -42,8 +42,29 @@ TEST(SharedSettings, EmptyStoreGivesEveryDefault)
     EXPECT_EQ(s.templateFile(QStringLiteral("Shablon_Excel_TTK")), u"TTK.xlsx");
     EXPECT_EQ(s.templateFile(QStringLiteral("sMenuSummSheet")), u"SvodMenu");
     EXPECT_EQ(s.basePath(QStringLiteral("db011.db")), s.databasesFolder() + QStringLiteral("/db011.db"));
-    // Loading never writes a key.
-    EXPECT_TRUE(t->fileName().isEmpty() || !QFile::exists(t->fileName()) || QFile(t->fileName()).size() == 0);
+}
+
+TEST(SharedSettings, LoadingNeverWritesAKey)
+{
+    test::TempSettings t;
+    const auto env = environmentIn(t.folder());
+    const auto fileBytes = [&t] {
+        EXPECT_TRUE(t->sync());
+        QFile f(t.file());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    // An empty store stays empty: the defaults are never written out.
+    SharedSettings::load(t.store(), env);
+    EXPECT_TRUE(fileBytes().isEmpty());
+
+    // A store holding what the user changed keeps exactly that.
+    t->save(Section::Bl, QStringLiteral("NameBlBase"), QStringLiteral("school.db"));
+    t->save(Section::Documents, QStringLiteral("Lang"), QStringLiteral("шт."));
+    const QByteArray before = fileBytes();
+    ASSERT_FALSE(before.isEmpty());
+    const SharedSettings s = SharedSettings::load(t.store(), env);
+    EXPECT_EQ(s.value(Section::Documents, QStringLiteral("Lang")), u"шт.");
+    EXPECT_EQ(fileBytes(), before);
 }
 
 TEST(SharedSettings, StoredValuesAndTheDirSwitchWin)

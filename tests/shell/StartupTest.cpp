@@ -40,7 +40,10 @@ struct Machine {
         prompter.setSettings(&settings.store());
     }
     QString defaultBases() const { return environment.programFolder + QStringLiteral("/KV_Bases/DB"); }
-    StartupSequence::Outcome run(StartupSequence &s, const char *line = "") { return s.run(QString::fromUtf8(line)); }
+    StartupSequence::Outcome run(StartupSequence &s, const char *line = "")
+    {
+        return s.run(QString::fromUtf8(line).split(u' ', Qt::SkipEmptyParts));
+    }
 };
 
 } // namespace
@@ -177,4 +180,111 @@ TEST(Startup, DebugModeFramesEveryStepAndLogModeWritesTheSessionLog)
     EXPECT_EQ(framed, s2.stepsRun().size() * 2);
     EXPECT_TRUE(d.prompter.saw(QStringLiteral("Создаем WorkSpace")));
     EXPECT_EQ(d.prompter.shown().front().text, u"Init\nИнициализация");
+}
+
+TEST(Startup, UnreadableDishBaseIsKeptAsideAndTheStandardOneRestoredOnce)
+{
+    Machine m;
+    int seeded = 0;
+    m.hooks.set(QStringLiteral("seedDefaultBases"), [&] { ++seeded; });
+    {
+        StartupSequence first(m.prompter, m.settings.store(), m.clock, m.environment, m.hooks);
+        ASSERT_EQ(m.run(first), StartupSequence::Outcome::Ready);
+    }
+    const QString dishes = m.defaultBases() + QStringLiteral("/bl_base.db");
+    const QByteArray garbage("these bytes are what is left of the recipes");
+    {
+        QFile f(dishes);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(garbage);
+    }
+    {
+        StartupSequence s(m.prompter, m.settings.store(), m.clock, m.environment, m.hooks);
+        ASSERT_EQ(m.run(s), StartupSequence::Outcome::Ready) << s.exitReason().toStdString();
+        EXPECT_TRUE(s.connections().isConnected(BaseId::Dishes));
+        EXPECT_EQ(s.connections().path(static_cast<int>(BaseId::Dishes)), dishes);
+    }
+    EXPECT_EQ(seeded, 2); // the first start and the restored base
+    QFile kept(dishes + QStringLiteral(".damaged"));
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), garbage);
+    ASSERT_EQ(m.prompter.shown().size(), 1u) << m.prompter.transcript().toStdString();
+    const QString text = m.prompter.shown().front().text;
+    EXPECT_TRUE(text.startsWith(QStringLiteral("Не удалось открыть базу блюд: ") + dishes));
+    EXPECT_TRUE(text.contains(u"Восстанавливаем стандартную базу!"));
+    EXPECT_TRUE(
+        text.contains(QStringLiteral("Прежний файл базы сохранён как: ") + dishes + QStringLiteral(".damaged")));
+
+    // Restored for good: the next start asks and tells nothing.
+    m.prompter.clear();
+    StartupSequence again(m.prompter, m.settings.store(), m.clock, m.environment, m.hooks);
+    ASSERT_EQ(m.run(again), StartupSequence::Outcome::Ready);
+    EXPECT_TRUE(m.prompter.shown().empty()) << m.prompter.transcript().toStdString();
+    EXPECT_EQ(seeded, 2);
+}
+
+TEST(Startup, MissingConfiguredDishBaseFallsBackToTheStandardOne)
+{
+    Machine m;
+    {
+        StartupSequence first(m.prompter, m.settings.store(), m.clock, m.environment, m.hooks);
+        ASSERT_EQ(m.run(first), StartupSequence::Outcome::Ready);
+    }
+    const QString gone = m.settings.folder() + QStringLiteral("/elsewhere/school.db");
+    m.settings->save(Section::Bl, QStringLiteral("NameBlBase"), gone);
+    StartupSequence s(m.prompter, m.settings.store(), m.clock, m.environment, m.hooks);
+    ASSERT_EQ(m.run(s), StartupSequence::Outcome::Ready) << s.exitReason().toStdString();
+    EXPECT_FALSE(m.settings->contains(Section::Bl, QStringLiteral("NameBlBase")));
+    EXPECT_EQ(s.connections().path(static_cast<int>(BaseId::Dishes)), m.defaultBases() + QStringLiteral("/bl_base.db"));
+    EXPECT_TRUE(m.prompter.saw(QStringLiteral("Отсутствует база блюд: ") + gone));
+    EXPECT_TRUE(m.prompter.saw(QStringLiteral("Подключена стандартная база блюд: ")));
+    EXPECT_FALSE(m.prompter.saw(QStringLiteral("Прежний файл")));
+}
+
+TEST(Startup, SwitchesWhoseWorkIsMissingSayTheyAreUnavailable)
+{
+    Machine m;
+    bool lossesUpdated = false;
+    m.hooks.set(QStringLiteral("updateHeatLosses"), [&] { lossesUpdated = true; });
+    StartupSequence s(m.prompter, m.settings.store(), m.clock, m.environment, m.hooks);
+    ASSERT_EQ(m.run(s, "/Consol /SYNCGLOBCOMP /UPDATESTEPLOV /UpdNumInMenu /LOG:session.txt"),
+        StartupSequence::Outcome::Ready);
+    EXPECT_TRUE(lossesUpdated);
+    ASSERT_EQ(m.prompter.shown().size(), 1u) << m.prompter.transcript().toStdString();
+    const QString text = m.prompter.shown().front().text;
+    EXPECT_TRUE(text.contains(u"Ключ /Consol (окно консоли) пока недоступен"));
+    EXPECT_TRUE(text.contains(u"Ключ /SYNCGLOBCOMP (синхронизация базы продуктов с базой блюд) пока недоступен"));
+    EXPECT_TRUE(text.contains(u"Ключ /UpdNumInMenu"));
+    EXPECT_FALSE(text.contains(u"/UPDATESTEPLOV")); // its work is there
+    QFile log(m.environment.programFolder + QStringLiteral("/session.txt"));
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QString logged = QString::fromUtf8(log.readAll());
+    EXPECT_TRUE(logged.contains(u"Ключ /Consol (окно консоли) пока недоступен"));
+    EXPECT_TRUE(logged.contains(u"Ключ /SYNCGLOBCOMP"));
+
+    Machine quiet;
+    StartupSequence s2(quiet.prompter, quiet.settings.store(), quiet.clock, quiet.environment, quiet.hooks);
+    ASSERT_EQ(quiet.run(s2, "/UpdatesNow"), StartupSequence::Outcome::Ready);
+    EXPECT_TRUE(quiet.prompter.shown().empty());
+}
+
+TEST(Startup, WorkingFilesLiveInAFolderRemovedAtExit)
+{
+    Machine m;
+    const QString root = m.environment.tempFolder + QStringLiteral("/Kulvera");
+    // A run that ended without cleaning up (crashed, killed).
+    QDir(root).mkpath(QStringLiteral("999999/sub"));
+    QFile(root + QStringLiteral("/999999/kv_temp.db")).open(QIODevice::WriteOnly);
+    QString folder;
+    {
+        StartupSequence s(m.prompter, m.settings.store(), m.clock, m.environment, m.hooks);
+        ASSERT_EQ(m.run(s), StartupSequence::Outcome::Ready);
+        folder = s.workingFolder();
+        EXPECT_TRUE(folder.startsWith(root + u'/'));
+        EXPECT_TRUE(QFileInfo::exists(folder + QStringLiteral("/kv_temp.db")));
+        EXPECT_EQ(s.connections().path(static_cast<int>(BaseId::WorkingCopy)), folder + QStringLiteral("/kv_temp.db"));
+        EXPECT_FALSE(QFileInfo::exists(root + QStringLiteral("/999999")));
+    }
+    EXPECT_FALSE(QFileInfo::exists(folder));
+    EXPECT_TRUE(QDir(root).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
 }

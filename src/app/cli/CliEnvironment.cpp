@@ -1,7 +1,6 @@
 #include "CliEnvironment.h"
 
 #include "shell/Databases.h"
-#include "shell/DbMaintenance.h"
 #include "shell/SettingsStore.h"
 
 #include <QCoreApplication>
@@ -16,6 +15,7 @@ CliEnvironment::CliEnvironment(CliRun &run)
             QString(), QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)}))
     , errorLog_(QDir(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation))
                     .filePath(QStringLiteral("errors.log")))
+    , workingFolder_(QStandardPaths::writableLocation(QStandardPaths::TempLocation))
     , connections_(run.prompter, run.settings, errorLog_)
 {
     connections_.setDefaultFolder(shared_.databasesFolder());
@@ -25,11 +25,6 @@ void CliEnvironment::connectAll()
 {
     connectStartupBases(connections_, shared_);
     attachExternalTables(connections_);
-}
-
-QString CliEnvironment::tempFolder() const
-{
-    return sessionTempFolder(QStandardPaths::writableLocation(QStandardPaths::TempLocation));
 }
 
 } // namespace kulvera

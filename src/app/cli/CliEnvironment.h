@@ -5,6 +5,7 @@
 #include "shell/Connections.h"
 #include "shell/ErrorLog.h"
 #include "shell/SharedSettings.h"
+#include "shell/WorkingFolder.h"
 
 namespace kulvera {
 
@@ -20,11 +21,13 @@ public:
     ErrorLog &errorLog() { return errorLog_; }
     // Connects every start-up base that exists; prints nothing.
     void connectAll();
-    QString tempFolder() const;
+    // The folder of this call's working files, removed when the command ends.
+    QString tempFolder() const { return workingFolder_.path(); }
 
 private:
     SharedSettings shared_;
     ErrorLog errorLog_;
+    WorkingFolder workingFolder_;
     Connections connections_;
 };
 

@@ -40,13 +40,13 @@ int startupCheck(CliRun &run)
     environment.tempFolder = QStandardPaths::writableLocation(QStandardPaths::TempLocation);
     environment.userDataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     environment.documentsFolder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    environment.locale = QLocale();
+    environment.locale = QLocale(); // the program's own, pinned by main
     environment.freeBytes = [](const QString &folder) { return QStorageInfo(folder).bytesAvailable(); };
     StartupHooks hooks;
     PrintingObserver observer(run.out);
     StartupSequence startup(run.prompter, run.settings, clock, environment, hooks, &observer);
     installStartupHooks(hooks, startup, run.settings, run.prompter, clock);
-    const auto outcome = startup.run(CommandLine::join(run.args));
+    const auto outcome = startup.run(run.args);
     if (outcome == StartupSequence::Outcome::Exit) {
         run.out << "Start ended: " << startup.exitReason() << '\n';
         return kExitFailed;

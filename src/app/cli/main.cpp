@@ -1,11 +1,14 @@
 #include "CliCommand.h"
 
+#include "common/ProgramLocale.h"
+
 #include <QCoreApplication>
 
 #include <cstdio>
 
 int main(int argc, char *argv[])
 {
+    kulvera::pinProgramLocale(); // numbers and dates look the same on every machine
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Kulvera"));
     QCoreApplication::setOrganizationName(QStringLiteral("Kulvera"));

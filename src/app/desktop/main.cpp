@@ -2,6 +2,7 @@
 #include "StartupWiring.h"
 
 #include "common/Clock.h"
+#include "common/ProgramLocale.h"
 #include "shell/AppContext.h"
 #include "shell/SettingsStore.h"
 #include "shell/Startup.h"
@@ -65,13 +66,16 @@ private:
 
 int main(int argc, char *argv[])
 {
+    // Before anything formats a number or a date: the program writes them its
+    // own way (decimal comma, Russian dates) on every machine.
+    kulvera::pinProgramLocale();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kulvera"));
     QApplication::setOrganizationName(QStringLiteral("Kulvera"));
 
     // Standard buttons and dialogs speak Russian, like the rest of the program.
     QTranslator qtTexts;
-    if (qtTexts.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
+    if (qtTexts.load(kulvera::programLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
             QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
 
@@ -97,9 +101,7 @@ int main(int argc, char *argv[])
     SplashObserver splash;
     kulvera::StartupSequence startup(prompter, *settings, clock, environment, hooks, &splash);
     kulvera::installStartupHooks(hooks, startup, *settings, prompter, clock);
-    QStringList arguments = QCoreApplication::arguments();
-    arguments.removeFirst();
-    if (startup.run(kulvera::CommandLine::join(arguments)) == kulvera::StartupSequence::Outcome::Exit)
+    if (startup.run(QCoreApplication::arguments().mid(1)) == kulvera::StartupSequence::Outcome::Exit)
         return 0;
 
     kulvera::AppContext context {

@@ -2,6 +2,8 @@
 
 #include "common/NumberText.h"
 #include "products/ProductFile.h"
+#include "shell/LastFileFolder.h"
+#include "shell/SettingDefaults.h"
 
 #include <QCheckBox>
 #include <QFileDialog>
@@ -91,8 +93,7 @@ ProductCard::ProductCard(AppContext &context, qint64 key, QWidget *parent)
 {
     setObjectName(QStringLiteral("ProductCard"));
     setWindowTitle(QStringLiteral("Продукт"));
-    decimals_
-        = decimalsOf(context.settings.get(Section::Prod, QStringLiteral("FormatForBaseProd"), QStringLiteral("0.000")));
+    decimals_ = decimalsOf(readSetting(context.settings, Section::Documents, QStringLiteral("FormatForBaseProd")));
 
     auto *left = new QVBoxLayout;
     auto *names = new QFormLayout;
@@ -139,17 +140,16 @@ ProductCard::ProductCard(AppContext &context, qint64 key, QWidget *parent)
         button(QStringLiteral("save"), QStringLiteral("Сохранить")), &QPushButton::clicked, this, &ProductCard::save);
     connect(
         button(QStringLiteral("saveFile"), QStringLiteral("Сохранить в файл...")), &QPushButton::clicked, this, [this] {
-            const QString folder = context_.settings.get(Section::Prod, QStringLiteral("LastSaveND"));
-            const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить продукт"), folder,
-                QStringLiteral("Продукты КВ (*.prod)"), nullptr, QFileDialog::DontConfirmOverwrite);
+            const QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Сохранить продукт"),
+                lastFileFolder(context_.settings), QStringLiteral("Продукты КВ (*.prod)"), nullptr,
+                QFileDialog::DontConfirmOverwrite);
             if (!path.isEmpty())
                 saveToFile(path);
         });
     connect(button(QStringLiteral("loadFile"), QStringLiteral("Загрузить из файла...")), &QPushButton::clicked, this,
         [this] {
             const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("Загрузить продукт"),
-                context_.settings.get(Section::Prod, QStringLiteral("LastSaveND")),
-                QStringLiteral("Продукты КВ (*.prod)"));
+                lastFileFolder(context_.settings), QStringLiteral("Продукты КВ (*.prod)"));
             if (!path.isEmpty())
                 loadFromFile(path);
         });
@@ -422,7 +422,11 @@ bool ProductCard::save()
 
 bool ProductCard::saveToFile(const QString &path)
 {
-    return saveProductToFile(context_.prompter, path, collect(), QString::number(row_.key())).ok();
+    const Status s = saveProductToFile(context_.prompter, path, collect(), QString::number(row_.key()));
+    if (!s)
+        return false;
+    rememberFileFolder(context_.settings, path);
+    return true;
 }
 
 bool ProductCard::loadFromFile(const QString &path)
@@ -432,6 +436,7 @@ bool ProductCard::loadFromFile(const QString &path)
         context_.prompter.error(file.error());
         return false;
     }
+    rememberFileFolder(context_.settings, path);
     ProductRow row = file->row;
     row.setKey(0); // saved as a new product
     showRow(row);

@@ -7,6 +7,7 @@
 #include "products/UnitBase.h"
 #include "products/forms/ProductCard.h"
 #include "products/forms/ProductListForm.h"
+#include "shell/LastFileFolder.h"
 
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -144,9 +145,10 @@ QWidget *syncForm(AppContext &context, QWidget *parent)
 QWidget *loadFromFile(AppContext &context, QWidget *parent)
 {
     const QString path = QFileDialog::getOpenFileName(parent, QStringLiteral("Загрузить продукт"),
-        context.settings.get(Section::Prod, QStringLiteral("LastSaveND")), QStringLiteral("Продукты КВ (*.prod)"));
+        lastFileFolder(context.settings), QStringLiteral("Продукты КВ (*.prod)"));
     if (path.isEmpty())
         return nullptr;
+    rememberFileFolder(context.settings, path);
     ProductBase base(context);
     const auto key = importProductFile(base, path);
     if (!key) {

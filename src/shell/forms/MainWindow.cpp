@@ -1,5 +1,6 @@
 #include "shell/forms/MainWindow.h"
 
+#include "common/ProgramLocale.h"
 #include "shell/Catalogue.h"
 #include "shell/DbMaintenance.h"
 #include "shell/MainCommands.h"
@@ -8,10 +9,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
-#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
-#include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -53,7 +52,7 @@ MainWindow::MainWindow(AppContext &context, const CommandRegistry &registry, QWi
     setCentralWidget(mdi_);
     buildMenus();
 
-    dateLabel_ = new QLabel(QLocale().toString(context_.clock.today(), QLocale::ShortFormat), this);
+    dateLabel_ = new QLabel(programLocale().toString(context_.clock.today(), QLocale::ShortFormat), this);
     dateLabel_->setObjectName(QStringLiteral("statusDate"));
     dateLabel_->setToolTip(QStringLiteral("Двойной щелчок: пути к базам данных"));
     dateLabel_->installEventFilter(this);
@@ -126,7 +125,7 @@ void MainWindow::runBuiltIn(const QString &name)
 {
     const MainCommand *c = findMainCommand(name);
     if (c && c->templateFile) {
-        openTemplate(QString::fromUtf16(c->templateFile));
+        openTemplate(templatePath(*c, context_.shared));
         return;
     }
     for (const CompactCommand &cc : kCompactCommands) {
@@ -143,9 +142,8 @@ void MainWindow::runBuiltIn(const QString &name)
     }
 }
 
-void MainWindow::openTemplate(const QString &file)
+void MainWindow::openTemplate(const QString &path)
 {
-    const QString path = QDir(context_.shared.templatesFolder()).filePath(file);
     if (!QFileInfo::exists(path)) {
         context_.prompter.warning(QStringLiteral("Шаблон не найден: ") + path);
         return;

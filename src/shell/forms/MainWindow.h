@@ -53,7 +53,7 @@ private:
     void buildMenus();
     bool builtIn(const QString &name) const;
     void runBuiltIn(const QString &name);
-    void openTemplate(const QString &file);
+    void openTemplate(const QString &path);
     void compact(BaseId base);
     void restorePlacement();
     void placeDocument(QMdiSubWindow *sub, const QString &section);
