@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTableWidget>
 
 #include <gtest/gtest.h>
 
@@ -59,7 +60,14 @@ TEST(ProductCardSettings, CompositionFormatComesFromDocuments)
     i.bases.settings().save(Section::Prod, QStringLiteral("FormatForBaseProd"), QStringLiteral("0.00000"));
     i.bases.settings().save(Section::Documents, QStringLiteral("FormatForBaseProd"), QStringLiteral("0.0"));
     ProductCard card(i.context, 0);
-    auto *water = card.findChild<QLineEdit *>(QStringLiteral("Вода"));
+    auto *composition = card.findChild<QTableWidget *>(QStringLiteral("composition"));
+    ASSERT_NE(composition, nullptr);
+    const QTableWidgetItem *water = nullptr;
+    for (int r = 0; r < composition->rowCount() && !water; ++r) {
+        const QTableWidgetItem *value = composition->item(r, 1);
+        if (value && value->data(Qt::UserRole).toString() == u"Вода")
+            water = value;
+    }
     ASSERT_NE(water, nullptr);
     EXPECT_EQ(water->text(), u"0,0");
 }
