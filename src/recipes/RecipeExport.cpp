@@ -4,6 +4,9 @@
 #include "recipes/DishBase.h"
 #include "recipes/DishComposition.h"
 #include "recipes/Masses.h"
+#include "shell/Connections.h"
+#include "shell/SqlDialect.h"
+#include "shell/SqlStatement.h"
 
 #include <QDir>
 
@@ -120,6 +123,20 @@ Result<QString> importRecipeFile(DishBase &base, const QString &table, const QSt
     if (const Status s = base.save(slot, table, target, options); !s)
         return R::failure(s.error().isEmpty() ? QStringLiteral("Рецептура не сохранена") : s.error());
     return target;
+}
+
+Status deleteRecipe(DishBase &base, const QString &table, const QString &name, Prompter &prompter)
+{
+    if (prompter.ask(QStringLiteral("Удалить рецептуру '") + name + QStringLiteral("'?"), Prompter::Buttons::YesNo,
+            DishBase::kTitle.toString(), Prompter::Icon::Question, QStringLiteral("DeleteRecipe"))
+        != Prompter::Answer::Yes)
+        return Status::failure(QString());
+    const QSqlDatabase db = base.database();
+    const QString column = QStringLiteral("\"l") + QString::number(base.nameColumn()) + u'"';
+    return execSql(db,
+        QStringLiteral("DELETE FROM ") + SqlDialect::of(db).quote(table) + QStringLiteral(" WHERE ") + column
+            + QStringLiteral(" = ? AND (\"l26\" IS NULL OR \"l26\" = '') AND (\"l28\" IS NULL OR \"l28\" = '')"),
+        {base.codec().encode(name)}, nullptr);
 }
 
 } // namespace kulvera

@@ -10,6 +10,7 @@
 namespace kulvera {
 
 class DishBase;
+class Prompter;
 class SettingsAccess;
 
 // Recipes of the dish base written out as ".nd2" files and read back in.
@@ -47,5 +48,9 @@ Result<ExportSummary> exportRecipes(DishBase &base, const QString &table, const 
 // it replaces a recipe of the same name. Returns the name saved.
 Result<QString> importRecipeFile(DishBase &base, const QString &table, const QString &fileName, const QString &name,
     const SettingsAccess &settings, const RecipeFileContext &context);
+
+// Deletes every row of the named recipe (not its menu copies) after the
+// question "Удалить рецептуру '<name>'?"; the rows go in one statement.
+Status deleteRecipe(DishBase &base, const QString &table, const QString &name, Prompter &prompter);
 
 } // namespace kulvera

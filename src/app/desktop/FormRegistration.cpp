@@ -1,6 +1,7 @@
 #include "FormRegistration.h"
 
 #include "products/forms/ProductForms.h"
+#include "recipes/forms/RecipeForms.h"
 #include "shell/forms/CommandRegistry.h"
 #include "util/MethodEditor.h"
 #include "util/MethodStore.h"
@@ -31,6 +32,7 @@ void registerForms(CommandRegistry &registry)
 {
     registry.add(QStringLiteral("meth_edit"), openFormulas);
     registerProductForms(registry);
+    registerRecipeForms(registry);
 }
 
 } // namespace kulvera
