@@ -277,3 +277,24 @@ TEST(DishBaseBrowser, CollectionsSearchDeleteAndExport)
     EXPECT_EQ(browser.collections()->count(), collections);
     EXPECT_TRUE(d.prompter.unexpected().isEmpty()) << d.prompter.unexpected().join(u'\n').toStdString();
 }
+
+TEST(RecipeEditor, PreloadedOutOfSightUnlessSwitchedOff)
+{
+    Desktop d;
+    {
+        d.settings.save(Section::Data, QStringLiteral("bDontLoadTN"), QStringLiteral("1"));
+        MainWindow window(d.context, d.registry);
+        preloadForms(window, d.context);
+        EXPECT_TRUE(window.documents()->subWindowList().isEmpty());
+    }
+    d.settings.remove(Section::Data, QStringLiteral("bDontLoadTN"));
+    MainWindow window(d.context, d.registry);
+    window.show();
+    preloadForms(window, d.context);
+    ASSERT_EQ(window.documents()->subWindowList().size(), 1);
+    QMdiSubWindow *sub = window.documents()->subWindowList().front();
+    EXPECT_FALSE(sub->isVisible());
+    window.runCommand(QStringLiteral("Norm"));
+    EXPECT_EQ(window.documents()->subWindowList().size(), 1);
+    EXPECT_TRUE(sub->isVisible());
+}
