@@ -596,7 +596,7 @@ Status saveRecipeFile(colBludo &slot, const RecipeFileHeader &header, const QStr
     writeMicrobiology(ini, header, context);
     writeComputed(ini, header, values);
 
-    if (const Status s = ini.writeTo(fileName); !s) {
+    if (const Status s = ini.writeTo(fileName, options.sync); !s) {
         const QString text
             = QStringLiteral("Не удалось записать файл '") + fileName + QStringLiteral("': ") + s.error();
         prompter.error(text);

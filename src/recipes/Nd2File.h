@@ -68,6 +68,7 @@ struct RecipeFileWriteOptions {
     QString prefix; // before the number of each position section
     bool askReplace = true; // an existing file is replaced only after the question
     bool report = true; // "Файл рецептуры '...' сохранен."
+    bool sync = true; // forced to the disk before it replaces an old file (one file at a time)
 };
 
 // Writes the recipe (the slot's composition is computed first, so the file

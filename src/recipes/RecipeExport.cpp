@@ -76,6 +76,7 @@ Result<ExportSummary> exportRecipes(DishBase &base, const QString &table, const 
     RecipeSlots memory;
     RecipeFileWriteOptions options;
     options.report = false;
+    options.sync = false; // thousands of files: one flush by the system, not one per file
     qint64 done = 0;
     for (const QString &name : names) {
         context.prompter.progress(done++, names.size());

@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <filesystem>
+
 namespace kulvera {
 namespace {
 
@@ -182,12 +184,29 @@ QString INI_Work::toText() const
     return text;
 }
 
-Status INI_Work::writeTo(const QString &fileName) const
+Status INI_Work::writeTo(const QString &fileName, bool sync) const
 {
+    const QByteArray bytes = encodeCodePage(toText(), CodePage::Cp1251);
+    if (!sync) {
+        const QString temp = fileName + QStringLiteral(".part");
+        QFile file(temp);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            return Status::failure(file.errorString());
+        const bool written = file.write(bytes) == bytes.size();
+        file.close();
+        std::error_code error;
+        if (written)
+            std::filesystem::rename(
+                QFile::encodeName(temp).toStdString(), QFile::encodeName(fileName).toStdString(), error);
+        if (!written || error) {
+            QFile::remove(temp);
+            return Status::failure(written ? QString::fromStdString(error.message()) : file.errorString());
+        }
+        return {};
+    }
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))
         return Status::failure(file.errorString());
-    const QByteArray bytes = encodeCodePage(toText(), CodePage::Cp1251);
     if (file.write(bytes) != bytes.size())
         return Status::failure(file.errorString());
     if (!file.commit())

@@ -57,7 +57,10 @@ public:
     // write leaves the old file whole.
     Status UpdateFile() const { return writeTo(fileName_); }
     // Writes the content to another file the same way (Filename() stays).
-    Status writeTo(const QString &fileName) const;
+    // Without `sync` the file is not forced to the disk before it replaces
+    // the old one: still whole or absent after a crash of the program, and
+    // fast enough to write thousands of files in a row.
+    Status writeTo(const QString &fileName, bool sync = true) const;
 
 private:
     struct Entry {

@@ -7,6 +7,7 @@
 #include "recipes/PositionKey.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -620,4 +621,22 @@ TEST(RecipeFile, HeaderNdPartsTravelInTheirPlaces)
     EXPECT_EQ(back.otv, h.otv);
     EXPECT_EQ(back.zav, h.zav);
     EXPECT_EQ(back.out3, h.out3);
+}
+
+// A file of a hundred thousand keys and ten thousand sections loads in
+// linear time (names are looked up by hash), not in minutes.
+TEST(RecipeFile, ThousandsOfSectionsAndKeysLoadInLinearTime)
+{
+    FileFixture f;
+    QString text = fileText(validMain(1), positionSection(1, QStringLiteral("Сахар")));
+    for (int i = 0; i < 100000; ++i)
+        text += QStringLiteral("k%1=%1\r\n").arg(i);
+    for (int i = 0; i < 10000; ++i)
+        text += QStringLiteral("[s%1]\r\nx=1\r\n").arg(i);
+    QElapsedTimer timer;
+    timer.start();
+    colBludo slot;
+    EXPECT_TRUE(load(f, slot, text));
+    EXPECT_LT(timer.elapsed(), 20000);
+    EXPECT_EQ(slot.Count(), 1);
 }

@@ -199,7 +199,7 @@ RecipeEditorForm::RecipeEditorForm(AppContext &context, QWidget *parent)
         QStringLiteral("Энерг. ценность, кДж")});
     totals_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     totals_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    totals_->setMaximumHeight(totals_->verticalHeader()->defaultSectionSize() * 7 + 6);
+    totals_->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     problems_ = new QLabel(main);
     problems_->setObjectName(QStringLiteral("plausibility"));
     problems_->setStyleSheet(QStringLiteral("color: #b00020"));
@@ -554,6 +554,10 @@ void RecipeEditorForm::showTotals()
         totals_->setItem(
             r, 1, new QTableWidgetItem(values_.hasPer100 ? formatFixed(per100[r], decimals) : QStringLiteral("-")));
     }
+    // Every row in sight, no scrolling.
+    totals_->resizeRowsToContents();
+    totals_->setFixedHeight(totals_->horizontalHeader()->sizeHint().height() + totals_->verticalHeader()->length()
+        + 2 * totals_->frameWidth());
 }
 
 int RecipeEditorForm::currentIndex() const

@@ -15,6 +15,7 @@
 #include "shell/forms/MainWindow.h"
 #include "support/CliRunner.h"
 
+#include <QApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLineEdit>
@@ -297,4 +298,28 @@ TEST(RecipeEditor, PreloadedOutOfSightUnlessSwitchedOff)
     window.runCommand(QStringLiteral("Norm"));
     EXPECT_EQ(window.documents()->subWindowList().size(), 1);
     EXPECT_TRUE(sub->isVisible());
+}
+
+// The editor showing a demo recipe draws itself; with KULVERA_SCREENSHOT set
+// the picture is kept there (the README's screenshot is made this way).
+TEST(RecipeEditor, DrawsADemoRecipe)
+{
+    Desktop d;
+    MainWindow window(d.context, d.registry);
+    window.resize(1280, 800);
+    window.show();
+    window.runCommand(QStringLiteral("Norm"));
+    QMdiSubWindow *sub = window.documents()->subWindowList().front();
+    auto *editor = qobject_cast<RecipeEditorForm *>(sub->widget());
+    ASSERT_TRUE(editor->loadFromBase(d.firstTable(), QStringLiteral("Суп картофельный на мясном бульоне")));
+    sub->showMaximized();
+    editor->selectIndex(1);
+    child<QLineEdit>(editor, "productSearch")->setText(QStringLiteral("Морков"));
+    QApplication::processEvents();
+    const QPixmap picture = window.grab();
+    EXPECT_FALSE(picture.isNull());
+    const QString path = qEnvironmentVariable("KULVERA_SCREENSHOT");
+    if (!path.isEmpty()) {
+        EXPECT_TRUE(picture.save(path));
+    }
 }
