@@ -6,12 +6,15 @@
 #include <QFile>
 #include <QSaveFile>
 
+#include <filesystem>
+
 namespace kulvera {
 namespace {
 
-bool sameName(const QString &a, const QString &b)
+// Names compare without regard to letter case: they are looked up folded.
+QString folded(const QString &name)
 {
-    return a.compare(b, Qt::CaseInsensitive) == 0;
+    return name.toCaseFolded();
 }
 
 } // namespace
@@ -20,6 +23,8 @@ void INI_Work::setFilename(const QString &fileName)
 {
     fileName_ = fileName;
     sections_.clear();
+    index_.clear();
+    repeated_.clear();
     QFile file(fileName);
     if (file.open(QIODevice::ReadOnly)) {
         QByteArray bytes = file.readAll();
@@ -36,6 +41,8 @@ void INI_Work::setFilename(const QString &fileName)
 void INI_Work::loadText(const QString &text)
 {
     sections_.clear();
+    index_.clear();
+    repeated_.clear();
     SectionData *current = nullptr;
     const auto lines = QStringView(text).split(u'\n');
     for (QStringView line : lines) {
@@ -51,6 +58,8 @@ void INI_Work::loadText(const QString &text)
             if (close < 2)
                 continue;
             const QString name = line.mid(1, close - 1).toString();
+            if (find(name))
+                repeated_ << name;
             AddSection(name);
             current = find(name);
             continue;
@@ -64,11 +73,15 @@ void INI_Work::loadText(const QString &text)
 
 INI_Work::SectionData *INI_Work::find(const QString &section)
 {
-    for (SectionData &s : sections_) {
-        if (sameName(s.name, section))
-            return &s;
-    }
-    return nullptr;
+    const auto it = index_.constFind(folded(section));
+    return it == index_.constEnd() ? nullptr : &sections_[*it];
+}
+
+void INI_Work::reindex()
+{
+    index_.clear();
+    for (size_t i = 0; i < sections_.size(); ++i)
+        index_.insert(folded(sections_[i].name), i);
 }
 
 const INI_Work::SectionData *INI_Work::find(const QString &section) const
@@ -90,13 +103,17 @@ bool INI_Work::SectionExists(const QString &section) const
 
 void INI_Work::AddSection(const QString &section)
 {
-    if (!find(section))
-        sections_.push_back({section, {}});
+    if (!find(section)) {
+        index_.insert(folded(section), sections_.size());
+        sections_.push_back({section, {}, {}});
+    }
 }
 
 void INI_Work::RemoveSection(const QString &section)
 {
-    std::erase_if(sections_, [&](const SectionData &s) { return sameName(s.name, section); });
+    const QString key = folded(section);
+    if (std::erase_if(sections_, [&](const SectionData &s) { return folded(s.name) == key; }) > 0)
+        reindex();
 }
 
 int INI_Work::ValuesCount(const QString &section) const
@@ -116,17 +133,15 @@ QString INI_Work::ValueName(const QString &section, int index) const
 bool INI_Work::ValueExists(const QString &section, const QString &name) const
 {
     const SectionData *s = find(section);
-    return s
-        && std::any_of(s->entries.begin(), s->entries.end(), [&](const Entry &e) { return sameName(e.name, name); });
+    return s && s->index.contains(folded(name));
 }
 
 QString INI_Work::Value(const QString &section, const QString &name) const
 {
     if (const SectionData *s = find(section)) {
-        for (const Entry &e : s->entries) {
-            if (sameName(e.name, name))
-                return e.value;
-        }
+        const auto it = s->index.constFind(folded(name));
+        if (it != s->index.constEnd())
+            return s->entries[*it].value;
     }
     return {};
 }
@@ -135,19 +150,26 @@ void INI_Work::setValue(const QString &section, const QString &name, const QStri
 {
     AddSection(section);
     SectionData *s = find(section);
-    for (Entry &e : s->entries) {
-        if (sameName(e.name, name)) {
-            e.value = value;
-            return;
-        }
+    const QString key = folded(name);
+    const auto it = s->index.constFind(key);
+    if (it != s->index.constEnd()) {
+        s->entries[*it].value = value;
+        return;
     }
+    s->index.insert(key, s->entries.size());
     s->entries.push_back({name, value});
 }
 
 void INI_Work::RemoveValue(const QString &section, const QString &name)
 {
-    if (SectionData *s = find(section))
-        std::erase_if(s->entries, [&](const Entry &e) { return sameName(e.name, name); });
+    SectionData *s = find(section);
+    const QString key = folded(name);
+    if (!s || !s->index.contains(key))
+        return;
+    std::erase_if(s->entries, [&](const Entry &e) { return folded(e.name) == key; });
+    s->index.clear();
+    for (size_t i = 0; i < s->entries.size(); ++i)
+        s->index.insert(folded(s->entries[i].name), i);
 }
 
 QString INI_Work::toText() const
@@ -162,12 +184,29 @@ QString INI_Work::toText() const
     return text;
 }
 
-Status INI_Work::UpdateFile() const
+Status INI_Work::writeTo(const QString &fileName, bool sync) const
 {
-    QSaveFile file(fileName_);
+    const QByteArray bytes = encodeCodePage(toText(), CodePage::Cp1251);
+    if (!sync) {
+        const QString temp = fileName + QStringLiteral(".part");
+        QFile file(temp);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            return Status::failure(file.errorString());
+        const bool written = file.write(bytes) == bytes.size();
+        file.close();
+        std::error_code error;
+        if (written)
+            std::filesystem::rename(
+                QFile::encodeName(temp).toStdString(), QFile::encodeName(fileName).toStdString(), error);
+        if (!written || error) {
+            QFile::remove(temp);
+            return Status::failure(written ? QString::fromStdString(error.message()) : file.errorString());
+        }
+        return {};
+    }
+    QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))
         return Status::failure(file.errorString());
-    const QByteArray bytes = encodeCodePage(toText(), CodePage::Cp1251);
     if (file.write(bytes) != bytes.size())
         return Status::failure(file.errorString());
     if (!file.commit())

@@ -2,7 +2,9 @@
 
 #include "common/Result.h"
 
+#include <QHash>
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
@@ -44,11 +46,21 @@ public:
     void AddValue(const QString &section, const QString &name, const QString &value) { setValue(section, name, value); }
     void RemoveValue(const QString &section, const QString &name);
 
+    // Sections whose header stood more than once in the text last loaded (the
+    // later lines were merged into the first); readers of exchange files
+    // treat such a file as damaged.
+    const QStringList &repeatedSections() const { return repeated_; }
+
     // The content as written: "[name]", name=value lines, an empty line after each section.
     QString toText() const;
     // Writes the content to Filename() through a temporary file, so a failed
     // write leaves the old file whole.
-    Status UpdateFile() const;
+    Status UpdateFile() const { return writeTo(fileName_); }
+    // Writes the content to another file the same way (Filename() stays).
+    // Without `sync` the file is not forced to the disk before it replaces
+    // the old one: still whole or absent after a crash of the program, and
+    // fast enough to write thousands of files in a row.
+    Status writeTo(const QString &fileName, bool sync = true) const;
 
 private:
     struct Entry {
@@ -58,13 +70,19 @@ private:
     struct SectionData {
         QString name;
         std::vector<Entry> entries;
+        QHash<QString, size_t> index; // case-folded name -> entry
     };
     SectionData *find(const QString &section);
     const SectionData *find(const QString &section) const;
+    void reindex();
 
     Prompter *prompter_;
     QString fileName_;
     std::vector<SectionData> sections_;
+    // Case-folded name -> section: files with thousands of sections or values
+    // load in linear time.
+    QHash<QString, size_t> index_;
+    QStringList repeated_;
 };
 
 } // namespace kulvera

@@ -1,6 +1,7 @@
 #include "CliCommand.h"
 #include "CliEnvironment.h"
 #include "CliRecipeTable.h"
+#include "RecipeFileCommands.h"
 
 #include "common/NumberText.h"
 #include "recipes/DishBase.h"
@@ -12,7 +13,10 @@ namespace kulvera {
 namespace {
 
 const QString kRecipesUsage = QStringLiteral("recipes list [--table T] | recipes show NAME [--out TEXT] [--table T] | "
-                                             "recipes compute NAME [--out TEXT] [--json]");
+                                             "recipes compute NAME [--out TEXT] [--json] | "
+                                             "recipes export-nd2 NAME FILE [--table T] [--out TEXT] | "
+                                             "recipes import-nd2 FILE [--table T] [--name NEW] | "
+                                             "recipes export-all TABLE FOLDER");
 
 int usage(CliRun &run)
 {
@@ -36,6 +40,8 @@ int recipesCommand(CliRun &run)
 {
     if (!run.args.isEmpty() && run.args.first() == u"compute")
         return forwardToCompute(run);
+    if (!run.args.isEmpty() && isRecipeFileCommand(run.args.first()))
+        return recipeFileCommand(run);
     QStringList a = run.args;
     QString table;
     QString out;
@@ -87,7 +93,9 @@ int recipesCommand(CliRun &run)
 }
 
 const CliRegistrar recipesRegistrar({QStringLiteral("recipes"), kRecipesUsage,
-    QStringLiteral("list the recipes of a dish table, or show one with its positions"), recipesCommand});
+    QStringLiteral("list the recipes of a dish table, show one with its positions, or exchange "
+                   "recipes as .nd2 files"),
+    recipesCommand});
 
 } // namespace
 } // namespace kulvera

@@ -1,10 +1,15 @@
 #include "FormRegistration.h"
 
 #include "products/forms/ProductForms.h"
+#include "recipes/forms/RecipeEditorForm.h"
+#include "recipes/forms/RecipeForms.h"
 #include "shell/forms/CommandRegistry.h"
+#include "shell/forms/MainWindow.h"
 #include "util/MethodEditor.h"
 #include "util/MethodStore.h"
 #include "util/forms/FormulasForm.h"
+
+#include <QMdiSubWindow>
 
 #include <memory>
 
@@ -31,6 +36,18 @@ void registerForms(CommandRegistry &registry)
 {
     registry.add(QStringLiteral("meth_edit"), openFormulas);
     registerProductForms(registry);
+    registerRecipeForms(registry);
+}
+
+void preloadForms(MainWindow &window, AppContext &context)
+{
+    if (context.settings.get(Section::Data, QStringLiteral("bDontLoadTN"), QStringLiteral("0")) != u"0")
+        return;
+    context.prompter.status(QStringLiteral("Загрузка форм :: разработка рецептур..."));
+    if (RecipeEditorForm *editor = openRecipeEditor(context, &window)) {
+        if (auto *sub = qobject_cast<QMdiSubWindow *>(editor->parentWidget()))
+            sub->hide();
+    }
 }
 
 } // namespace kulvera

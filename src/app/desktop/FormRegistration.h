@@ -3,9 +3,14 @@
 namespace kulvera {
 
 class CommandRegistry;
+class MainWindow;
 class StartupHooks;
+struct AppContext;
 
 // Every subsystem's forms, under the main window's command names.
 void registerForms(CommandRegistry &registry);
+// The heavy editors loaded before the main window shows (the recipe editor
+// unless `bDontLoadTN` is set), kept out of sight until their command runs.
+void preloadForms(MainWindow &window, AppContext &context);
 
 } // namespace kulvera

@@ -110,6 +110,7 @@ int main(int argc, char *argv[])
     kulvera::registerForms(registry);
     kulvera::MainWindow window(context, registry);
     prompter.setMainWindow(&window);
+    kulvera::preloadForms(window, context);
     window.show();
     splash.splash().finish(&window);
     prompter.status(QStringLiteral("Программа загружена и готова к работе"));
