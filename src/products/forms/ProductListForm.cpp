@@ -1,6 +1,5 @@
 #include "products/forms/ProductListForm.h"
 
-#include "products/UnitBase.h"
 #include "products/forms/ModificationsForm.h"
 #include "products/forms/ProductCard.h"
 #include "shell/forms/MainWindow.h"
@@ -41,15 +40,10 @@ ProductListForm::ProductListForm(AppContext &context, QWidget *parent)
     view_->horizontalHeader()->setSectionResizeMode(ProductListModel::FullName, QHeaderView::Stretch);
 
     group_->addItem(QStringLiteral("Все группы"), 0);
-    if (context.connections.isConnected(BaseId::Warehouse)) {
-        UnitBase units(context.connections, context.settings, context.prompter, static_cast<int>(BaseId::Warehouse));
-        std::map<qint64, QString> names;
-        for (const UnitGroup &g : units.groups()) {
-            group_->addItem(g.name, g.key);
-            names[g.key] = g.name;
-        }
-        model_->setGroupNames(std::move(names));
-    }
+    std::map<qint64, QString> names = productGroupNames(context);
+    for (const auto &[key, name] : names)
+        group_->addItem(name, key);
+    model_->setGroupNames(std::move(names));
 
     auto *top = new QHBoxLayout;
     top->addWidget(search_, 1);

@@ -1,10 +1,22 @@
 #include "products/forms/ProductListModel.h"
 
 #include "common/NameCollator.h"
-
 #include "common/NumberText.h"
+#include "products/UnitBase.h"
+#include "shell/AppContext.h"
 
 namespace kulvera {
+
+std::map<qint64, QString> productGroupNames(AppContext &context)
+{
+    std::map<qint64, QString> names;
+    if (!context.connections.isConnected(BaseId::Warehouse))
+        return names;
+    UnitBase units(context.connections, context.settings, context.prompter, static_cast<int>(BaseId::Warehouse));
+    for (const UnitGroup &g : units.groups())
+        names[g.key] = g.name;
+    return names;
+}
 
 void ProductListModel::setRows(std::vector<ProductRow> rows)
 {

@@ -11,6 +11,12 @@
 
 namespace kulvera {
 
+struct AppContext;
+
+// The product groups' names by key, for every list that shows a product's group (empty when the
+// warehouse base that keeps them is not connected).
+std::map<qint64, QString> productGroupNames(AppContext &context);
+
 // The rows of the product base list: key, full name, short name, group,
 // price, output. The model owns a copy of the rows it shows.
 class ProductListModel : public QAbstractTableModel

@@ -389,6 +389,7 @@ void RecipeEditorForm::loadProductList()
     if (!context_.connections.isConnected(BaseId::Products))
         return;
     products_ = std::make_unique<ProductBase>(context_);
+    productModel_->setGroupNames(productGroupNames(context_));
     if (const auto rows = products_->list())
         productModel_->setRows(*rows);
 }

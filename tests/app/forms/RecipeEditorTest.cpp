@@ -3,6 +3,7 @@
 #include "common/Clock.h"
 #include "common/NumberText.h"
 #include "common/ScriptedPrompter.h"
+#include "products/forms/ProductListModel.h"
 #include "recipes/HeatTreatment.h"
 #include "recipes/forms/DishBaseBrowser.h"
 #include "recipes/forms/RecipeEditorForm.h"
@@ -24,6 +25,7 @@
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTest>
 #include <QTreeWidget>
@@ -56,7 +58,7 @@ struct Desktop {
     {
         prompter.setSettings(&settings);
         connections.setDefaultFolder(shared.databasesFolder());
-        for (BaseId b : {BaseId::Dishes, BaseId::Products, BaseId::Losses, BaseId::LossesOutput})
+        for (BaseId b : {BaseId::Dishes, BaseId::Products, BaseId::Losses, BaseId::LossesOutput, BaseId::Warehouse})
             EXPECT_NE(connections.connectBase(b, shared, true), Connections::kFailed);
         // The losses the program reads at start, as kulvera-cli reads them.
         EXPECT_TRUE(programLossTables().load(connections, settings));
@@ -316,6 +318,14 @@ TEST(RecipeEditor, DrawsADemoRecipe)
     editor->selectIndex(1);
     child<QLineEdit>(editor, "productSearch")->setText(QStringLiteral("Морков"));
     QApplication::processEvents();
+    // The product list names each product's group.
+    const QAbstractItemModel *products = child<QTableView>(editor, "productList")->model();
+    ASSERT_GT(products->rowCount(), 0);
+    const QString group = products->index(0, ProductListModel::Group).data().toString();
+    EXPECT_FALSE(group.isEmpty());
+    bool number = false;
+    group.toInt(&number);
+    EXPECT_FALSE(number) << group.toStdString();
     const QPixmap picture = window.grab();
     EXPECT_FALSE(picture.isNull());
     const QString path = qEnvironmentVariable("KULVERA_SCREENSHOT");
