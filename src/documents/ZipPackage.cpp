@@ -168,8 +168,12 @@ Result<QByteArray> ZipPackage::toBytes() const
             zip_source_free(part);
             return failWith(QString::fromLocal8Bit(zip_strerror(archive)));
         }
-        // Fast deflate: the parts are small XML, and the card is made while the user waits.
-        zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, 1);
+        // Small parts are stored: setting up a deflate stream (a 64 KB table
+        // cleared for every part) costs more than the bytes it saves, and a card
+        // is made while the user waits. Larger parts get the fast deflate.
+        constexpr qsizetype kStoredBelow = 16 * 1024;
+        zip_set_file_compression(
+            archive, static_cast<zip_uint64_t>(index), data.size() < kStoredBelow ? ZIP_CM_STORE : ZIP_CM_DEFLATE, 1);
     }
     if (zip_close(archive) != 0)
         return failWith(QString::fromLocal8Bit(zip_strerror(archive)));
