@@ -43,12 +43,10 @@ Result<CardOutcome> produceCard(colBludo &slot, const QString &name, const QStri
             path = findTemplate(request.templatesFolder, templateSetting(settings, cardTemplateKey(type)));
         }
         if (path) {
-            if (QFileInfo(*path).canonicalFilePath() == QFileInfo(request.outputPath).canonicalFilePath())
-                return R::failure(QStringLiteral("Документ нельзя записать поверх шаблона: ") + *path);
             say(QStringLiteral("Запускается Microsoft Excel"));
-            Result<XlsxWorkbook> opened = XlsxWorkbook::open(*path);
+            Result<XlsxWorkbook> opened = openTemplateFor(*path, request.outputPath);
             if (!opened)
-                return R::failure(QStringLiteral("Шаблон не прочитан: ") + opened.error());
+                return R::failure(opened.error());
             book = std::move(opened).value();
             outcome.templateUsed = *path;
             outcome.named = book->hasName(kTemplateVersionName.toString());

@@ -267,6 +267,7 @@ XlsxWorkbook fullCompositionTemplate()
     w.text(3, 2, QStringLiteral("В блюде"), header());
     w.text(3, 3, QStringLiteral("На 100 г"), header());
     book.defineName(QStringLiteral("Рец_Имя"), ref(QStringLiteral("Химический состав"), QStringLiteral("$A$2")));
+    book.defineName(QStringLiteral("Старт"), ref(QStringLiteral("Химический состав"), QStringLiteral("$A$4")));
     return book;
 }
 

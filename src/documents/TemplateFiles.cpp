@@ -45,4 +45,28 @@ QString cardTemplateKey(int cardType)
     }
 }
 
+Result<XlsxWorkbook> openTemplateFor(const QString &templatePath, const QString &outputPath)
+{
+    using R = Result<XlsxWorkbook>;
+    if (QFileInfo(templatePath).canonicalFilePath() == QFileInfo(outputPath).canonicalFilePath())
+        return R::failure(QStringLiteral("Документ нельзя записать поверх шаблона: ") + templatePath);
+    Result<XlsxWorkbook> opened = XlsxWorkbook::open(templatePath);
+    if (!opened)
+        return R::failure(QStringLiteral("Шаблон не прочитан: ") + opened.error());
+    return opened;
+}
+
+Result<CellRef> namedCellOr(const XlsxWorkbook &book, const QString &name, CellRef fallback)
+{
+    if (!book.hasName(name))
+        return fallback;
+    const Result<CellRange> range = book.range(name);
+    if (!range)
+        return Result<CellRef>::failure(range.error());
+    if (range->sheet != 0 || range->wholeRows || range->wholeColumns)
+        return Result<CellRef>::failure(
+            QStringLiteral("Имя '") + name + QStringLiteral("' шаблона указывает не на ячейку первого листа."));
+    return range->first;
+}
+
 } // namespace kulvera

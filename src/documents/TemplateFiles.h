@@ -1,5 +1,8 @@
 #pragma once
 
+#include "common/Result.h"
+#include "documents/XlsxWorkbook.h"
+
 #include <QString>
 
 #include <optional>
@@ -19,5 +22,14 @@ QString templateSetting(const SettingsAccess &settings, const QString &key);
 // The card template setting for a card type: 1 and 4 the culinary card, 2 the
 // confectionery card, 3 the technological card.
 QString cardTemplateKey(int cardType);
+
+// Opens a template to fill for a document saved at `outputPath`: a template
+// that cannot be read, or the template itself given as the output, is refused.
+Result<XlsxWorkbook> openTemplateFor(const QString &templatePath, const QString &outputPath);
+
+// The top-left cell of a list document's table: the cell a defined name
+// gives, or `fallback` when the template has no such name; a name that
+// points nowhere, or off the first sheet, is refused with its reason.
+Result<CellRef> namedCellOr(const XlsxWorkbook &book, const QString &name, CellRef fallback);
 
 } // namespace kulvera

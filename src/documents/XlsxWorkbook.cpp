@@ -1216,12 +1216,12 @@ Result<QByteArray> XlsxWorkbook::toBytes() const
     return out.toBytes();
 }
 
-Status XlsxWorkbook::save(const QString &path) const
+Status XlsxWorkbook::save(const QString &path, FileSync sync) const
 {
     const Result<QByteArray> bytes = toBytes();
     if (!bytes)
         return Status::failure(bytes.error());
-    return saveFileAtomically(path, bytes.value());
+    return saveFileAtomically(path, bytes.value(), sync);
 }
 
 } // namespace kulvera

@@ -88,7 +88,9 @@ public:
 
     // The package as it would be saved, and the atomic save.
     Result<QByteArray> toBytes() const;
-    Status save(const QString &path) const;
+    // Documents are made again from the bases at any time: by default the save
+    // is atomic but not synced to disk (see FileSync).
+    Status save(const QString &path, FileSync sync = FileSync::RenameOnly) const;
 
 private:
     struct Impl;

@@ -1,12 +1,16 @@
 #include "documents/ZipPackage.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSaveFile>
 
 #include <zip.h>
 
+#include <filesystem>
 #include <memory>
+#include <system_error>
 
 namespace kulvera {
 namespace {
@@ -164,8 +168,12 @@ Result<QByteArray> ZipPackage::toBytes() const
             zip_source_free(part);
             return failWith(QString::fromLocal8Bit(zip_strerror(archive)));
         }
-        // Fast deflate: the parts are small XML, and the card is made while the user waits.
-        zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, 1);
+        // Small parts are stored: setting up a deflate stream (a 64 KB table
+        // cleared for every part) costs more than the bytes it saves, and a card
+        // is made while the user waits. Larger parts get the fast deflate.
+        constexpr qsizetype kStoredBelow = 16 * 1024;
+        zip_set_file_compression(
+            archive, static_cast<zip_uint64_t>(index), data.size() < kStoredBelow ? ZIP_CM_STORE : ZIP_CM_DEFLATE, 1);
     }
     if (zip_close(archive) != 0)
         return failWith(QString::fromLocal8Bit(zip_strerror(archive)));
@@ -186,16 +194,59 @@ Result<QByteArray> ZipPackage::toBytes() const
     return bytes;
 }
 
-Status ZipPackage::save(const QString &path) const
+Status ZipPackage::save(const QString &path, FileSync sync) const
 {
     const Result<QByteArray> bytes = toBytes();
     if (!bytes)
         return Status::failure(bytes.error());
-    return saveFileAtomically(path, bytes.value());
+    return saveFileAtomically(path, bytes.value(), sync);
 }
 
-Status saveFileAtomically(const QString &path, const QByteArray &bytes)
+namespace {
+
+Status renameOnlySave(const QString &path, const QByteArray &bytes)
 {
+    auto failed = [&path](const QString &why) {
+        return Status::failure(QStringLiteral("Не удалось записать файл: ") + path + QStringLiteral(" (") + why + u')');
+    };
+    const QFileInfo target(path);
+    if (target.isDir())
+        return failed(QStringLiteral("это папка"));
+    // A new file beside the target (created with the usual permissions, never
+    // an existing one), renamed over it once it is complete.
+    QFile temporary;
+    for (int attempt = 0;; ++attempt) {
+        temporary.setFileName(target.absoluteDir().filePath(QStringLiteral(".~") + target.fileName() + u'.'
+            + QString::number(QRandomGenerator::global()->generate(), 36)));
+        if (temporary.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            break;
+        if (temporary.exists() && attempt < 16)
+            continue;
+        return failed(temporary.errorString());
+    }
+    const bool written = temporary.write(bytes) == bytes.size() && temporary.flush();
+    const QString writeError = temporary.errorString();
+    temporary.close();
+    if (!written) {
+        temporary.remove();
+        return failed(writeError);
+    }
+    std::error_code error;
+    std::filesystem::rename(std::filesystem::path(temporary.fileName().toStdU16String()),
+        std::filesystem::path(path.toStdU16String()), error);
+    if (error) {
+        temporary.remove();
+        return failed(QString::fromStdString(error.message()));
+    }
+    return {};
+}
+
+} // namespace
+
+Status saveFileAtomically(const QString &path, const QByteArray &bytes, FileSync sync)
+{
+    if (sync == FileSync::RenameOnly)
+        return renameOnlySave(path, bytes);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return Status::failure(

@@ -10,6 +10,14 @@
 
 namespace kulvera {
 
+// How a file is replaced. Both write a temporary file beside the target and
+// rename it over the target, so a reader (or a crash of the program) sees the
+// old file or the new one, never a part. ToDisk also waits until the new
+// bytes are on the disk before the rename, which survives a power loss but
+// costs more than making a whole card; documents, which are made again from
+// the bases at any time, are written RenameOnly.
+enum class FileSync { ToDisk, RenameOnly };
+
 // The parts of a zip package held in memory, in their stored order. Parts we
 // never change are written back with exactly the bytes they had.
 class ZipPackage
@@ -36,13 +44,13 @@ public:
     Result<QByteArray> toBytes() const;
     // Writes through a temporary file renamed over `path`, so a failure leaves
     // whatever was there before.
-    Status save(const QString &path) const;
+    Status save(const QString &path, FileSync sync = FileSync::RenameOnly) const;
 
 private:
     std::vector<std::pair<QString, QByteArray>> parts_;
 };
 
 // Writes bytes through a temporary file renamed over the path.
-Status saveFileAtomically(const QString &path, const QByteArray &bytes);
+Status saveFileAtomically(const QString &path, const QByteArray &bytes, FileSync sync = FileSync::ToDisk);
 
 } // namespace kulvera

@@ -5,6 +5,7 @@
 
 #include "documents/CardDocument.h"
 #include "documents/DefaultTemplates.h"
+#include "documents/DishSheets.h"
 #include "recipes/HeatTreatment.h"
 #include "recipes/Masses.h"
 #include "recipes/Microbiology.h"
@@ -14,7 +15,7 @@ namespace kulvera {
 namespace {
 
 const QString kCardUsage = QStringLiteral("card NAME [--type 1-4] [--template FILE | --generated] [--full] "
-                                          "[--table T] [--out TEXT] -o OUT.xlsx [--pdf]");
+                                          "[--composition | --chemistry] [--table T] [--out TEXT] -o OUT.xlsx [--pdf]");
 
 int usage(CliRun &run)
 {
@@ -28,6 +29,8 @@ int cardCommand(CliRun &run)
     QString table, outputText, templateFile, outputPath;
     CardRequest request;
     bool pdf = false;
+    bool composition = false; // the sheet of positions instead of the card
+    bool chemistry = false; // the full chemical-composition table instead of the card
     for (int i = 0; i < a.size(); ++i) {
         const QString word = a[i];
         const bool valued
@@ -60,12 +63,18 @@ int cardCommand(CliRun &run)
                 = true;
             a.remove(i);
             --i;
+        } else if (word == u"--composition" || word == u"--chemistry") {
+            (word == u"--composition" ? composition : chemistry) = true;
+            a.remove(i);
+            --i;
         } else if (word.startsWith(u'-')) {
             return usage(run);
         }
     }
+    const bool wholeCard = !composition && !chemistry;
     if (a.size() != 1 || a[0].trimmed().isEmpty() || outputPath.isEmpty()
-        || (request.generated && !templateFile.isEmpty()))
+        || (request.generated && !templateFile.isEmpty()) || (composition && chemistry)
+        || (!wholeCard && (request.generated || !templateFile.isEmpty() || request.options.cardType)))
         return usage(run);
     const QString name = a[0];
 
@@ -89,6 +98,26 @@ int cardCommand(CliRun &run)
     if (env.connections().connectBase(BaseId::Microbiology, env.shared(), true) != Connections::kFailed)
         microbiology.load(env.connections(), run.settings, run.prompter);
 
+    const auto log = [&run](const QString &line) { run.out << line << '\n'; };
+    if (!wholeCard) {
+        if (chemistry) {
+            if (const Result<QStringList> made = createMissingTemplates(env.shared().templatesFolder(), run.settings);
+                !made)
+                run.err << made.error() << '\n';
+        }
+        const Result<CardOutcome> made = composition
+            ? produceCompositionSheet(
+                *memory.slot(1), name, loaded->output, outputPath, losses, run.settings, run.prompter, log)
+            : produceFullComposition(*memory.slot(1), name, loaded->output, env.shared().templatesFolder(), outputPath,
+                losses, run.settings, run.prompter, log);
+        if (!made) {
+            run.err << made.error() << '\n';
+            return kExitFailed;
+        }
+        run.out << made->path << '\n';
+        return pdf ? (convertToPdf(made->path, run) ? kExitOk : kExitFailed) : kExitOk;
+    }
+
     request.templatesFolder = env.shared().templatesFolder();
     request.templateFile = templateFile;
     request.outputPath = outputPath;
@@ -98,8 +127,7 @@ int cardCommand(CliRun &run)
             run.err << made.error() << '\n';
     }
     const Result<CardOutcome> card = produceCard(*memory.slot(1), name, loaded->output, request, losses,
-        microbiology.loaded() ? &microbiology : nullptr, run.settings, run.prompter,
-        [&run](const QString &line) { run.out << line << '\n'; });
+        microbiology.loaded() ? &microbiology : nullptr, run.settings, run.prompter, log);
     if (!card) {
         run.err << card.error() << '\n';
         return kExitFailed;

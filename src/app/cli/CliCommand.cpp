@@ -3,6 +3,7 @@
 #include "shell/SettingsStore.h"
 
 #include <algorithm>
+#include <tuple>
 
 namespace kulvera {
 
@@ -21,8 +22,8 @@ void printHelp(QTextStream &out)
         << "--settings FILE uses another settings file (as KULVERA_SETTINGS does).\n\n"
         << "Commands:\n";
     auto commands = cliCommands();
-    std::sort(
-        commands.begin(), commands.end(), [](const CliCommand &a, const CliCommand &b) { return a.name < b.name; });
+    std::sort(commands.begin(), commands.end(),
+        [](const CliCommand &a, const CliCommand &b) { return std::tie(a.name, a.verb) < std::tie(b.name, b.verb); });
     out << "  help\n      this list\n";
     for (const CliCommand &c : commands)
         out << "  " << c.usage << "\n      " << c.summary << '\n';
@@ -52,8 +53,14 @@ int runCli(const QStringList &arguments, QTextStream &out, QTextStream &err)
     }
     const QString name = rest.takeFirst();
     const auto &commands = cliCommands();
-    const auto found
-        = std::find_if(commands.begin(), commands.end(), [&](const CliCommand &c) { return c.name == name; });
+    auto found = std::find_if(commands.begin(), commands.end(), [&](const CliCommand &c) {
+        return c.name == name && !c.verb.isEmpty() && !rest.isEmpty() && c.verb == rest[0];
+    });
+    if (found != commands.end())
+        rest.removeFirst();
+    else
+        found = std::find_if(
+            commands.begin(), commands.end(), [&](const CliCommand &c) { return c.name == name && c.verb.isEmpty(); });
     if (found == commands.end()) {
         err << "Unknown command: " << name << "\nRun 'kulvera-cli help' for the list.\n";
         return kExitUsage;

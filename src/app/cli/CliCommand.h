@@ -30,6 +30,10 @@ struct CliCommand {
     QString usage; // "settings get|set|delete SECTION KEY [VALUE]"
     QString summary; // one line for `help`
     std::function<int(CliRun &)> run; // exit code: 0 done, 1 failed, 2 wrong usage
+    // Set for a subcommand ("statement" under "products"): runs when the word
+    // after the name is this verb, with the words after the verb, so a file
+    // adds a subcommand without editing the file of the command it extends.
+    QString verb = {};
 };
 
 std::vector<CliCommand> &cliCommands();
