@@ -2,6 +2,7 @@
 
 #include "common/Result.h"
 #include "documents/XlsxWorkbook.h"
+#include "shell/TemplateLookup.h"
 
 #include <QString>
 
@@ -10,11 +11,6 @@
 namespace kulvera {
 
 class SettingsAccess;
-
-// The file of a template in the templates folder. A configured name of the
-// older binary kind (".xlt", ".xls") finds the file of the same stem with an
-// OOXML extension (".xltx", ".xlsx", ".xltm"); nothing when no file is there.
-std::optional<QString> findTemplate(const QString &folder, const QString &configuredName);
 
 // The configured file name of a template setting (section Documents).
 QString templateSetting(const SettingsAccess &settings, const QString &key);

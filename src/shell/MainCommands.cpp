@@ -1,6 +1,7 @@
 #include "shell/MainCommands.h"
 
 #include "shell/SharedSettings.h"
+#include "shell/TemplateLookup.h"
 
 #include <QDir>
 
@@ -154,7 +155,8 @@ QString templatePath(const MainCommand &command, const SharedSettings &shared)
     QString file = command.templateKey ? shared.templateFile(QString::fromUtf16(command.templateKey)) : QString();
     if (file.isEmpty())
         file = QString::fromUtf16(command.templateFile);
-    return QDir(shared.templatesFolder()).filePath(file);
+    // A configured ".xlt" name opens the same template under its OOXML extension.
+    return findTemplate(shared.templatesFolder(), file).value_or(QDir(shared.templatesFolder()).filePath(file));
 }
 
 } // namespace kulvera

@@ -3,6 +3,10 @@
 #include "shell/SharedSettings.h"
 #include "support/TempSettings.h"
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 using namespace kulvera;
@@ -34,4 +38,22 @@ TEST(MainCommands, TemplatePathFollowsTheSettingElseTheDefaultFile)
             }
         }
     }
+}
+
+TEST(MainCommands, AnOlderTemplateNameOpensTheSameTemplateUnderItsNewExtension)
+{
+    test::TempSettings t;
+    QTemporaryDir root;
+    t->save(Section::Data, QStringLiteral("Dir_book"), root.path());
+    t->save(Section::Documents, QStringLiteral("sMenuTempl"), QStringLiteral("menu_school.xlt"));
+    const SharedSettings shared = SharedSettings::load(t.store(), {root.path(), {}, {}, {}});
+    EXPECT_EQ(templatePath(*findMainCommand(QStringLiteral("menu_edit")), shared),
+        shared.templatesFolder() + QStringLiteral("/menu_school.xlt")); // nothing there yet
+
+    QDir().mkpath(shared.templatesFolder());
+    QFile file(shared.templatesFolder() + QStringLiteral("/menu_school.xltx"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    EXPECT_EQ(templatePath(*findMainCommand(QStringLiteral("menu_edit")), shared),
+        shared.templatesFolder() + QStringLiteral("/menu_school.xltx"));
 }
