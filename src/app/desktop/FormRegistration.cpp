@@ -1,5 +1,6 @@
 #include "FormRegistration.h"
 
+#include "DocumentCommands.h"
 #include "products/forms/ProductForms.h"
 #include "recipes/forms/RecipeEditorForm.h"
 #include "recipes/forms/RecipeForms.h"
@@ -37,6 +38,7 @@ void registerForms(CommandRegistry &registry)
     registry.add(QStringLiteral("meth_edit"), openFormulas);
     registerProductForms(registry);
     registerRecipeForms(registry);
+    registerDocumentCommands(registry);
 }
 
 void preloadForms(MainWindow &window, AppContext &context)

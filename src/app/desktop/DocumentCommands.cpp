@@ -1,0 +1,60 @@
+#include "DocumentCommands.h"
+
+#include "RecipeRegisterExport.h"
+#include "shell/DishCollections.h"
+#include "shell/LastFileFolder.h"
+#include "shell/forms/CommandRegistry.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QUrl>
+
+namespace kulvera {
+namespace {
+
+// Asks for the collection (when there are several) and the file, writes the register and opens it
+// with the desktop's spreadsheet program. Returns no form: the work is done here.
+QWidget *printRecipeRegister(AppContext &context, QWidget *parent)
+{
+    const QList<DishCollection> collections = listCollections(context.connections, context.settings);
+    if (collections.isEmpty()) {
+        context.prompter.warning(QStringLiteral("В базе блюд нет ни одной коллекции рецептур."));
+        return nullptr;
+    }
+    DishCollection chosen = collections.front();
+    if (collections.size() > 1) {
+        QStringList names;
+        for (const DishCollection &c : collections)
+            names << c.name;
+        bool ok = false;
+        const QString name = QInputDialog::getItem(
+            parent, QStringLiteral("Реестр блюд"), QStringLiteral("Коллекция рецептур:"), names, 0, false, &ok);
+        if (!ok)
+            return nullptr;
+        chosen = collections.at(names.indexOf(name));
+    }
+    const QString path = QFileDialog::getSaveFileName(parent, QStringLiteral("Реестр блюд"),
+        QDir(lastFileFolder(context.settings)).filePath(QStringLiteral("Реестр блюд.xlsx")),
+        QStringLiteral("Книга Excel (*.xlsx)"));
+    if (path.isEmpty())
+        return nullptr;
+    rememberFileFolder(context.settings, path);
+    const Result<ListOutcome> made = exportRecipeRegister(context, chosen.table, path);
+    if (!made) {
+        context.prompter.error(made.error());
+        return nullptr;
+    }
+    QDesktopServices::openUrl(QUrl::fromLocalFile(made->path));
+    return nullptr;
+}
+
+} // namespace
+
+void registerDocumentCommands(CommandRegistry &registry)
+{
+    registry.add(QStringLiteral("ReestrBlud"), printRecipeRegister);
+}
+
+} // namespace kulvera

@@ -1,0 +1,68 @@
+#include "FormRegistration.h"
+#include "RecipeRegisterExport.h"
+
+#include "common/Clock.h"
+#include "common/ScriptedPrompter.h"
+#include "shell/AppContext.h"
+#include "shell/DishCollections.h"
+#include "shell/ErrorLog.h"
+#include "shell/SettingsStore.h"
+#include "shell/SharedSettings.h"
+#include "shell/forms/CommandRegistry.h"
+#include "shell/forms/MainWindow.h"
+#include "support/CliRunner.h"
+
+#include <QAction>
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+using namespace kulvera;
+
+namespace {
+
+struct Installed : test::TempCli {
+    Installed() { EXPECT_EQ(run({QStringLiteral("db"), QStringLiteral("init")}), 0) << err.toStdString(); }
+};
+
+// A seeded installation and the desktop program's context on it.
+struct Seeded {
+    Installed cli;
+    SettingsStore settings {cli.settingsFile()};
+    SharedSettings shared = SharedSettings::load(settings, {cli.dir.path(), cli.dir.path(), QString(), cli.dir.path()});
+    ErrorLog log {cli.dir.filePath(QStringLiteral("errors.log"))};
+    ScriptedPrompter prompter;
+    Connections connections {prompter, settings, log};
+    FixedClock clock {QDate(2026, 12, 6)};
+    AppContext context {prompter, settings, shared, clock, connections, log};
+
+    Seeded()
+    {
+        prompter.setSettings(&settings);
+        connections.setDefaultFolder(shared.databasesFolder());
+        EXPECT_NE(connections.connectBase(BaseId::Dishes, shared, true), Connections::kFailed);
+    }
+};
+
+} // namespace
+
+TEST(RecipeRegister, TheMainWindowCommandIsAvailableAndWritesTheRegisterOfACollection)
+{
+    Seeded s;
+    CommandRegistry registry;
+    registerForms(registry);
+    MainWindow window(s.context, registry);
+    ASSERT_NE(window.commandAction(QStringLiteral("ReestrBlud")), nullptr);
+    EXPECT_TRUE(window.commandAction(QStringLiteral("ReestrBlud"))->isEnabled());
+
+    const QString table = listCollections(s.connections, s.settings).front().table;
+    const QString out = s.cli.dir.filePath(QStringLiteral("реестр.xlsx"));
+    const Result<ListOutcome> made = exportRecipeRegister(s.context, table, out);
+    ASSERT_TRUE(made) << made.error().toStdString();
+    EXPECT_EQ(made->rows, 4); // the four example recipes of a fresh installation
+    EXPECT_EQ(made->errors, 0);
+    QFile file(out);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.read(2) == "PK");
+    EXPECT_TRUE(s.prompter.texts().contains(QStringLiteral("Реестр блюд экспортирован. Ошибок при экспорте - 0")));
+}
