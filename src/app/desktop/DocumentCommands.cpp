@@ -1,6 +1,6 @@
 #include "DocumentCommands.h"
 
-#include "RecipeRegisterExport.h"
+#include "ListDocumentExports.h"
 #include "shell/DishCollections.h"
 #include "shell/LastFileFolder.h"
 #include "shell/forms/CommandRegistry.h"
@@ -9,10 +9,51 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QPushButton>
 #include <QUrl>
+#include <QVBoxLayout>
 
 namespace kulvera {
 namespace {
+
+// Asks for the file, writes the product statement and opens it.
+void printProductStatement(AppContext &context, QWidget *parent)
+{
+    const QString path = QFileDialog::getSaveFileName(parent, QStringLiteral("Ведомость продуктов"),
+        QDir(lastFileFolder(context.settings)).filePath(QStringLiteral("Ведомость продуктов.xlsx")),
+        QStringLiteral("Книга Excel (*.xlsx)"));
+    if (path.isEmpty())
+        return;
+    rememberFileFolder(context.settings, path);
+    const Result<ListOutcome> made = exportProductStatement(context, path);
+    if (!made) {
+        context.prompter.error(made.error());
+        return;
+    }
+    QDesktopServices::openUrl(QUrl::fromLocalFile(made->path));
+}
+
+// The product groups window with the export of the product statement beneath its list.
+CommandRegistry::Opener withStatementExport(CommandRegistry::Opener groups)
+{
+    return [groups](AppContext &context, QWidget *parent) -> QWidget * {
+        QWidget *list = groups(context, nullptr);
+        if (!list)
+            return nullptr;
+        auto *form = new QWidget(parent);
+        form->setObjectName(list->objectName());
+        form->setWindowTitle(list->windowTitle());
+        list->setObjectName(list->objectName() + QStringLiteral("List"));
+        auto *layout = new QVBoxLayout(form);
+        layout->addWidget(list);
+        auto *exportButton = new QPushButton(QStringLiteral("Экспорт ведомости продуктов..."), form);
+        exportButton->setObjectName(QStringLiteral("exportStatement"));
+        layout->addWidget(exportButton, 0, Qt::AlignRight);
+        QObject::connect(
+            exportButton, &QPushButton::clicked, form, [&context, form] { printProductStatement(context, form); });
+        return form;
+    };
+}
 
 // Asks for the collection (when there are several) and the file, writes the register and opens it
 // with the desktop's spreadsheet program. Returns no form: the work is done here.
@@ -55,6 +96,8 @@ QWidget *printRecipeRegister(AppContext &context, QWidget *parent)
 void registerDocumentCommands(CommandRegistry &registry)
 {
     registry.add(QStringLiteral("ReestrBlud"), printRecipeRegister);
+    if (CommandRegistry::Opener groups = registry.opener(QStringLiteral("Prod_Group")))
+        registry.add(QStringLiteral("Prod_Group"), withStatementExport(std::move(groups)));
 }
 
 } // namespace kulvera

@@ -22,6 +22,12 @@ public:
 
     void add(const QString &command, Opener opener) { openers_[command] = std::move(opener); }
     bool has(const QString &command) const { return openers_.count(command) != 0; }
+    // The opener registered under a command (empty when none), so another library can wrap it.
+    Opener opener(const QString &command) const
+    {
+        const auto it = openers_.find(command);
+        return it == openers_.end() ? Opener() : it->second;
+    }
     QWidget *open(const QString &command, AppContext &context, QWidget *parent) const
     {
         const auto it = openers_.find(command);

@@ -1,5 +1,5 @@
 #include "FormRegistration.h"
-#include "RecipeRegisterExport.h"
+#include "ListDocumentExports.h"
 
 #include "common/Clock.h"
 #include "common/ScriptedPrompter.h"
@@ -14,6 +14,10 @@
 
 #include <QAction>
 #include <QFile>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
@@ -40,7 +44,8 @@ struct Seeded {
     {
         prompter.setSettings(&settings);
         connections.setDefaultFolder(shared.databasesFolder());
-        EXPECT_NE(connections.connectBase(BaseId::Dishes, shared, true), Connections::kFailed);
+        for (BaseId b : {BaseId::Dishes, BaseId::Products, BaseId::Warehouse})
+            EXPECT_NE(connections.connectBase(b, shared, true), Connections::kFailed);
     }
 };
 
@@ -65,4 +70,28 @@ TEST(RecipeRegister, TheMainWindowCommandIsAvailableAndWritesTheRegisterOfAColle
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_TRUE(file.read(2) == "PK");
     EXPECT_TRUE(s.prompter.texts().contains(QStringLiteral("Реестр блюд экспортирован. Ошибок при экспорте - 0")));
+}
+
+TEST(ProductStatement, TheGroupsWindowExportsTheStatementOfEveryGroup)
+{
+    Seeded s;
+    CommandRegistry registry;
+    registerForms(registry);
+    MainWindow window(s.context, registry);
+    window.runCommand(QStringLiteral("Prod_Group"));
+    ASSERT_EQ(window.documents()->subWindowList().size(), 1);
+    QWidget *form = window.documents()->subWindowList().front()->widget();
+    EXPECT_EQ(form->objectName(), u"ProductGroups");
+    EXPECT_NE(form->findChild<QTreeWidget *>(), nullptr);
+    EXPECT_NE(form->findChild<QPushButton *>(QStringLiteral("exportStatement")), nullptr);
+
+    const QString out = s.cli.dir.filePath(QStringLiteral("ведомость.xlsx"));
+    const Result<ListOutcome> made = exportProductStatement(s.context, out);
+    ASSERT_TRUE(made) << made.error().toStdString();
+    EXPECT_GT(made->rows, 200); // every seeded product under its group heading
+    QFile file(out);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.read(2) == "PK");
+    EXPECT_TRUE(
+        s.prompter.texts().contains(QStringLiteral("Ведомость продуктов экспортирована. Ошибок при экспорте - 0")));
 }

@@ -14,4 +14,8 @@ struct AppContext;
 // that cannot be read are named, and the end message is shown.
 Result<ListOutcome> exportRecipeRegister(AppContext &context, const QString &table, const QString &outputPath);
 
+// The product statement (groups, their products, units and prices) written to OUTPUT through its
+// template, as the product groups window does; the end message is shown.
+Result<ListOutcome> exportProductStatement(AppContext &context, const QString &outputPath);
+
 } // namespace kulvera
