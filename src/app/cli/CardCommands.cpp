@@ -89,14 +89,10 @@ int cardCommand(CliRun &run)
         return kExitFailed;
     }
 
-    env.connections().connectBase(BaseId::Losses, env.shared(), true);
-    env.connections().connectBase(BaseId::LossesOutput, env.shared(), true);
     HeatTreatmentTables losses;
-    if (const Status s = losses.load(env.connections(), run.settings); !s)
-        run.err << s.error() << '\n';
+    env.loadLossTables(losses, run);
     MicrobiologyBase microbiology;
-    if (env.connections().connectBase(BaseId::Microbiology, env.shared(), true) != Connections::kFailed)
-        microbiology.load(env.connections(), run.settings, run.prompter);
+    env.loadMicrobiology(microbiology, run);
 
     const auto log = [&run](const QString &line) { run.out << line << '\n'; };
     if (!wholeCard) {

@@ -170,13 +170,8 @@ int computeCommand(CliRun &run)
         return kExitFailed;
     }
 
-    // The losses as the program reads them at start; built-in ones when the
-    // loss bases are missing.
-    env.connections().connectBase(BaseId::Losses, env.shared(), true);
-    env.connections().connectBase(BaseId::LossesOutput, env.shared(), true);
     HeatTreatmentTables losses;
-    if (const Status s = losses.load(env.connections(), run.settings); !s)
-        run.err << s.error() << '\n';
+    env.loadLossTables(losses, run);
 
     const DishValues values = computeDish(*memory.slot(1), name, outputValue(loaded->output), losses, run.prompter);
     if (values.hasPer100)

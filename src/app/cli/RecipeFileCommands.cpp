@@ -34,14 +34,8 @@ struct FileTools {
 
     FileTools(CliEnvironment &env, CliRun &run)
     {
-        env.connections().connectBase(BaseId::Losses, env.shared(), true);
-        env.connections().connectBase(BaseId::LossesOutput, env.shared(), true);
-        if (const Status s = losses.load(env.connections(), run.settings); !s)
-            run.err << s.error() << '\n';
-        const MicrobiologyBase *mb = nullptr;
-        if (env.connections().connectBase(BaseId::Microbiology, env.shared(), true) != Connections::kFailed
-            && microbiology.load(env.connections(), run.settings, run.prompter))
-            mb = &microbiology;
+        env.loadLossTables(losses, run);
+        const MicrobiologyBase *mb = env.loadMicrobiology(microbiology, run) ? &microbiology : nullptr;
         context = std::make_unique<RecipeFileContext>(RecipeFileContext {run.prompter, losses, clock, mb, {}});
     }
 };
