@@ -141,6 +141,7 @@ QString DishBase::whereClause(const std::optional<CopyKeys> &copy, QVariantList 
 
 bool DishBase::exists(const QString &table, const QString &name, const std::optional<CopyKeys> &copy) const
 {
+    ensureNameIndex(table);
     QVariantList params;
     const QString where = whereClause(copy, params, name);
     SqlStatement q(
@@ -158,6 +159,7 @@ Result<LoadedRecipe> DishBase::load(RecipeSlots &memory, int slotNumber, const Q
     if (!connections_.isConnected(number_))
         return R::failure(QStringLiteral("Нет подключения к базе блюд"));
 
+    ensureNameIndex(table);
     const MassRounding rounding = MassRounding::fromSettings(settings_);
     QVariantList params;
     // Rows are always read in the order they were written.
@@ -428,19 +430,28 @@ void DishBase::warnAboutUnstorableCharacters(const std::vector<StoredRow> &rows)
         kTitle.toString());
 }
 
+void DishBase::ensureNameIndex(const QString &table) const
+{
+    // Every load, save and lookup finds a recipe by (l26, name); without the
+    // index each of them reads the whole table.
+    const QString name = table + QStringLiteral("_names") + QString::number(nameColumn_);
+    if (namesIndexed_.contains(name))
+        return;
+    const QString column = u'"' + columnName(nameColumn_) + u'"';
+    const QString index = quoted(name);
+    if (execSql(database(),
+            QStringLiteral("CREATE INDEX IF NOT EXISTS ") + index + QStringLiteral(" ON ") + quoted(table)
+                + QStringLiteral(" (\"l26\", ") + column + u')',
+            {}, log_))
+        namesIndexed_.insert(name);
+}
+
 Result<QStringList> DishBase::recipeNames(const QString &table) const
 {
-    // Names of the recipes (not of menu copies) come from an index on
-    // (l26, l1) alone, without touching the rows; it is made on first need.
+    // Names of the recipes (not of menu copies) come from the name index
+    // alone, without touching the rows.
+    ensureNameIndex(table);
     const QString column = u'"' + columnName(nameColumn_) + u'"';
-    if (!namesIndexed_.contains(table)) {
-        const QString index = quoted(table + QStringLiteral("_names") + QString::number(nameColumn_));
-        if (execSql(database(),
-                QStringLiteral("CREATE INDEX IF NOT EXISTS ") + index + QStringLiteral(" ON ") + quoted(table)
-                    + QStringLiteral(" (\"l26\", ") + column + u')',
-                {}, log_))
-            namesIndexed_.insert(table);
-    }
     const QString from = QStringLiteral("SELECT ") + column + QStringLiteral(" FROM ") + quoted(table);
     SqlStatement q(database(),
         from + QStringLiteral(" WHERE \"l26\" = '' GROUP BY ") + column + QStringLiteral(" UNION ") + from

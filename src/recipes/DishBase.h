@@ -104,6 +104,9 @@ private:
     void warnAboutUnstorableCharacters(const std::vector<StoredRow> &rows) const;
     QString whereClause(const std::optional<CopyKeys> &copy, QVariantList &params, const QString &name) const;
     QString quoted(const QString &table) const;
+    // The index on (l26, name column) every lookup of a recipe uses; made
+    // the first time a table is read or written.
+    void ensureNameIndex(const QString &table) const;
 
     Connections &connections_;
     int number_;
