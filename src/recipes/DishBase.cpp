@@ -12,7 +12,9 @@
 #include "shell/SqlDialect.h"
 #include "shell/SqlStatement.h"
 
+#include <QScopeGuard>
 #include <QSet>
+#include <QSqlDriver>
 
 namespace kulvera {
 namespace {
@@ -144,9 +146,10 @@ bool DishBase::exists(const QString &table, const QString &name, const std::opti
     ensureNameIndex(table);
     QVariantList params;
     const QString where = whereClause(copy, params, name);
-    SqlStatement q(
-        database(), QStringLiteral("SELECT 1 FROM ") + quoted(table) + where + QStringLiteral(" LIMIT 1"), log_);
-    return q.exec(params) && q.next();
+    SqlStatement &q = statement(QStringLiteral("SELECT 1 FROM ") + quoted(table) + where + QStringLiteral(" LIMIT 1"));
+    const bool found = q.exec(params) && q.next();
+    q.finish();
+    return found;
 }
 
 Result<LoadedRecipe> DishBase::load(RecipeSlots &memory, int slotNumber, const QString &table, const QString &name,
@@ -165,7 +168,10 @@ Result<LoadedRecipe> DishBase::load(RecipeSlots &memory, int slotNumber, const Q
     // Rows are always read in the order they were written.
     const QString sql = QStringLiteral("SELECT ") + selectList() + QStringLiteral(" FROM ") + quoted(table)
         + whereClause(copy, params, name) + QStringLiteral(" ORDER BY \"ID\"");
-    SqlStatement q(database(), sql, log_);
+    SqlStatement &q = statement(sql);
+    // The statement is kept for the next load: it must not hold the base
+    // open for reading once this one is done.
+    const auto done = qScopeGuard([&q] { q.finish(); });
     if (const Status s = q.exec(params); !s)
         return R::failure(s.error());
 
@@ -324,10 +330,10 @@ Status DishBase::save(const colBludo &recipe, const QString &table, const QStrin
     if (s) {
         QVariantList params;
         const QString where = whereClause(options.copy, params, name);
-        s = execSql(db, QStringLiteral("DELETE FROM ") + quoted(table) + where, params, log_);
+        s = statement(QStringLiteral("DELETE FROM ") + quoted(table) + where).exec(params);
     }
     if (s) {
-        SqlStatement insert(db, insertStatement(quoted(table)), log_);
+        SqlStatement &insert = statement(insertStatement(quoted(table)));
         for (const StoredRow &row : rows) {
             for (int n = 1; n <= kColumns; ++n)
                 insert.bind(n - 1, codec_.encode(row[n]));
@@ -428,6 +434,21 @@ void DishBase::warnAboutUnstorableCharacters(const std::vector<StoredRow> &rows)
                                      "они будут сохранены как \"?\": ")
             + named.join(QStringLiteral(", ")) + u'.',
         kTitle.toString());
+}
+
+SqlStatement &DishBase::statement(const QString &sql) const
+{
+    // Prepared once per connection: loops over thousands of recipes would
+    // otherwise spend much of their time compiling the same few statements.
+    const QSqlDatabase db = database();
+    if (statementsDriver_ != db.driver()) {
+        statements_.clear();
+        statementsDriver_ = db.driver();
+    }
+    auto it = statements_.find(sql);
+    if (it == statements_.end() || !it->second->prepared())
+        it = statements_.insert_or_assign(sql, std::make_unique<SqlStatement>(db, sql, log_)).first;
+    return *it->second;
 }
 
 void DishBase::ensureNameIndex(const QString &table) const
