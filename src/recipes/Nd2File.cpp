@@ -459,9 +459,10 @@ Result<RecipeFileHeader> loadRecipeIni(
         const std::vector<QString> &keys = positionKeyNames();
         for (size_t i = 0; i < keys.size(); ++i) {
             const PositionKey &k = kPositionKeys[i];
-            if (!k.readBack || !ini.ValueExists(section, keys[i]))
+            if (!k.readBack)
                 continue;
-            if (!setValue(p, k.member, ini.Value(section, keys[i])))
+            const std::optional<QString> value = ini.ValueIfExists(section, keys[i]);
+            if (value && !setValue(p, k.member, *value))
                 return refuse(context, wrongValueText(keys[i], section));
         }
         if (!ini.ValueExists(section, QStringLiteral("Pref")))

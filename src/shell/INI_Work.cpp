@@ -68,8 +68,13 @@ void INI_Work::loadText(const QString &text)
     index_.clear();
     repeated_.clear();
     SectionData *current = nullptr;
-    const auto lines = QStringView(text).split(u'\n');
-    for (QStringView line : lines) {
+    const QStringView all(text);
+    for (qsizetype start = 0; start < all.size();) {
+        qsizetype end = all.indexOf(u'\n', start);
+        if (end < 0)
+            end = all.size();
+        QStringView line = all.mid(start, end - start);
+        start = end + 1;
         const qsizetype comment = line.indexOf(u';');
         if (comment >= 0)
             line = line.left(comment);
@@ -185,6 +190,16 @@ QString INI_Work::Value(const QString &section, const QString &name) const
             return s->entries[*it].value;
     }
     return {};
+}
+
+std::optional<QString> INI_Work::ValueIfExists(const QString &section, const QString &name) const
+{
+    if (const SectionData *s = find(section)) {
+        const auto it = s->index.constFind(CaselessName {name});
+        if (it != s->index.constEnd())
+            return s->entries[*it].value;
+    }
+    return std::nullopt;
 }
 
 void INI_Work::setValue(const QString &section, const QString &name, const QString &value)

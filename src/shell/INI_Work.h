@@ -43,6 +43,8 @@ public:
     QString ValueName(const QString &section, int index) const;
     bool ValueExists(const QString &section, const QString &name) const;
     QString Value(const QString &section, const QString &name) const;
+    // The value when the name exists (one lookup instead of two).
+    std::optional<QString> ValueIfExists(const QString &section, const QString &name) const;
     // Adds the section when missing; replaces an existing value.
     void setValue(const QString &section, const QString &name, const QString &value);
     void AddValue(const QString &section, const QString &name, const QString &value) { setValue(section, name, value); }
