@@ -364,10 +364,10 @@ TEST(RecipeEditor, SemiFinishedProductsTravelBetweenTheEditorAndTheirBase)
     ASSERT_EQ(found.size(), 1);
     list->list()->setCurrentItem(found.front());
     editor->selectIndex(0); // nothing selected: it goes to the top
-    QTest::mouseClick(child<QPushButton>(list, "addToRecipe"), Qt::LeftButton);
+    child<QPushButton>(list, "addToRecipe")->click();
 
     // The copy hangs at the top as a node of its own, with the carrot in it.
-    ASSERT_EQ(editor->state().slot.Count(), 4);
+    ASSERT_EQ(editor->state().slot.Count(), 4) << d.prompter.transcript().toStdString();
     const colBludo &slot = editor->state().slot;
     int nodes = 0;
     for (int i = 1; i <= slot.Count(); ++i) {
@@ -435,7 +435,8 @@ TEST(RecipeEditor, IndicatorSetFromTheListAndTheNormativeDocumentParts)
     ASSERT_TRUE(text.open(QIODevice::ReadOnly));
     QByteArray bytes = text.readAll();
     text.close();
-    bytes.replace("mb=" + QByteArray::number(wanted), "mb=9999");
+    const QByteArray chosen = QByteArray("mb=").append(QByteArray::number(wanted));
+    bytes.replace(chosen, QByteArray("mb=9999"));
     ASSERT_TRUE(text.open(QIODevice::WriteOnly));
     text.write(bytes);
     text.close();
