@@ -117,12 +117,14 @@ INI_Work::SectionData &INI_Work::section(const QString &name)
 
 void INI_Work::put(SectionData &s, const QString &name, const QString &value)
 {
-    const auto it = s.index.constFind(CaselessName {name});
-    if (it != s.index.constEnd()) {
-        s.entries[*it].value = value;
+    // One lookup: a new name grows the index by one.
+    const qsizetype before = s.index.size();
+    size_t &at = s.index[CaselessName {name}];
+    if (s.index.size() == before) {
+        s.entries[at].value = value;
         return;
     }
-    s.index.insert(CaselessName {name}, s.entries.size());
+    at = s.entries.size();
     s.entries.push_back({name, value});
 }
 
