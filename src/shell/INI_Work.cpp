@@ -110,9 +110,15 @@ INI_Work::SectionData &INI_Work::section(const QString &name)
     const auto it = index_.constFind(CaselessName {name});
     if (it != index_.constEnd())
         return sections_[*it];
+    // Sections of one file tend to be alike (a recipe file's positions all
+    // have the same keys): room for as many values as the last one had.
+    const size_t expected = sections_.empty() ? 0 : sections_.back().entries.size();
     index_.insert(CaselessName {name}, sections_.size());
     sections_.push_back({name, {}, {}});
-    return sections_.back();
+    SectionData &added = sections_.back();
+    added.entries.reserve(expected);
+    added.index.reserve(static_cast<qsizetype>(expected));
+    return added;
 }
 
 void INI_Work::put(SectionData &s, const QString &name, const QString &value)
