@@ -126,9 +126,6 @@ void BM_ImportTheirNd2FilesIntoACollection(benchmark::State &state)
         state.SkipWithError("no files: run the export first");
         return;
     }
-    // The collection is listed first, as the browser does (that also makes
-    // the name index every save looks a recipe up by).
-    inst.base->recipeNames(inst.importTable);
     for (auto _ : state) {
         Transaction all(inst.connections.database(kDishes));
         int saved = 0;

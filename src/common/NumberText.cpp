@@ -1,11 +1,13 @@
 #include "common/NumberText.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
 #include <string>
+#include <string_view>
 
 namespace kulvera {
 namespace {
@@ -157,8 +159,19 @@ QString formatNumber(double value)
     if (value == 0.0)
         return QStringLiteral("0");
     QString text = QString::number(value, 'g', std::numeric_limits<double>::max_digits10);
-    // Prefer the shortest form that still reads back exactly.
-    for (int precision = 1; precision <= std::numeric_limits<double>::max_digits10; ++precision) {
+    // Prefer the shortest form that still reads back exactly. The shortest
+    // round-trip digits give the first precision worth trying; the search
+    // goes on from there only in the rare case that one does not read back.
+    int first = 1;
+    char digits[64];
+    if (const auto r = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::scientific);
+        r.ec == std::errc()) {
+        const std::string_view mantissa(digits, static_cast<size_t>(std::find(digits, r.ptr, 'e') - digits));
+        first = static_cast<int>(
+            std::count_if(mantissa.begin(), mantissa.end(), [](char c) { return c >= '0' && c <= '9'; }));
+        first = std::clamp(first, 1, std::numeric_limits<double>::max_digits10);
+    }
+    for (int precision = first; precision <= std::numeric_limits<double>::max_digits10; ++precision) {
         const QString candidate = QString::number(value, 'g', precision);
         if (candidate.toDouble() == value) {
             text = candidate;

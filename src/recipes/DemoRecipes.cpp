@@ -4,9 +4,9 @@
 #include "common/NumberText.h"
 #include "common/ScriptedPrompter.h"
 #include "products/ProductBase.h"
-#include "products/ProductFields.h"
 #include "recipes/DishBase.h"
 #include "recipes/PositionKey.h"
+#include "recipes/RecipeEditing.h"
 #include "recipes/StoredText.h"
 #include "shell/Connections.h"
 #include "shell/DishCollections.h"
@@ -71,16 +71,8 @@ Status seedDemoRecipes(Connections &connections, SettingsAccess &settings, const
             const auto row = products.findQuiet(c[5].trimmed().toLongLong());
             if (!row)
                 return Status::failure(QStringLiteral("Нет продукта с кодом ") + c[5] + QStringLiteral(" для ") + name);
-            p = row->prod;
-            p.ID_Prod = c[5].trimmed();
-            p.Id = p.ID_Prod;
-            p.Netto = numberOr(c[8]);
-            p.Brutto = numberOr(c[7]);
-            // The product table keeps no dry matter: what is not water.
-            if (p.sv == 0 && p.Voda > 0 && p.Voda <= 100)
-                p.sv = 100 - p.Voda;
-            // The base holds 100 g; a position holds its net mass.
-            scaleComposition(p, p.Netto / 100.0);
+            // As the editor adds a product: its values per 100 g for the net mass.
+            p = productPosition(row->prod, numberOr(c[7]), numberOr(c[8]));
         } else if (kind == kKeySemiFinished) {
             p.FullName = c[6].trimmed();
             p.ShortName = p.FullName;

@@ -12,7 +12,9 @@
 #include "shell/SqlDialect.h"
 #include "shell/SqlStatement.h"
 
+#include <QScopeGuard>
 #include <QSet>
+#include <QSqlDriver>
 
 namespace kulvera {
 namespace {
@@ -141,11 +143,13 @@ QString DishBase::whereClause(const std::optional<CopyKeys> &copy, QVariantList 
 
 bool DishBase::exists(const QString &table, const QString &name, const std::optional<CopyKeys> &copy) const
 {
+    ensureNameIndex(table);
     QVariantList params;
     const QString where = whereClause(copy, params, name);
-    SqlStatement q(
-        database(), QStringLiteral("SELECT 1 FROM ") + quoted(table) + where + QStringLiteral(" LIMIT 1"), log_);
-    return q.exec(params) && q.next();
+    SqlStatement &q = statement(QStringLiteral("SELECT 1 FROM ") + quoted(table) + where + QStringLiteral(" LIMIT 1"));
+    const bool found = q.exec(params) && q.next();
+    q.finish();
+    return found;
 }
 
 Result<LoadedRecipe> DishBase::load(RecipeSlots &memory, int slotNumber, const QString &table, const QString &name,
@@ -158,12 +162,16 @@ Result<LoadedRecipe> DishBase::load(RecipeSlots &memory, int slotNumber, const Q
     if (!connections_.isConnected(number_))
         return R::failure(QStringLiteral("Нет подключения к базе блюд"));
 
+    ensureNameIndex(table);
     const MassRounding rounding = MassRounding::fromSettings(settings_);
     QVariantList params;
     // Rows are always read in the order they were written.
     const QString sql = QStringLiteral("SELECT ") + selectList() + QStringLiteral(" FROM ") + quoted(table)
         + whereClause(copy, params, name) + QStringLiteral(" ORDER BY \"ID\"");
-    SqlStatement q(database(), sql, log_);
+    SqlStatement &q = statement(sql);
+    // The statement is kept for the next load: it must not hold the base
+    // open for reading once this one is done.
+    const auto done = qScopeGuard([&q] { q.finish(); });
     if (const Status s = q.exec(params); !s)
         return R::failure(s.error());
 
@@ -322,10 +330,10 @@ Status DishBase::save(const colBludo &recipe, const QString &table, const QStrin
     if (s) {
         QVariantList params;
         const QString where = whereClause(options.copy, params, name);
-        s = execSql(db, QStringLiteral("DELETE FROM ") + quoted(table) + where, params, log_);
+        s = statement(QStringLiteral("DELETE FROM ") + quoted(table) + where).exec(params);
     }
     if (s) {
-        SqlStatement insert(db, insertStatement(quoted(table)), log_);
+        SqlStatement &insert = statement(insertStatement(quoted(table)));
         for (const StoredRow &row : rows) {
             for (int n = 1; n <= kColumns; ++n)
                 insert.bind(n - 1, codec_.encode(row[n]));
@@ -428,19 +436,43 @@ void DishBase::warnAboutUnstorableCharacters(const std::vector<StoredRow> &rows)
         kTitle.toString());
 }
 
+SqlStatement &DishBase::statement(const QString &sql) const
+{
+    // Prepared once per connection: loops over thousands of recipes would
+    // otherwise spend much of their time compiling the same few statements.
+    const QSqlDatabase db = database();
+    if (statementsDriver_ != db.driver()) {
+        statements_.clear();
+        statementsDriver_ = db.driver();
+    }
+    auto it = statements_.find(sql);
+    if (it == statements_.end() || !it->second->prepared())
+        it = statements_.insert_or_assign(sql, std::make_unique<SqlStatement>(db, sql, log_)).first;
+    return *it->second;
+}
+
+void DishBase::ensureNameIndex(const QString &table) const
+{
+    // Every load, save and lookup finds a recipe by (l26, name); without the
+    // index each of them reads the whole table.
+    const QString name = table + QStringLiteral("_names") + QString::number(nameColumn_);
+    if (namesIndexed_.contains(name))
+        return;
+    const QString column = u'"' + columnName(nameColumn_) + u'"';
+    const QString index = quoted(name);
+    if (execSql(database(),
+            QStringLiteral("CREATE INDEX IF NOT EXISTS ") + index + QStringLiteral(" ON ") + quoted(table)
+                + QStringLiteral(" (\"l26\", ") + column + u')',
+            {}, log_))
+        namesIndexed_.insert(name);
+}
+
 Result<QStringList> DishBase::recipeNames(const QString &table) const
 {
-    // Names of the recipes (not of menu copies) come from an index on
-    // (l26, l1) alone, without touching the rows; it is made on first need.
+    // Names of the recipes (not of menu copies) come from the name index
+    // alone, without touching the rows.
+    ensureNameIndex(table);
     const QString column = u'"' + columnName(nameColumn_) + u'"';
-    if (!namesIndexed_.contains(table)) {
-        const QString index = quoted(table + QStringLiteral("_names") + QString::number(nameColumn_));
-        if (execSql(database(),
-                QStringLiteral("CREATE INDEX IF NOT EXISTS ") + index + QStringLiteral(" ON ") + quoted(table)
-                    + QStringLiteral(" (\"l26\", ") + column + u')',
-                {}, log_))
-            namesIndexed_.insert(table);
-    }
     const QString from = QStringLiteral("SELECT ") + column + QStringLiteral(" FROM ") + quoted(table);
     SqlStatement q(database(),
         from + QStringLiteral(" WHERE \"l26\" = '' GROUP BY ") + column + QStringLiteral(" UNION ") + from

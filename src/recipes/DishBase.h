@@ -3,13 +3,18 @@
 #include "common/Result.h"
 #include "recipes/StoredText.h"
 #include "recipes/clsBludo.h"
+#include "shell/SqlStatement.h"
 
+#include <QPointer>
 #include <QSet>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QString>
 #include <QStringList>
 
 #include <array>
+#include <map>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -104,6 +109,12 @@ private:
     void warnAboutUnstorableCharacters(const std::vector<StoredRow> &rows) const;
     QString whereClause(const std::optional<CopyKeys> &copy, QVariantList &params, const QString &name) const;
     QString quoted(const QString &table) const;
+    // The index on (l26, name column) every lookup of a recipe uses; made
+    // the first time a table is read or written.
+    void ensureNameIndex(const QString &table) const;
+    // A statement of this base, prepared on first use and kept while the
+    // connection lasts. Callers that read rows finish() it when done.
+    SqlStatement &statement(const QString &sql) const;
 
     Connections &connections_;
     int number_;
@@ -112,6 +123,8 @@ private:
     StoredTextCodec codec_;
     ErrorLog *log_;
     mutable QSet<QString> namesIndexed_;
+    mutable std::map<QString, std::unique_ptr<SqlStatement>> statements_;
+    mutable QPointer<QSqlDriver> statementsDriver_;
     int nameColumn_ = 1;
 };
 

@@ -102,6 +102,29 @@ std::vector<DishGroup> DishGroups::list() const
     return out;
 }
 
+QStringList DishGroups::recipesOf(qint64 key) const
+{
+    QStringList names;
+    if (!connections_.isConnected(number_) || !connections_.flExist(number_, QStringLiteral("Блюда_Заголовки")))
+        return names;
+    // The group's own recipes and those of its subgroups at any depth.
+    QVariantList keys {key};
+    for (const DishGroup &g : subgroupsOf(list(), key))
+        keys << g.key;
+    QString marks = QStringLiteral("?");
+    for (qsizetype i = 1; i < keys.size(); ++i)
+        marks += QStringLiteral(", ?");
+    SqlStatement q(connections_.database(number_),
+        QStringLiteral("SELECT DISTINCT \"Наименование\" FROM \"Блюда_Заголовки\" WHERE \"Группа\" IN (") + marks
+            + QStringLiteral(") AND \"Наименование\" IS NOT NULL"),
+        &connections_.errorLog());
+    if (q.exec(keys)) {
+        while (q.next())
+            names << q.value(0).toString();
+    }
+    return names;
+}
+
 Result<qint64> DishGroups::add(const QString &selectedNode)
 {
     if (const Status s = usable(); !s)

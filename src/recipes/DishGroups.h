@@ -3,6 +3,7 @@
 #include "common/Result.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
@@ -40,6 +41,9 @@ public:
     Status setExpanded(qint64 key, bool expanded);
     // Asks first; the group's subgroups go with it.
     Status remove(qint64 key);
+    // Names of the recipes the recipe headers (`Блюда_Заголовки`) place in
+    // the group or in any of its subgroups; none when the base has no headers.
+    QStringList recipesOf(qint64 key) const;
     // Groups whose name contains the text (any letter case).
     std::vector<DishGroup> find(const QString &text) const;
 

@@ -11,6 +11,8 @@
 #include <QFileInfo>
 #include <QTextStream>
 
+#include <algorithm>
+
 namespace kulvera {
 namespace {
 
@@ -63,6 +65,13 @@ QString microbiologyReadErrorText()
 QString microbiologyNotFoundText()
 {
     return QStringLiteral("Ошибка формирования микробиологических показателей. Блюдо не обнаружено в базе");
+}
+
+QList<int> MicrobiologyBase::ids(bool confectionery) const
+{
+    QList<int> keys = (confectionery ? kond_ : kul_).keys();
+    std::sort(keys.begin(), keys.end());
+    return keys;
 }
 
 Status MicrobiologyBase::load(Connections &connections, const SettingsAccess &settings, Prompter &prompter)

@@ -37,6 +37,8 @@ public:
     bool loaded() const { return loaded_; }
     const IndicatorSet *find(int id, bool confectionery = false) const;
     int count(bool confectionery = false) const { return static_cast<int>((confectionery ? kond_ : kul_).size()); }
+    // The keys of the culinary or confectionery sets, ascending.
+    QList<int> ids(bool confectionery = false) const;
 
     // The lines printed on the card for a set; nothing, after the message,
     // when the set is not found.

@@ -16,6 +16,7 @@
 #include <cmath>
 #include <limits>
 #include <variant>
+#include <vector>
 
 namespace kulvera {
 namespace {
@@ -165,6 +166,18 @@ const PositionKey kPositionKeys[] = {
     {u"цистин", &clsProds::цистин},
     {u"эруковая", &clsProds::эруковая},
 };
+
+// The keys as strings, made once: every position of every file uses them.
+const std::vector<QString> &positionKeyNames()
+{
+    static const std::vector<QString> names = [] {
+        std::vector<QString> out;
+        for (const PositionKey &k : kPositionKeys)
+            out.push_back(QString::fromUtf16(k.key));
+        return out;
+    }();
+    return names;
+}
 
 const QString kMain = QStringLiteral("main");
 const QString kSupported = QStringLiteral("Поддержкивается загрузка только файлов второго типа (.nd2)!");
@@ -412,14 +425,8 @@ Result<RecipeFileHeader> loadRecipeIni(
         return refuse(context,
             QStringLiteral("Секция '") + ini.repeatedSections().first()
                 + QStringLiteral("' повторяется в файле рецептуры"));
-    for (int s = 0; s < ini.SectionsCount(); ++s) {
-        const QString section = ini.SectionName(s);
-        for (int v = 0; v < ini.ValuesCount(section); ++v) {
-            const QString key = ini.ValueName(section, v);
-            if (ini.Value(section, key).size() > kMaxRecipeValueChars)
-                return refuse(context, wrongValueText(key, section));
-        }
-    }
+    if (const auto tooLong = ini.firstValueLongerThan(kMaxRecipeValueChars))
+        return refuse(context, wrongValueText(tooLong->second, tooLong->first));
 
     RecipeFileHeader header;
     header.name = textOfValue(ini.Value(kMain, QStringLiteral("name")));
@@ -449,12 +456,14 @@ Result<RecipeFileHeader> loadRecipeIni(
             continue;
         }
         clsProds p;
-        for (const PositionKey &k : kPositionKeys) {
-            const QString key = QString::fromUtf16(k.key);
-            if (!k.readBack || !ini.ValueExists(section, key))
+        const std::vector<QString> &keys = positionKeyNames();
+        for (size_t i = 0; i < keys.size(); ++i) {
+            const PositionKey &k = kPositionKeys[i];
+            if (!k.readBack)
                 continue;
-            if (!setValue(p, k.member, ini.Value(section, key)))
-                return refuse(context, wrongValueText(key, section));
+            const std::optional<QString> value = ini.ValueIfExists(section, keys[i]);
+            if (value && !setValue(p, k.member, *value))
+                return refuse(context, wrongValueText(keys[i], section));
         }
         if (!ini.ValueExists(section, QStringLiteral("Pref")))
             p.Pref = QStringLiteral("г");
@@ -590,8 +599,9 @@ Status saveRecipeFile(colBludo &slot, const RecipeFileHeader &header, const QStr
     for (const clsBludo &b : slot) {
         const QString section = options.prefix + QString::number(++n);
         const clsProds &p = b.clsProds();
-        for (const PositionKey &k : kPositionKeys)
-            ini.setValue(section, QString::fromUtf16(k.key), valueOf(p, k.member));
+        const std::vector<QString> &keys = positionKeyNames();
+        for (size_t i = 0; i < keys.size(); ++i)
+            ini.setValue(section, keys[i], valueOf(p, kPositionKeys[i].member));
     }
     writeMicrobiology(ini, header, context);
     writeComputed(ini, header, values);

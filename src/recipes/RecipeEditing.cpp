@@ -325,6 +325,39 @@ Result<int> insertSemiFinished(colBludo &slot, int parentItem, const colBludo &s
     return indexOfItem(slot, first.value());
 }
 
+Result<colBludo> semiFinishedForBase(const colBludo &slot, int index)
+{
+    using R = Result<colBludo>;
+    if (index < 1 || index > slot.Count() || !isSemiFinishedKey(keyOf(slot.item(index)->clsProds())))
+        return R::failure(QStringLiteral("Полуфабрикат не выбран"));
+    std::vector<clsProds> all = treeOrder(records(slot));
+    const QString key = keyOf(slot.item(index)->clsProds());
+    size_t at = 0;
+    while (at < all.size() && keyOf(all[at]) != key)
+        ++at;
+    const std::vector<size_t> members = subtree(all, at);
+    std::vector<clsProds> inside;
+    for (size_t i : members) {
+        if (i != at)
+            inside.push_back(all[i]);
+    }
+    if (inside.empty())
+        return R::failure(QStringLiteral("В полуфабрикате нет продуктов"));
+    // What the node holds directly becomes the top of the stored product.
+    QHash<int, int> parents;
+    parents.insert(itemOf(all[at]), 0);
+    const auto moved = renumbered(inside, 1, parents);
+    if (!moved)
+        return R::failure(moved.error());
+    clsProds root = all[at];
+    root.Kod = DishBase::kSemiFinishedRootKey.toString();
+    colBludo out;
+    out.Add(clsBludo(root));
+    for (const clsProds &p : treeOrder(*moved))
+        out.Add(clsBludo(p));
+    return out;
+}
+
 int removePosition(colBludo &slot, int index)
 {
     if (index < 1 || index > slot.Count())

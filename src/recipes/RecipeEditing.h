@@ -47,6 +47,12 @@ Result<int> addSemiFinishedPosition(
 // positions) under `parentItem`, renumbering everything it holds.
 Result<int> insertSemiFinished(colBludo &slot, int parentItem, const colBludo &source, const QString &name);
 
+// The semi-finished product at `index` as the semi-finished base keeps it:
+// a root position keyed "main" (name, output, loss type, masses) followed by
+// what it holds, renumbered from 1 with its direct positions at the top.
+// Refused for a position that is not a semi-finished product or holds nothing.
+Result<colBludo> semiFinishedForBase(const colBludo &slot, int index);
+
 // Removes the position and everything under it. Returns how many went.
 int removePosition(colBludo &slot, int index);
 // A copy of the position (and of what it holds) under the same parent,

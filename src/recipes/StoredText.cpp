@@ -3,10 +3,30 @@
 #include "common/CodePage.h"
 #include "common/Prompter.h"
 
+#include <array>
+
 namespace kulvera {
 namespace {
 
 constexpr int kGroup = 4;
+// A byte (0 ... 255) plus the key (0 ... 999) as four digits, worked out once.
+constexpr int kLargestCode = 255 + 999;
+
+const std::array<std::array<char16_t, kGroup>, kLargestCode + 1> &digitGroups()
+{
+    static const auto groups = [] {
+        std::array<std::array<char16_t, kGroup>, kLargestCode + 1> g {};
+        for (int v = 0; v <= kLargestCode; ++v) {
+            int rest = v;
+            for (int i = kGroup - 1; i >= 0; --i) {
+                g[static_cast<size_t>(v)][static_cast<size_t>(i)] = static_cast<char16_t>(u'0' + rest % 10);
+                rest /= 10;
+            }
+        }
+        return g;
+    }();
+    return groups;
+}
 
 } // namespace
 
@@ -26,13 +46,21 @@ QString StoredTextCodec::encode(QStringView text) const
     QString out;
     out.resize(text.size() * kGroup);
     QChar *d = out.data();
+    const auto &groups = digitGroups();
     for (QChar ch : text) {
         unsigned char byte = '?';
         encodeChar(ch, CodePage::Cp1251, &byte);
-        int v = byte + key_;
-        for (int i = kGroup - 1; i >= 0; --i) {
-            d[i] = QChar(u'0' + v % 10);
-            v /= 10;
+        const int v = byte + key_;
+        if (v >= 0 && v <= kLargestCode) {
+            const auto &g = groups[static_cast<size_t>(v)];
+            for (int i = 0; i < kGroup; ++i)
+                d[i] = QChar(g[static_cast<size_t>(i)]);
+        } else {
+            int rest = v;
+            for (int i = kGroup - 1; i >= 0; --i) {
+                d[i] = QChar(u'0' + rest % 10);
+                rest /= 10;
+            }
         }
         d += kGroup;
     }

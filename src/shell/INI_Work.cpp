@@ -11,13 +11,37 @@
 namespace kulvera {
 namespace {
 
-// Names compare without regard to letter case: they are looked up folded.
-QString folded(const QString &name)
+char16_t foldedUnit(char16_t u)
 {
-    return name.toCaseFolded();
+    if (u < 0x80)
+        return u >= u'A' && u <= u'Z' ? static_cast<char16_t>(u + (u'a' - u'A')) : u;
+    return static_cast<char16_t>(QChar::toCaseFolded(static_cast<char32_t>(u)));
 }
 
 } // namespace
+
+bool operator==(const INI_Work::CaselessName &a, const INI_Work::CaselessName &b)
+{
+    const qsizetype n = a.text.size();
+    if (n != b.text.size())
+        return false;
+    const QChar *x = a.text.constData();
+    const QChar *y = b.text.constData();
+    for (qsizetype i = 0; i < n; ++i) {
+        if (x[i] != y[i] && foldedUnit(x[i].unicode()) != foldedUnit(y[i].unicode()))
+            return false;
+    }
+    return true;
+}
+
+size_t qHash(const INI_Work::CaselessName &key, size_t seed)
+{
+    size_t h = 14695981039346656037ULL;
+    const QChar *p = key.text.constData();
+    for (qsizetype i = 0, n = key.text.size(); i < n; ++i)
+        h = (h ^ foldedUnit(p[i].unicode())) * 1099511628211ULL;
+    return h ^ seed;
+}
 
 void INI_Work::setFilename(const QString &fileName)
 {
@@ -44,8 +68,13 @@ void INI_Work::loadText(const QString &text)
     index_.clear();
     repeated_.clear();
     SectionData *current = nullptr;
-    const auto lines = QStringView(text).split(u'\n');
-    for (QStringView line : lines) {
+    const QStringView all(text);
+    for (qsizetype start = 0; start < all.size();) {
+        qsizetype end = all.indexOf(u'\n', start);
+        if (end < 0)
+            end = all.size();
+        QStringView line = all.mid(start, end - start);
+        start = end + 1;
         const qsizetype comment = line.indexOf(u';');
         if (comment >= 0)
             line = line.left(comment);
@@ -60,28 +89,56 @@ void INI_Work::loadText(const QString &text)
             const QString name = line.mid(1, close - 1).toString();
             if (find(name))
                 repeated_ << name;
-            AddSection(name);
-            current = find(name);
+            current = &section(name);
             continue;
         }
         const qsizetype equals = line.indexOf(u'=');
         if (!current || equals < 1)
             continue;
-        setValue(current->name, line.left(equals).trimmed().toString(), line.mid(equals + 1).trimmed().toString());
+        put(*current, line.left(equals).trimmed().toString(), line.mid(equals + 1).trimmed().toString());
     }
 }
 
 INI_Work::SectionData *INI_Work::find(const QString &section)
 {
-    const auto it = index_.constFind(folded(section));
+    const auto it = index_.constFind(CaselessName {section});
     return it == index_.constEnd() ? nullptr : &sections_[*it];
+}
+
+INI_Work::SectionData &INI_Work::section(const QString &name)
+{
+    const auto it = index_.constFind(CaselessName {name});
+    if (it != index_.constEnd())
+        return sections_[*it];
+    // Sections of one file tend to be alike (a recipe file's positions all
+    // have the same keys): room for as many values as the last one had.
+    const size_t expected = sections_.empty() ? 0 : sections_.back().entries.size();
+    index_.insert(CaselessName {name}, sections_.size());
+    sections_.push_back({name, {}, {}});
+    SectionData &added = sections_.back();
+    added.entries.reserve(expected);
+    added.index.reserve(static_cast<qsizetype>(expected));
+    return added;
+}
+
+void INI_Work::put(SectionData &s, const QString &name, const QString &value)
+{
+    // One lookup: a new name grows the index by one.
+    const qsizetype before = s.index.size();
+    size_t &at = s.index[CaselessName {name}];
+    if (s.index.size() == before) {
+        s.entries[at].value = value;
+        return;
+    }
+    at = s.entries.size();
+    s.entries.push_back({name, value});
 }
 
 void INI_Work::reindex()
 {
     index_.clear();
     for (size_t i = 0; i < sections_.size(); ++i)
-        index_.insert(folded(sections_[i].name), i);
+        index_.insert(CaselessName {sections_[i].name}, i);
 }
 
 const INI_Work::SectionData *INI_Work::find(const QString &section) const
@@ -103,16 +160,13 @@ bool INI_Work::SectionExists(const QString &section) const
 
 void INI_Work::AddSection(const QString &section)
 {
-    if (!find(section)) {
-        index_.insert(folded(section), sections_.size());
-        sections_.push_back({section, {}, {}});
-    }
+    this->section(section);
 }
 
 void INI_Work::RemoveSection(const QString &section)
 {
-    const QString key = folded(section);
-    if (std::erase_if(sections_, [&](const SectionData &s) { return folded(s.name) == key; }) > 0)
+    const CaselessName key {section};
+    if (std::erase_if(sections_, [&](const SectionData &s) { return CaselessName {s.name} == key; }) > 0)
         reindex();
 }
 
@@ -133,43 +187,55 @@ QString INI_Work::ValueName(const QString &section, int index) const
 bool INI_Work::ValueExists(const QString &section, const QString &name) const
 {
     const SectionData *s = find(section);
-    return s && s->index.contains(folded(name));
+    return s && s->index.contains(CaselessName {name});
 }
 
 QString INI_Work::Value(const QString &section, const QString &name) const
 {
     if (const SectionData *s = find(section)) {
-        const auto it = s->index.constFind(folded(name));
+        const auto it = s->index.constFind(CaselessName {name});
         if (it != s->index.constEnd())
             return s->entries[*it].value;
     }
     return {};
 }
 
+std::optional<QString> INI_Work::ValueIfExists(const QString &section, const QString &name) const
+{
+    if (const SectionData *s = find(section)) {
+        const auto it = s->index.constFind(CaselessName {name});
+        if (it != s->index.constEnd())
+            return s->entries[*it].value;
+    }
+    return std::nullopt;
+}
+
 void INI_Work::setValue(const QString &section, const QString &name, const QString &value)
 {
-    AddSection(section);
-    SectionData *s = find(section);
-    const QString key = folded(name);
-    const auto it = s->index.constFind(key);
-    if (it != s->index.constEnd()) {
-        s->entries[*it].value = value;
-        return;
-    }
-    s->index.insert(key, s->entries.size());
-    s->entries.push_back({name, value});
+    put(this->section(section), name, value);
 }
 
 void INI_Work::RemoveValue(const QString &section, const QString &name)
 {
     SectionData *s = find(section);
-    const QString key = folded(name);
+    const CaselessName key {name};
     if (!s || !s->index.contains(key))
         return;
-    std::erase_if(s->entries, [&](const Entry &e) { return folded(e.name) == key; });
+    std::erase_if(s->entries, [&](const Entry &e) { return CaselessName {e.name} == key; });
     s->index.clear();
     for (size_t i = 0; i < s->entries.size(); ++i)
-        s->index.insert(folded(s->entries[i].name), i);
+        s->index.insert(CaselessName {s->entries[i].name}, i);
+}
+
+std::optional<std::pair<QString, QString>> INI_Work::firstValueLongerThan(qsizetype limit) const
+{
+    for (const SectionData &s : sections_) {
+        for (const Entry &e : s.entries) {
+            if (e.value.size() > limit)
+                return std::pair {s.name, e.name};
+        }
+    }
+    return std::nullopt;
 }
 
 QString INI_Work::toText() const

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+#include <utility>
 #include <vector>
 
 namespace kulvera {
@@ -41,10 +43,16 @@ public:
     QString ValueName(const QString &section, int index) const;
     bool ValueExists(const QString &section, const QString &name) const;
     QString Value(const QString &section, const QString &name) const;
+    // The value when the name exists (one lookup instead of two).
+    std::optional<QString> ValueIfExists(const QString &section, const QString &name) const;
     // Adds the section when missing; replaces an existing value.
     void setValue(const QString &section, const QString &name, const QString &value);
     void AddValue(const QString &section, const QString &name, const QString &value) { setValue(section, name, value); }
     void RemoveValue(const QString &section, const QString &name);
+
+    // The first value longer than `limit` characters, as (section, name);
+    // nothing when there is none. One pass, no lookups.
+    std::optional<std::pair<QString, QString>> firstValueLongerThan(qsizetype limit) const;
 
     // Sections whose header stood more than once in the text last loaded (the
     // later lines were merged into the first); readers of exchange files
@@ -62,6 +70,14 @@ public:
     // fast enough to write thousands of files in a row.
     Status writeTo(const QString &fileName, bool sync = true) const;
 
+    // A name compared and hashed without regard to letter case, folded
+    // character by character as it is read (lookups allocate nothing).
+    struct CaselessName {
+        QString text;
+        friend bool operator==(const CaselessName &a, const CaselessName &b);
+        friend size_t qHash(const CaselessName &key, size_t seed);
+    };
+
 private:
     struct Entry {
         QString name;
@@ -70,18 +86,20 @@ private:
     struct SectionData {
         QString name;
         std::vector<Entry> entries;
-        QHash<QString, size_t> index; // case-folded name -> entry
+        QHash<CaselessName, size_t> index; // name -> entry
     };
     SectionData *find(const QString &section);
     const SectionData *find(const QString &section) const;
+    SectionData &section(const QString &name);
+    static void put(SectionData &s, const QString &name, const QString &value);
     void reindex();
 
     Prompter *prompter_;
     QString fileName_;
     std::vector<SectionData> sections_;
-    // Case-folded name -> section: files with thousands of sections or values
-    // load in linear time.
-    QHash<QString, size_t> index_;
+    // Name -> section: files with thousands of sections or values load in
+    // linear time.
+    QHash<CaselessName, size_t> index_;
     QStringList repeated_;
 };
 

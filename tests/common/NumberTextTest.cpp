@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cmath>
 #include <limits>
+#include <random>
+#include <vector>
 
 using namespace kulvera;
 
@@ -88,4 +92,57 @@ TEST(NumberText, FormattedTextReadsBackAsTheSameNumber)
         ASSERT_TRUE(back.has_value()) << v;
         EXPECT_EQ(*back, v);
     }
+}
+
+namespace {
+
+// The plain rule the formatter must keep to: the fewest significant digits
+// ('g' precision 1, 2, ...) that read back as the same number; exponent forms
+// of everyday magnitudes written out in full.
+QString shortestByTrial(double value)
+{
+    if (value == 0.0)
+        return QStringLiteral("0");
+    QString text = QString::number(value, 'g', 17);
+    for (int precision = 1; precision <= 17; ++precision) {
+        const QString candidate = QString::number(value, 'g', precision);
+        if (candidate.toDouble() == value) {
+            text = candidate;
+            break;
+        }
+    }
+    if (text.contains(u'e') && std::fabs(value) >= 1e-6 && std::fabs(value) < 1e15) {
+        text = QString::number(value, 'f', 15);
+        while (text.endsWith(u'0'))
+            text.chop(1);
+        if (text.endsWith(u'.'))
+            text.chop(1);
+    }
+    return text.replace(u'.', u',');
+}
+
+} // namespace
+
+TEST(NumberText, FormattedTextIsTheShortestThatReadsBack)
+{
+    std::mt19937_64 random(20240611);
+    std::vector<double> values = {1, 10, 100, 1e15, 1e16, 1e-6, 9.999999999999999e-7, 1e21, 123456789012345678.0,
+        0.30000000000000004, 5e-324, std::numeric_limits<double>::max(), -std::numeric_limits<double>::min(), 2.0 / 3.0,
+        70.25, 1.25 * 7, 0.7 * 3};
+    std::uniform_real_distribution<double> mantissa(-10, 10);
+    std::uniform_int_distribution<int> exponent(-12, 18);
+    for (int i = 0; i < 20000; ++i) {
+        values.push_back(mantissa(random) * std::pow(10.0, exponent(random)));
+        // Values as recipes hold them: a few decimals, scaled.
+        values.push_back(std::round(mantissa(random) * 1000) / 100 * (1 + i % 7) / 3);
+        values.push_back(std::bit_cast<double>(random()));
+    }
+    int compared = 0;
+    for (double v : values) {
+        if (!std::isfinite(v))
+            continue;
+        ASSERT_EQ(formatNumber(v), shortestByTrial(v)) << std::hexfloat << v;
+        ++compared;
+    }
+    EXPECT_GT(compared, 50000);
 }

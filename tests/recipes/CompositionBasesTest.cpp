@@ -1,4 +1,6 @@
+#include "common/Clock.h"
 #include "common/ScriptedPrompter.h"
+#include "products/ProductBase.h"
 #include "products/ProductSeed.h"
 #include "recipes/AssimilationCoefficients.h"
 #include "recipes/DemoRecipes.h"
@@ -7,6 +9,7 @@
 #include "recipes/HeatTreatment.h"
 #include "recipes/Masses.h"
 #include "recipes/Microbiology.h"
+#include "recipes/RecipeEditing.h"
 #include "recipes/RecipeExpansion.h"
 #include "shell/DataFiles.h"
 #include "shell/DishCollections.h"
@@ -197,4 +200,51 @@ TEST(DemoRecipes, SeededOnceAndTheSoupsStockIsBoiled)
     EXPECT_NEAR(slot.item(1)->clsProds().Bel, stockBel * 0.94, 1e-9); // "варка": proteins lose 6 %
     EXPECT_NEAR(v.raw.Bel - v.composition.Bel, stockBel * 0.06, 1e-9);
     EXPECT_GT(v.dryMatter, 0);
+}
+
+TEST(DemoRecipes, PositionsFollowTheEditorsRuleForDryMatter)
+{
+    TempBases t;
+    ASSERT_NE(t.create(BaseId::Products), Connections::kFailed);
+    ASSERT_NE(t.create(BaseId::Dishes), Connections::kFailed);
+    ASSERT_TRUE(seedProductBase(t.connections(), t.settings(), dataFile(QStringLiteral("products.csv"))));
+    // One product without water (oil, sugar): all of it is dry matter.
+    const SystemClock clock;
+    ProductBase products(t.connections(), t.settings(), t.prompter(), clock);
+    std::optional<ProductRow> dry = products.findQuiet(180);
+    ASSERT_TRUE(dry);
+    ProductRow changed = *dry;
+    changed.prod.Voda = 0;
+    ASSERT_TRUE(products.saveChanges(*dry, changed));
+    dry = products.findQuiet(180);
+    ASSERT_EQ(dry->prod.Voda, 0);
+    const std::optional<ProductRow> wet = products.findQuiet(125);
+    ASSERT_TRUE(wet);
+    ASSERT_GT(wet->prod.Voda, 0);
+
+    const QString csv = t.path(QStringLiteral("demo.csv"));
+    QFile file(csv);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QStringLiteral("Recipe;Output;Kind;Parent;Item;Product;Name;Brutto;Netto;LossType\n"
+                              "Проба;100;pro;0;1;180;;45;40;\n"
+                              "Проба;;pro;0;2;125;;12;10;\n")
+                   .toUtf8());
+    file.close();
+    ASSERT_TRUE(seedDemoRecipes(t.connections(), t.settings(), csv));
+
+    constexpr int kDishes = static_cast<int>(BaseId::Dishes);
+    DishBase base(t.connections(), kDishes, t.settings(), t.prompter(),
+        installationCodec(t.connections(), kDishes, t.settings(), nullptr).value());
+    RecipeSlots memory;
+    ASSERT_TRUE(base.load(
+        memory, 1, listCollections(t.connections(), t.settings()).value(0).table, QStringLiteral("Проба"), {}));
+    const colBludo &slot = *memory.slot(1);
+    ASSERT_EQ(slot.Count(), 2);
+    for (int i = 1; i <= 2; ++i) {
+        const clsProds &p = slot.item(i)->clsProds();
+        const clsProds expected = productPosition(i == 1 ? dry->prod : wet->prod, p.Brutto, p.Netto);
+        EXPECT_NEAR(p.sv, expected.sv, 1e-9) << i;
+        EXPECT_NEAR(p.Bel, expected.Bel, 1e-9) << i;
+    }
+    EXPECT_NEAR(slot.item(1)->clsProds().sv, 40, 1e-9);
 }

@@ -498,3 +498,64 @@ TEST(DishBase, CharactersTheBaseCannotHoldAreNamedBeforeSaving)
     EXPECT_EQ(f.memory.slot(1)->item(1)->clsProds().ShortName, u"Лимон №1 — ёмкий");
     EXPECT_EQ(f.base.recipeNames(f.table).value(), QStringList {QStringLiteral("Суп-пюре «Cr?me»")});
 }
+
+namespace {
+
+bool hasNameIndex(DishFixture &f, const QString &table)
+{
+    SqlStatement q(f.db(), QStringLiteral("SELECT sql FROM sqlite_master WHERE type = 'index' AND tbl_name = ?"));
+    q.exec({table});
+    while (q.next()) {
+        if (q.value(0).toString().contains(QStringLiteral("\"l26\", \"l1\"")))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+TEST(DishBase, TheFirstLoadOrSaveOfATableMakesTheNameIndexEveryLookupUses)
+{
+    DishFixture f;
+    ASSERT_FALSE(hasNameIndex(f, f.table));
+    ASSERT_TRUE(f.base.save(soup(), f.table, QStringLiteral("Суп"), {}));
+    EXPECT_TRUE(hasNameIndex(f, f.table));
+
+    // A table written by another program and only ever loaded from.
+    const QString other = addCollection(f.t.connections(), f.t.settings(), QStringLiteral("Чужая"))->table;
+    f.table = other;
+    f.insertRaw({{1, QStringLiteral("Чай")}, {2, QStringLiteral("200")}, {15, QStringLiteral("pro00000001")},
+        {17, QStringLiteral("10")}, {18, QStringLiteral("10")},
+        {23, QStringList(24, QStringLiteral("1")).join(QStringLiteral("<Str>"))}});
+    ASSERT_FALSE(hasNameIndex(f, other));
+    DishBase fresh {f.t.connections(), kDishes, f.t.settings(), f.t.prompter(), f.codec};
+    f.t.prompter().setDefaultAnswer(Prompter::Answer::Yes);
+    ASSERT_TRUE(fresh.load(f.memory, 1, other, QStringLiteral("Чай"), QString()));
+    EXPECT_TRUE(hasNameIndex(f, other));
+
+    SqlStatement plan(f.db(),
+        QStringLiteral("EXPLAIN QUERY PLAN SELECT 1 FROM ") + other
+            + QStringLiteral(" WHERE \"l1\" = ? AND (\"l26\" IS NULL OR \"l26\" = '') AND (\"l28\" IS NULL OR "
+                             "\"l28\" = '')"));
+    ASSERT_TRUE(plan.exec({QStringLiteral("x")}));
+    QString steps;
+    while (plan.next())
+        steps += plan.value(3).toString() + u'\n';
+    EXPECT_FALSE(steps.contains(QStringLiteral("SCAN"))) << steps.toStdString();
+}
+
+TEST(DishBase, StatementsKeptForTheNextRecipeDoNotHoldTheTable)
+{
+    DishFixture f;
+    ASSERT_TRUE(f.base.save(soup(), f.table, QStringLiteral("Суп"), {}));
+    ASSERT_TRUE(f.base.load(f.memory, 1, f.table, QStringLiteral("Суп"), QString()));
+    ASSERT_TRUE(f.base.exists(f.table, QStringLiteral("Суп")));
+    ASSERT_FALSE(f.base.load(f.memory, 1, f.table, QStringLiteral("Нет такого"), QString()));
+    // A table with a statement still running cannot be dropped.
+    EXPECT_TRUE(execSql(f.db(), QStringLiteral("DROP TABLE ") + f.table));
+    // The base goes on after the table it had statements for is gone.
+    const QString next = addCollection(f.t.connections(), f.t.settings(), QStringLiteral("Новая"))->table;
+    ASSERT_TRUE(f.base.save(soup(), next, QStringLiteral("Суп"), {}));
+    ASSERT_TRUE(f.base.load(f.memory, 1, next, QStringLiteral("Суп"), QString()));
+    EXPECT_EQ(f.memory.slot(1)->Count(), 3);
+}

@@ -3,6 +3,7 @@
 #include "recipes/DishBase.h"
 #include "recipes/ProductReplacement.h"
 #include "shell/DishCollections.h"
+#include "shell/SqlStatement.h"
 #include "support/TempBases.h"
 
 #include <QFileInfo>
@@ -101,6 +102,33 @@ TEST(DishGroups, TheDeleteQuestionNamesEverySubgroupThatGoesWithTheGroup)
     EXPECT_FALSE(text.contains(QStringLiteral("'П31'")));
     EXPECT_TRUE(groups.list().empty());
     EXPECT_TRUE(t.prompter().unexpected().isEmpty());
+}
+
+TEST(DishGroups, AGroupsRecipesIncludeThoseOfItsSubgroups)
+{
+    TempBases t;
+    ASSERT_NE(t.create(BaseId::Dishes), Connections::kFailed);
+    DishGroups groups(t.connections(), kDishes, t.prompter());
+    const qint64 soups = groups.add().value();
+    const qint64 cold = groups.add(DishGroups::nodeKey(soups)).value();
+    const qint64 salads = groups.add().value();
+    const QSqlDatabase db = t.connections().database(kDishes);
+    const auto header = [&db](const QString &name, qint64 group) {
+        return execSql(db,
+            QStringLiteral("INSERT INTO \"Блюда_Заголовки\" (\"Наименование\", \"Группа\") VALUES (?, ?)"),
+            {name, group});
+    };
+    ASSERT_TRUE(header(QStringLiteral("Борщ"), soups));
+    ASSERT_TRUE(header(QStringLiteral("Окрошка"), cold));
+    ASSERT_TRUE(header(QStringLiteral("Винегрет"), salads));
+    ASSERT_TRUE(header(QStringLiteral("Борщ"), soups)); // listed once
+
+    QStringList inSoups = groups.recipesOf(soups);
+    inSoups.sort();
+    EXPECT_EQ(inSoups, QStringList({QStringLiteral("Борщ"), QStringLiteral("Окрошка")}));
+    EXPECT_EQ(groups.recipesOf(cold), QStringList {QStringLiteral("Окрошка")});
+    EXPECT_EQ(groups.recipesOf(salads), QStringList {QStringLiteral("Винегрет")});
+    EXPECT_TRUE(groups.recipesOf(salads + 100).isEmpty());
 }
 
 TEST(ProductReplacement, EveryUseIsReplacedAfterAnArchiveCopy)

@@ -179,6 +179,49 @@ TEST(RecipeEditing, ASemiFinishedProductFromItsBaseHangsUnderANewNode)
     EXPECT_EQ(n.Out, u"80");
 }
 
+TEST(RecipeEditing, ASemiFinishedProductGoesToItsBaseAsARootAndWhatItHolds)
+{
+    colBludo slot;
+    const clsProds product = potato();
+    ASSERT_TRUE(addProductPosition(slot, 0, &product, gross(100), kRounding)); // 1
+    ASSERT_TRUE(addSemiFinishedPosition(slot, 0, QStringLiteral("Пюре"), QStringLiteral("варка"), {})); // 2
+    ASSERT_TRUE(addProductPosition(slot, 2, &product, gross(200), kRounding)); // 3 in 2
+    ASSERT_TRUE(addSemiFinishedPosition(slot, 2, QStringLiteral("Соус"), {}, QStringLiteral("20"))); // 4 in 2
+    ASSERT_TRUE(addProductPosition(slot, 4, &product, gross(20), kRounding)); // 5 in 4
+    ASSERT_TRUE(addProductPosition(slot, 0, &product, gross(40), kRounding)); // 6
+    slot.item(2)->clsProds().Out = QStringLiteral("150");
+
+    const auto stored = semiFinishedForBase(slot, 2);
+    ASSERT_TRUE(stored) << stored.error().toStdString();
+    // Only "Пюре" and what it holds, its own positions now at the top.
+    EXPECT_EQ(keys(*stored),
+        QStringList({QStringLiteral("main"), QStringLiteral("pro00000001"), QStringLiteral("pfx00000002"),
+            QStringLiteral("pro00020003")}));
+    const clsProds &root = stored->item(1)->clsProds();
+    EXPECT_EQ(root.FullName, u"Пюре");
+    EXPECT_EQ(root.Id, u"варка");
+    EXPECT_EQ(root.Out, u"150");
+    EXPECT_DOUBLE_EQ(stored->item(2)->clsProds().Brutto, 200);
+    EXPECT_DOUBLE_EQ(stored->item(4)->clsProds().Brutto, 20);
+
+    // Taken from the base again, it is the same product under a new node.
+    colBludo other;
+    const auto node = insertSemiFinished(other, 0, *stored, QStringLiteral("Пюре"));
+    ASSERT_TRUE(node);
+    EXPECT_EQ(keys(other),
+        QStringList({QStringLiteral("pfx00000001"), QStringLiteral("pro00010002"), QStringLiteral("pfx00010003"),
+            QStringLiteral("pro00030004")}));
+    EXPECT_EQ(other.item(1)->clsProds().Id, u"варка");
+    EXPECT_DOUBLE_EQ(other.item(4)->clsProds().Brutto, 20);
+
+    // A product, nothing selected, and an empty semi-finished product are refused.
+    EXPECT_FALSE(semiFinishedForBase(slot, 1));
+    EXPECT_FALSE(semiFinishedForBase(slot, 0));
+    EXPECT_FALSE(semiFinishedForBase(slot, 99));
+    ASSERT_TRUE(addSemiFinishedPosition(slot, 0, QStringLiteral("Пусто"), {}, QStringLiteral("10")));
+    EXPECT_FALSE(semiFinishedForBase(slot, slot.Count()));
+}
+
 TEST(RecipeExport, FileNamesAreSafeAndDistinct)
 {
     EXPECT_EQ(safeFileStem(QStringLiteral("Суп: \"домашний\" 1/2")), u"Суп_ _домашний_ 1_2");

@@ -83,6 +83,32 @@ TEST(INI_Work, NamesCompareWithoutCaseAndSettingReplaces)
     EXPECT_EQ(ini.ValueName(QStringLiteral("none"), 0), u"");
 }
 
+TEST(INI_Work, CyrillicNamesCompareWithoutCaseAndNearNamesStayApart)
+{
+    INI_Work ini = parse("[Позиция1]\nРПВ=1\nрпв=2\nАденин=3\nаденина=4\nFe=5\nfE=6\n");
+    EXPECT_EQ(ini.ValuesCount(QStringLiteral("ПОЗИЦИЯ1")), 4);
+    EXPECT_EQ(ini.Value(QStringLiteral("позиция1"), QStringLiteral("Рпв")), u"2");
+    EXPECT_EQ(ini.ValueIfExists(QStringLiteral("позиция1"), QStringLiteral("АДЕНИН")), u"3");
+    EXPECT_EQ(ini.ValueIfExists(QStringLiteral("позиция1"), QStringLiteral("Аденина")), u"4");
+    EXPECT_EQ(ini.ValueIfExists(QStringLiteral("позиция1"), QStringLiteral("FE")), u"6");
+    EXPECT_FALSE(ini.ValueIfExists(QStringLiteral("позиция1"), QStringLiteral("Аденинa"))); // Latin "a"
+    EXPECT_FALSE(ini.ValueIfExists(QStringLiteral("позиция2"), QStringLiteral("Fe")));
+    // An empty value exists.
+    ini.setValue(QStringLiteral("позиция1"), QStringLiteral("пусто"), QString());
+    ASSERT_TRUE(ini.ValueIfExists(QStringLiteral("Позиция1"), QStringLiteral("ПУСТО")));
+    EXPECT_TRUE(ini.ValueIfExists(QStringLiteral("Позиция1"), QStringLiteral("ПУСТО"))->isEmpty());
+}
+
+TEST(INI_Work, TheFirstValueOverALengthIsNamedWithItsSection)
+{
+    INI_Work ini = parse("[a]\nk=12\n[b]\nx=1\nlong=12345\nlonger=123456\n");
+    EXPECT_FALSE(ini.firstValueLongerThan(6));
+    const auto found = ini.firstValueLongerThan(4);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->first, u"b");
+    EXPECT_EQ(found->second, u"long");
+}
+
 TEST(INI_Work, WritesCp1251WithAnEmptyLineAfterEachSectionAndReadsItBack)
 {
     QTemporaryDir dir;

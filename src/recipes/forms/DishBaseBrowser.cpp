@@ -110,6 +110,10 @@ DishGroupsForm::DishGroupsForm(AppContext &context, QWidget *parent)
             ++it;
         }
     });
+    connect(tree_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem *item) {
+        if (!filling_)
+            emit groupChosen(item ? item->data(0, kKeyRole).toLongLong() : 0);
+    });
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(find_);
@@ -205,7 +209,14 @@ DishBaseBrowser::DishBaseBrowser(AppContext &context, QWidget *parent)
     auto *middle = new QWidget(this);
     auto *middleLayout = new QVBoxLayout(middle);
     middleLayout->setContentsMargins(0, 0, 0, 0);
-    middleLayout->addWidget(search_);
+    auto *searchRow = new QHBoxLayout;
+    searchRow->addWidget(search_, 1);
+    connect(addButton(this, searchRow, QStringLiteral("allRecipes"), QStringLiteral("Все группы")),
+        &QPushButton::clicked, this, [this] {
+            groups_->tree()->setCurrentItem(nullptr);
+            showGroup(0);
+        });
+    middleLayout->addLayout(searchRow);
     middleLayout->addWidget(recipes_, 1);
     auto *recipeButtons = new QHBoxLayout;
     connect(addButton(this, recipeButtons, QStringLiteral("openRecipe"), QStringLiteral("Открыть")),
@@ -228,11 +239,13 @@ DishBaseBrowser::DishBaseBrowser(AppContext &context, QWidget *parent)
     auto *split = new QSplitter(this);
     split->addWidget(left);
     split->addWidget(middle);
-    split->addWidget(new DishGroupsForm(context, this));
+    groups_ = new DishGroupsForm(context, this);
+    split->addWidget(groups_);
     split->setStretchFactor(1, 2);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(split);
 
+    connect(groups_, &DishGroupsForm::groupChosen, this, &DishBaseBrowser::showGroup);
     connect(collections_, &QListWidget::currentRowChanged, this, [this] { reloadRecipes(); });
     connect(search_, &QLineEdit::textChanged, this, [this] { applySearch(); });
     connect(recipes_, &QListWidget::itemActivated, this,
@@ -282,9 +295,27 @@ void DishBaseBrowser::reloadRecipes()
     applySearch();
 }
 
+void DishBaseBrowser::showGroup(qint64 key)
+{
+    groupRecipes_.reset();
+    if (key > 0) {
+        groupRecipes_.emplace();
+        for (const QString &name : DishGroups(context_.connections, kDishes, context_.prompter).recipesOf(key))
+            groupRecipes_->insert(name.trimmed().toCaseFolded());
+    }
+    applySearch();
+}
+
 void DishBaseBrowser::applySearch()
 {
     filterList(recipes_, search_->text());
+    if (!groupRecipes_)
+        return;
+    for (int i = 0; i < recipes_->count(); ++i) {
+        QListWidgetItem *item = recipes_->item(i);
+        if (!groupRecipes_->contains(item->text().trimmed().toCaseFolded()))
+            item->setHidden(true);
+    }
 }
 
 QStringList DishBaseBrowser::selectedRecipes() const
@@ -382,8 +413,11 @@ SemiFinishedListForm::SemiFinishedListForm(AppContext &context, QWidget *parent)
                     *base_, DishBase::kSemiFinishedTable.toString(), list_->currentItem()->text(), context_.prompter))
                 reload();
         });
+    connect(addButton(this, buttons, QStringLiteral("addToRecipe"), QStringLiteral("В рецептуру")),
+        &QPushButton::clicked, this, [this] { requestAdd(); });
     buttons->addStretch();
     connect(search_, &QLineEdit::textChanged, this, [this](const QString &text) { filterList(list_, text); });
+    connect(list_, &QListWidget::itemActivated, this, [this] { requestAdd(); });
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(search_);
     layout->addWidget(list_, 1);
@@ -392,6 +426,15 @@ SemiFinishedListForm::SemiFinishedListForm(AppContext &context, QWidget *parent)
 }
 
 SemiFinishedListForm::~SemiFinishedListForm() = default;
+
+bool SemiFinishedListForm::requestAdd()
+{
+    const QListWidgetItem *item = list_->currentItem();
+    if (!base_ || !item || item->isHidden())
+        return false;
+    emit addRequested(item->text());
+    return true;
+}
 
 void SemiFinishedListForm::reload()
 {

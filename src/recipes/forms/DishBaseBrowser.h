@@ -4,7 +4,10 @@
 
 #include <QWidget>
 
+#include <QSet>
+
 #include <memory>
+#include <optional>
 
 class QLineEdit;
 class QListWidget;
@@ -30,6 +33,10 @@ public:
     void addGroup(bool subgroup);
     void deleteCurrent();
 
+signals:
+    // The group chosen in the tree; 0 when none is.
+    void groupChosen(qint64 key);
+
 private:
     AppContext &context_;
     std::unique_ptr<DishGroups> groups_;
@@ -39,7 +46,7 @@ private:
 };
 
 // The dish base: its collections (Base_ID), the recipes of the chosen one
-// with search as you type, and the groups. Opens a recipe in the editor,
+// with search as you type, and the groups (choosing one shows its recipes). Opens a recipe in the editor,
 // deletes recipes, writes the selected ones to ".nd2" files.
 class DishBaseBrowser : public QWidget
 {
@@ -58,6 +65,9 @@ public:
     bool removeCurrentCollection();
     bool deleteSelected();
     int exportSelected(const QString &folder);
+    // Only the recipes of the group (and its subgroups) are shown; 0 shows all.
+    void showGroup(qint64 key);
+    DishGroupsForm *groups() const { return groups_; }
 
 signals:
     void openRequested(const QString &table, const QString &name);
@@ -71,10 +81,12 @@ private:
     QListWidget *collections_;
     QLineEdit *search_;
     QListWidget *recipes_;
+    DishGroupsForm *groups_ = nullptr;
+    std::optional<QSet<QString>> groupRecipes_; // case-folded names; unset: every recipe
 };
 
 // The semi-finished products kept for reuse (their own base, table dt001,
-// names in l6): search as you type and delete.
+// names in l6): search as you type, delete, and add into the recipe editor.
 class SemiFinishedListForm : public QWidget
 {
     Q_OBJECT
@@ -83,6 +95,12 @@ public:
     ~SemiFinishedListForm() override;
     void reload();
     QListWidget *list() const { return list_; }
+    // Asks for the current semi-finished product to go into the recipe
+    // editor (the button, Enter or a double click); false without one.
+    bool requestAdd();
+
+signals:
+    void addRequested(const QString &name);
 
 private:
     AppContext &context_;

@@ -30,7 +30,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
-#include <QSpinBox>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableView>
@@ -163,6 +162,8 @@ RecipeEditorForm::RecipeEditorForm(AppContext &context, QWidget *parent)
         [this] { newSemiFinished(); });
     connect(button(edit, QStringLiteral("addFromSemiFinishedBase"), QStringLiteral("П/ф из базы")),
         &QPushButton::clicked, this, [this] { chooseSemiFinished(); });
+    connect(button(edit, QStringLiteral("saveSemiFinished"), QStringLiteral("П/ф в базу")), &QPushButton::clicked, this,
+        [this] { saveSemiFinishedToBase(currentIndex()); });
     connect(button(edit, QStringLiteral("moveUp"), QStringLiteral("Вверх")), &QPushButton::clicked, this, [this] {
         runOnSelected(
             [](RecipeEditorState &s, int i) { return movePosition(s.slot, i, true); }, QStringLiteral("Перемещение"));
@@ -288,10 +289,8 @@ void RecipeEditorForm::buildHeader(QWidget *page)
 {
     auto *layout = new QVBoxLayout(page);
     auto *form = new QFormLayout;
-    microbiology_ = new QSpinBox(page);
+    microbiology_ = new QComboBox(page);
     microbiology_->setObjectName(QStringLiteral("microbiology"));
-    microbiology_->setRange(0, 32767);
-    microbiology_->setSpecialValueText(QStringLiteral("не задан"));
     shelfLife_ = new QLineEdit(page);
     shelfLife_->setObjectName(QStringLiteral("shelfLife"));
     storage_ = new QLineEdit(page);
@@ -305,6 +304,26 @@ void RecipeEditorForm::buildHeader(QWidget *page)
     form->addRow(QStringLiteral("Условия хранения:"), storage_);
     form->addRow(QStringLiteral("Документ по хранению:"), storageDocument_);
     form->addRow(QStringLiteral("Ответственный:"), otv_);
+    // Parts of the recipe's normative-document value the card prints.
+    auto *outputs = new QHBoxLayout;
+    for (int i = 0; i < 3; ++i) {
+        outputs_[i] = new QLineEdit(page);
+        outputs_[i]->setObjectName(QStringLiteral("out%1").arg(i + 1));
+        outputs_[i]->setToolTip(QStringLiteral("Выход, на который карта пересчитывает массы"));
+        outputs->addWidget(outputs_[i]);
+    }
+    form->addRow(QStringLiteral("Пересчет на выходы, г:"), outputs);
+    const auto line = [page](const char *name) {
+        auto *e = new QLineEdit(page);
+        e->setObjectName(QString::fromLatin1(name));
+        return e;
+    };
+    stn_ = line("stn");
+    diet_ = line("diet");
+    zav_ = line("zav");
+    form->addRow(QStringLiteral("Стандарт (СТН):"), stn_);
+    form->addRow(QStringLiteral("Диета:"), diet_);
+    form->addRow(QStringLiteral("Заведующий производством:"), zav_);
     layout->addLayout(form);
     auto *texts = new QTabWidget(page);
     for (int i = 0; i < 7; ++i) {
@@ -314,9 +333,10 @@ void RecipeEditorForm::buildHeader(QWidget *page)
         connect(texts_[i], &QPlainTextEdit::textChanged, this, [this] { headerEdited(); });
     }
     layout->addWidget(texts, 1);
-    for (QLineEdit *e : {shelfLife_, storage_, storageDocument_, otv_})
+    for (QLineEdit *e :
+        {shelfLife_, storage_, storageDocument_, otv_, outputs_[0], outputs_[1], outputs_[2], stn_, diet_, zav_})
         connect(e, &QLineEdit::textEdited, this, [this] { headerEdited(); });
-    connect(microbiology_, &QSpinBox::valueChanged, this, [this] { headerEdited(); });
+    connect(microbiology_, &QComboBox::activated, this, [this] { headerEdited(); });
 }
 
 QWidget *RecipeEditorForm::buildProducts()
@@ -440,8 +460,14 @@ void RecipeEditorForm::readHeaderWidgets(RecipeEditorState &into) const
     into.header.name = name_->text();
     into.header.output = output_->text();
     into.header.cardType = cardType_->currentIndex() + 1;
-    into.header.microbiology = microbiology_->value();
+    into.header.microbiology = microbiology_->currentIndex() < 0 ? 0 : microbiology_->currentData().toInt();
     into.header.otv = otv_->text();
+    into.header.out1 = outputs_[0]->text();
+    into.header.out2 = outputs_[1]->text();
+    into.header.out3 = outputs_[2]->text();
+    into.header.stn = stn_->text();
+    into.header.diet = diet_->text();
+    into.header.zav = zav_->text();
     for (int i = 0; i < 7; ++i)
         into.header.texts[i] = texts_[i]->toPlainText();
     into.head.TN_Vid = static_cast<std::int16_t>(into.header.cardType);
@@ -475,11 +501,17 @@ void RecipeEditorForm::showState()
     setText(output_, state_.header.output);
     cardType_->setCurrentIndex(std::clamp(state_.header.cardType, 1, 4) - 1);
     setText(normative_, state_.head.NameND);
-    microbiology_->setValue(state_.header.microbiology);
+    fillMicrobiologyChoices();
     setText(shelfLife_, state_.head.l_Godn);
     setText(storage_, state_.head.l_Hran);
     setText(storageDocument_, state_.head.l_ND);
     setText(otv_, state_.header.otv);
+    setText(outputs_[0], state_.header.out1);
+    setText(outputs_[1], state_.header.out2);
+    setText(outputs_[2], state_.header.out3);
+    setText(stn_, state_.header.stn);
+    setText(diet_, state_.header.diet);
+    setText(zav_, state_.header.zav);
     for (int i = 0; i < 7; ++i) {
         if (texts_[i]->toPlainText() != state_.header.texts[i])
             texts_[i]->setPlainText(state_.header.texts[i]);
@@ -493,6 +525,24 @@ void RecipeEditorForm::showState()
     fillTree();
     showTotals();
     showing_ = false;
+}
+
+void RecipeEditorForm::fillMicrobiologyChoices()
+{
+    // The sets of the card's kind (confectionery cards have their own); a
+    // set the base does not hold stays chosen, marked as such.
+    const bool confectionery = state_.header.cardType == 2;
+    const MicrobiologyBase &base = programMicrobiology();
+    const int chosen = state_.header.microbiology;
+    microbiology_->clear();
+    microbiology_->addItem(QStringLiteral("не задан"), 0);
+    for (int id : base.ids(confectionery)) {
+        const IndicatorSet *set = base.find(id, confectionery);
+        microbiology_->addItem(QString::number(id) + QStringLiteral(" - ") + (set ? (*set)[0] : QString()), id);
+    }
+    if (chosen != 0 && microbiology_->findData(chosen) < 0)
+        microbiology_->addItem(QString::number(chosen) + QStringLiteral(" (нет в базе показателей)"), chosen);
+    microbiology_->setCurrentIndex(std::max(0, microbiology_->findData(chosen)));
 }
 
 void RecipeEditorForm::fillTree()
@@ -788,6 +838,26 @@ bool RecipeEditorForm::addFromSemiFinishedBase(const QString &name)
         return false;
     }
     commit(std::move(after), QStringLiteral("П/ф из базы"));
+    return true;
+}
+
+bool RecipeEditorForm::saveSemiFinishedToBase(int index)
+{
+    const Result<colBludo> stored = semiFinishedForBase(state_.slot, index);
+    if (!stored) {
+        context_.prompter.message(stored.error(), kTitle.toString());
+        return false;
+    }
+    DishBase *base = semiFinishedBase();
+    if (!base)
+        return false;
+    const QString name = positionName(state_.slot.item(index)->clsProds()).trimmed();
+    SaveOptions options;
+    options.cardType = std::clamp(state_.header.cardType, 1, 4);
+    options.fullComposition = DishBase::fullCompositionSetting(context_.settings);
+    if (!base->save(*stored, DishBase::kSemiFinishedTable.toString(), name, options))
+        return false;
+    context_.prompter.status(QStringLiteral("Полуфабрикат '") + name + QStringLiteral("' сохранен в базе"));
     return true;
 }
 

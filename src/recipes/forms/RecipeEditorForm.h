@@ -17,7 +17,6 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
-class QSpinBox;
 class QTableView;
 class QTableWidget;
 class QTreeWidget;
@@ -66,6 +65,9 @@ public:
     bool addSelectedProduct(); // the current row of the product list, mass from the entry
     bool addSemiFinished(const QString &name, const QString &lossType, const QString &output);
     bool addFromSemiFinishedBase(const QString &name);
+    // The semi-finished product at `index` (with what it holds) into the
+    // semi-finished base under its name; replacing one asks first.
+    bool saveSemiFinishedToBase(int index);
     bool saveToBase(const QString &table);
     bool loadFromBase(const QString &table, const QString &name, const QString &output = {});
     bool saveToFile(const QString &fileName);
@@ -87,6 +89,7 @@ private:
     void setState(const RecipeEditorState &state);
     void readHeaderWidgets(RecipeEditorState &into) const;
     void showState();
+    void fillMicrobiologyChoices();
     void showTotals();
     void fillTree();
     void headerEdited();
@@ -119,7 +122,11 @@ private:
     QLineEdit *output_ = nullptr;
     QComboBox *cardType_ = nullptr;
     QLineEdit *normative_ = nullptr;
-    QSpinBox *microbiology_ = nullptr;
+    QComboBox *microbiology_ = nullptr; // the indicator sets of the card's kind
+    QLineEdit *outputs_[3] = {}; // out1 ... out3: outputs the card recalculates for
+    QLineEdit *stn_ = nullptr;
+    QLineEdit *diet_ = nullptr;
+    QLineEdit *zav_ = nullptr;
     QLineEdit *shelfLife_ = nullptr;
     QLineEdit *storage_ = nullptr;
     QLineEdit *storageDocument_ = nullptr;

@@ -88,8 +88,14 @@ void registerRecipeForms(CommandRegistry &registry)
             });
         return browser;
     });
-    registry.add(QStringLiteral("pf"),
-        [](AppContext &context, QWidget *parent) -> QWidget * { return new SemiFinishedListForm(context, parent); });
+    registry.add(QStringLiteral("pf"), [](AppContext &context, QWidget *parent) -> QWidget * {
+        auto *list = new SemiFinishedListForm(context, parent);
+        QObject::connect(list, &SemiFinishedListForm::addRequested, list, [&context, parent](const QString &name) {
+            if (RecipeEditorForm *form = openRecipeEditor(context, parent))
+                form->addFromSemiFinishedBase(name);
+        });
+        return list;
+    });
     registry.add(QStringLiteral("GroupMeat"),
         [](AppContext &context, QWidget *parent) -> QWidget * { return new DishGroupsForm(context, parent); });
 }

@@ -4,7 +4,9 @@
 #include "common/NumberText.h"
 #include "common/ScriptedPrompter.h"
 #include "products/forms/ProductListModel.h"
+#include "recipes/DishGroups.h"
 #include "recipes/HeatTreatment.h"
+#include "recipes/Microbiology.h"
 #include "recipes/forms/DishBaseBrowser.h"
 #include "recipes/forms/RecipeEditorForm.h"
 #include "shell/AppContext.h"
@@ -12,11 +14,14 @@
 #include "shell/ErrorLog.h"
 #include "shell/SettingsStore.h"
 #include "shell/SharedSettings.h"
+#include "shell/SqlStatement.h"
 #include "shell/forms/CommandRegistry.h"
 #include "shell/forms/MainWindow.h"
 #include "support/CliRunner.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLineEdit>
@@ -332,4 +337,158 @@ TEST(RecipeEditor, DrawsADemoRecipe)
     if (!path.isEmpty()) {
         EXPECT_TRUE(picture.save(path));
     }
+}
+
+// A semi-finished product built in the editor goes into the semi-finished
+// base, and the base's list ("pf") puts it into the program's editor again.
+TEST(RecipeEditor, SemiFinishedProductsTravelBetweenTheEditorAndTheirBase)
+{
+    Desktop d;
+    MainWindow window(d.context, d.registry);
+    window.runCommand(QStringLiteral("Norm"));
+    auto *editor = qobject_cast<RecipeEditorForm *>(window.documents()->subWindowList().front()->widget());
+    ASSERT_NE(editor, nullptr);
+    ASSERT_TRUE(editor->addSemiFinished(QStringLiteral("Соус луковый"), QString(), QStringLiteral("60")));
+    typeInto(editor, "productSearch", QStringLiteral("Морковь"));
+    typeInto(editor, "massEntry", QStringLiteral("40"));
+    pressEnter(editor, "massEntry");
+    ASSERT_EQ(editor->state().slot.Count(), 2);
+    const double carrotBel = editor->state().slot.item(2)->clsProds().Bel;
+
+    // A product is not a semi-finished product: said, nothing stored.
+    editor->selectIndex(2);
+    QTest::mouseClick(child<QPushButton>(editor, "saveSemiFinished"), Qt::LeftButton);
+    EXPECT_TRUE(d.prompter.saw(QStringLiteral("Полуфабрикат не выбран")));
+    editor->selectIndex(1);
+    QTest::mouseClick(child<QPushButton>(editor, "saveSemiFinished"), Qt::LeftButton);
+    EXPECT_TRUE(d.prompter.unexpected().isEmpty()) << d.prompter.unexpected().join(u'\n').toStdString();
+
+    window.runCommand(QStringLiteral("pf"));
+    SemiFinishedListForm *list = nullptr;
+    for (QMdiSubWindow *sub : window.documents()->subWindowList()) {
+        if (auto *l = qobject_cast<SemiFinishedListForm *>(sub->widget()))
+            list = l;
+    }
+    ASSERT_NE(list, nullptr);
+    const auto found = list->list()->findItems(QStringLiteral("Соус луковый"), Qt::MatchExactly);
+    ASSERT_EQ(found.size(), 1);
+    list->list()->setCurrentItem(found.front());
+    editor->selectIndex(0); // nothing selected: it goes to the top
+    child<QPushButton>(list, "addToRecipe")->click();
+
+    // The copy hangs at the top as a node of its own, with the carrot in it.
+    ASSERT_EQ(editor->state().slot.Count(), 4) << d.prompter.transcript().toStdString();
+    const colBludo &slot = editor->state().slot;
+    int nodes = 0;
+    for (int i = 1; i <= slot.Count(); ++i) {
+        const clsProds &p = slot.item(i)->clsProds();
+        if (p.FullName == u"Соус луковый")
+            ++nodes;
+    }
+    EXPECT_EQ(nodes, 2);
+    EXPECT_NEAR(slot.item(4)->clsProds().Bel, carrotBel, 1e-9);
+    EXPECT_EQ(slot.item(3)->clsProds().Out, u"60");
+    EXPECT_TRUE(d.prompter.unexpected().isEmpty()) << d.prompter.unexpected().join(u'\n').toStdString();
+}
+
+// The indicator set is chosen from the microbiology base's sets of the
+// card's kind; the parts of the normative-document value have fields of
+// their own, and all of it travels in the recipe file.
+TEST(RecipeEditor, IndicatorSetFromTheListAndTheNormativeDocumentParts)
+{
+    Desktop d;
+    ASSERT_NE(d.connections.connectBase(BaseId::Microbiology, d.shared, true), Connections::kFailed);
+    ASSERT_TRUE(programMicrobiology().load(d.connections, d.settings, d.prompter));
+    const QList<int> culinary = programMicrobiology().ids(false);
+    ASSERT_GE(culinary.size(), 2);
+
+    RecipeEditorForm editor(d.context);
+    ASSERT_TRUE(editor.loadFromBase(d.firstTable(), QStringLiteral("Суп картофельный на мясном бульоне")));
+    auto *sets = child<QComboBox>(&editor, "microbiology");
+    ASSERT_EQ(sets->count(), culinary.size() + 1); // "не задан" first
+    EXPECT_EQ(sets->itemData(0).toInt(), 0);
+    const int wanted = culinary[1];
+    const int row = sets->findData(wanted);
+    ASSERT_GT(row, 0);
+    EXPECT_TRUE(sets->itemText(row).contains((*programMicrobiology().find(wanted))[0]));
+    sets->setCurrentIndex(row);
+    emit sets->activated(row);
+    EXPECT_EQ(editor.state().header.microbiology, wanted);
+    EXPECT_EQ(editor.state().head.ID_MB, wanted);
+
+    typeInto(&editor, "out1", QStringLiteral("150"));
+    typeInto(&editor, "out2", QStringLiteral("200"));
+    typeInto(&editor, "out3", QStringLiteral("300"));
+    typeInto(&editor, "stn", QStringLiteral("СТН 1-2024"));
+    typeInto(&editor, "diet", QStringLiteral("щадящая"));
+    typeInto(&editor, "zav", QStringLiteral("Иванова А. А."));
+    EXPECT_EQ(editor.state().header.out2, u"200");
+    EXPECT_EQ(editor.state().header.zav, u"Иванова А. А.");
+    editor.undoStack()->undo(); // header typing is one step
+    EXPECT_TRUE(editor.state().header.out1.isEmpty());
+    editor.undoStack()->redo();
+
+    const QString file = d.cli.dir.filePath(QStringLiteral("суп.nd2"));
+    ASSERT_TRUE(editor.saveToFile(file));
+    RecipeEditorForm reopened(d.context);
+    ASSERT_TRUE(reopened.loadFromFile(file));
+    EXPECT_EQ(child<QComboBox>(&reopened, "microbiology")->currentData().toInt(), wanted);
+    EXPECT_EQ(child<QLineEdit>(&reopened, "out1")->text(), u"150");
+    EXPECT_EQ(child<QLineEdit>(&reopened, "out3")->text(), u"300");
+    EXPECT_EQ(child<QLineEdit>(&reopened, "stn")->text(), u"СТН 1-2024");
+    EXPECT_EQ(child<QLineEdit>(&reopened, "diet")->text(), u"щадящая");
+    EXPECT_EQ(child<QLineEdit>(&reopened, "zav")->text(), u"Иванова А. А.");
+
+    // A set the base does not hold stays chosen, marked as missing; a
+    // confectionery card lists the confectionery sets.
+    QFile text(file);
+    ASSERT_TRUE(text.open(QIODevice::ReadOnly));
+    QByteArray bytes = text.readAll();
+    text.close();
+    const QByteArray chosen = QByteArray("mb=").append(QByteArray::number(wanted));
+    bytes.replace(chosen, QByteArray("mb=9999"));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write(bytes);
+    text.close();
+    ASSERT_TRUE(reopened.loadFromFile(file));
+    auto *again = child<QComboBox>(&reopened, "microbiology");
+    EXPECT_EQ(again->currentData().toInt(), 9999);
+    EXPECT_TRUE(again->currentText().contains(QStringLiteral("нет в базе")));
+    auto *card = child<QComboBox>(&reopened, "cardType");
+    card->setCurrentIndex(1);
+    emit card->activated(1);
+    EXPECT_EQ(again->count() - 2, programMicrobiology().ids(true).size());
+}
+
+TEST(DishBaseBrowser, ChoosingAGroupShowsItsRecipes)
+{
+    Desktop d;
+    DishGroups groups(d.connections, static_cast<int>(BaseId::Dishes), d.prompter);
+    const qint64 soups = groups.add().value();
+    ASSERT_TRUE(groups.rename(soups, QStringLiteral("Супы")));
+    ASSERT_TRUE(execSql(d.connections.database(BaseId::Dishes),
+        QStringLiteral("INSERT INTO \"Блюда_Заголовки\" (\"Наименование\", \"Группа\") VALUES (?, ?)"),
+        {QStringLiteral("Суп картофельный на мясном бульоне"), soups}));
+
+    DishBaseBrowser browser(d.context);
+    const int all = browser.recipes()->count();
+    ASSERT_GT(all, 1);
+    const auto visible = [&browser] {
+        QStringList names;
+        for (int i = 0; i < browser.recipes()->count(); ++i) {
+            if (!browser.recipes()->item(i)->isHidden())
+                names << browser.recipes()->item(i)->text();
+        }
+        return names;
+    };
+    QTreeWidget *tree = browser.groups()->tree();
+    ASSERT_EQ(tree->topLevelItemCount(), 1);
+    tree->setCurrentItem(tree->topLevelItem(0));
+    EXPECT_EQ(visible(), QStringList {QStringLiteral("Суп картофельный на мясном бульоне")});
+    // The search works inside the group.
+    typeText(child<QLineEdit>(&browser, "recipeSearch"), QStringLiteral("каша"));
+    EXPECT_TRUE(visible().isEmpty());
+    child<QLineEdit>(&browser, "recipeSearch")->clear();
+    QTest::mouseClick(child<QPushButton>(&browser, "allRecipes"), Qt::LeftButton);
+    EXPECT_EQ(visible().size(), all);
 }
