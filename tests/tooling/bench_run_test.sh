@@ -6,11 +6,17 @@ runner="$1"
 dir="$(mktemp -d)"
 trap 'rm -rf "$dir"' EXIT
 
-fake() { # NAME EXIT: a program that writes Google Benchmark's CSV to --benchmark_out
+fake() { # NAME EXIT: a program that writes Google Benchmark's JSON to --benchmark_out
   cat >"$dir/$1" <<PROGRAM
 #!/usr/bin/env bash
 for a in "\$@"; do case "\$a" in --benchmark_out=*) out="\${a#--benchmark_out=}";; esac; done
-printf 'context line\nname,iterations,real_time,cpu_time,time_unit,bytes_per_second,items_per_second,label,error_occurred,error_message\n"BM_$1/10",100,1.5,1.4,ms,,,,,\n"BM_$1_other",7,20,19,us,,,,,\n' >"\$out"
+cat >"\$out" <<JSON
+{"context": {}, "benchmarks": [
+ {"name": "BM_$1/10", "run_type": "iteration", "real_time": 1.5, "cpu_time": 1.4, "time_unit": "ms", "bytes": 3},
+ {"name": "BM_$1_other", "run_type": "iteration", "real_time": 20, "cpu_time": 19, "time_unit": "us"},
+ {"name": "BM_$1_other_stddev", "run_type": "aggregate", "aggregate_name": "stddev", "real_time": 1, "time_unit": "us"}
+]}
+JSON
 echo "ran $1"
 exit $2
 PROGRAM
@@ -32,6 +38,7 @@ for b in alpha beta gamma; do
 done
 [[ $status -ne 0 ]] || fail "a failed benchmark program must fail the run"
 grep -q "Failed: bench_gamma" <<<"$output" || fail "the failed program is not named"
+grep -q "_stddev" <<<"$output" && fail "spread aggregates belong in the full output, not the summary"
 
 output="$("$runner" "$dir" bench_beta 2>&1)" || fail "running one named benchmark failed"
 grep -q "ran bench_alpha" <<<"$output" && fail "a benchmark that was not named ran"
