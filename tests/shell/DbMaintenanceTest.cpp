@@ -264,3 +264,15 @@ TEST(Deployment, AttachmentsCanBeReleasedSoAFileCanBeReplaced)
     SqlStatement back(t.connections().database(BaseId::Warehouse), QStringLiteral("SELECT COUNT(*) FROM prod.dt010"));
     EXPECT_TRUE(back.exec().ok());
 }
+
+TEST(NewBaseFile, StoredRowsOfKilobytesFitOnOnePage)
+{
+    // A dish row holds every character as four digits; pages of 16 KB keep such rows whole.
+    TempBases t;
+    const int dishes = t.create(BaseId::Dishes);
+    ASSERT_NE(dishes, Connections::kFailed);
+    SqlStatement pageSize(t.connections().database(dishes), QStringLiteral("PRAGMA page_size"));
+    ASSERT_TRUE(pageSize.exec().ok());
+    ASSERT_TRUE(pageSize.next());
+    EXPECT_EQ(pageSize.value(0).toInt(), 16384);
+}
