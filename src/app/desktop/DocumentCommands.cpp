@@ -1,6 +1,10 @@
 #include "DocumentCommands.h"
 
 #include "ListDocumentExports.h"
+#include "documents/CardPrinting.h"
+#include "recipes/HeatTreatment.h"
+#include "recipes/Microbiology.h"
+#include "recipes/forms/RecipeEditorForm.h"
 #include "shell/DishCollections.h"
 #include "shell/LastFileFolder.h"
 #include "shell/forms/CommandRegistry.h"
@@ -10,11 +14,26 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QUrl>
 #include <QVBoxLayout>
 
 namespace kulvera {
 namespace {
+
+// The recipe editor's print command: the card into the user's folder of cards, then shown.
+bool printCardOfEditor(colBludo &slot, const QString &name, const QString &output, AppContext &context)
+{
+    const QString folder = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+                               .filePath(QStringLiteral("Kulvera/Технологические карты"));
+    const MicrobiologyBase &microbiology = programMicrobiology();
+    const Result<CardOutcome> made = printCardIntoFolder(slot, name, output, folder, context.shared.templatesFolder(),
+        programLossTables(), microbiology.loaded() ? &microbiology : nullptr, context.settings, context.prompter);
+    if (!made)
+        return false;
+    QDesktopServices::openUrl(QUrl::fromLocalFile(made->path));
+    return true;
+}
 
 // Asks for the file, writes the product statement and opens it.
 void printProductStatement(AppContext &context, QWidget *parent)
@@ -96,6 +115,7 @@ QWidget *printRecipeRegister(AppContext &context, QWidget *parent)
 void registerDocumentCommands(CommandRegistry &registry)
 {
     registry.add(QStringLiteral("ReestrBlud"), printRecipeRegister);
+    RecipeEditorForm::setCardPrinter(printCardOfEditor);
     if (CommandRegistry::Opener groups = registry.opener(QStringLiteral("Prod_Group")))
         registry.add(QStringLiteral("Prod_Group"), withStatementExport(std::move(groups)));
 }

@@ -50,6 +50,12 @@ enum TreeColumn { ColName, ColBrutto, ColNetto, ColOut, ColCount };
 const char16_t *const kTextCaptions[7]
     = {u"Технология", u"Требования к оформлению", u"Внешний вид", u"Цвет", u"Консистенция", u"Вкус", u"Запах"};
 
+RecipeEditorForm::CardPrinter &cardPrinter()
+{
+    static RecipeEditorForm::CardPrinter printer;
+    return printer;
+}
+
 colBludo copyOf(const colBludo &slot)
 {
     colBludo out;
@@ -230,6 +236,9 @@ RecipeEditorForm::RecipeEditorForm(AppContext &context, QWidget *parent)
         this, [this] { chooseFileToSave(); });
     connect(button(files, QStringLiteral("loadFile"), QStringLiteral("Загрузить из файла...")), &QPushButton::clicked,
         this, [this] { chooseFileToLoad(); });
+    auto *print = button(files, QStringLiteral("printCard"), QStringLiteral("Печать карты"));
+    print->setEnabled(static_cast<bool>(cardPrinter()));
+    connect(print, &QPushButton::clicked, this, [this] { printCard(); });
     files->addStretch();
     auto *undoButton = button(files, QStringLiteral("undo"), QStringLiteral("Отменить"));
     auto *redoButton = button(files, QStringLiteral("redo"), QStringLiteral("Вернуть"));
@@ -893,17 +902,14 @@ bool RecipeEditorForm::recalculate(const QString &output)
     return true;
 }
 
-bool RecipeEditorForm::saveToBase(const QString &table)
+std::optional<RecipeEditorState> RecipeEditorForm::preparedRecipe() const
 {
-    DishBase *base = dishBase();
-    if (!base)
-        return false;
     RecipeEditorState s = cloneState(state_);
     readHeaderWidgets(s);
     const QString name = s.header.name.trimmed();
     if (name.isEmpty()) {
         context_.prompter.error(QStringLiteral("Не указано название рецептуры"), kTitle.toString());
-        return false;
+        return std::nullopt;
     }
     if (s.slot.Count() > 0) {
         applyHeaderToAll(s.slot, s.head);
@@ -911,6 +917,38 @@ bool RecipeEditorForm::saveToBase(const QString &table)
         ScriptedPrompter quiet;
         computeDish(s.slot, name, outputValue(s.header.output), programLossTables(), quiet);
     }
+    return s;
+}
+
+void RecipeEditorForm::setCardPrinter(CardPrinter printer)
+{
+    cardPrinter() = std::move(printer);
+}
+
+bool RecipeEditorForm::printCard()
+{
+    if (!cardPrinter())
+        return false;
+    std::optional<RecipeEditorState> prepared = preparedRecipe();
+    if (!prepared)
+        return false;
+    if (prepared->slot.Count() == 0) {
+        context_.prompter.warning(QStringLiteral("В рецептуре нет ни одной позиции."), kTitle.toString());
+        return false;
+    }
+    return cardPrinter()(prepared->slot, prepared->header.name.trimmed(), prepared->header.output, context_);
+}
+
+bool RecipeEditorForm::saveToBase(const QString &table)
+{
+    DishBase *base = dishBase();
+    if (!base)
+        return false;
+    std::optional<RecipeEditorState> prepared = preparedRecipe();
+    if (!prepared)
+        return false;
+    RecipeEditorState &s = *prepared;
+    const QString name = s.header.name.trimmed();
     SaveOptions options;
     options.texts = s.header.texts;
     options.cardType = s.header.cardType;

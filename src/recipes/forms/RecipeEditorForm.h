@@ -8,6 +8,7 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -74,6 +75,13 @@ public:
     bool loadFromFile(const QString &fileName);
     bool recalculate(const QString &output);
     void newRecipe();
+    // The card printer of the program: documents are a layer above the recipes, so the program
+    // sets it; the print button is unavailable while none is set. It gets the recipe as it would be
+    // saved (header on every row, output on the first, composition computed).
+    using CardPrinter
+        = std::function<bool(colBludo &slot, const QString &name, const QString &output, AppContext &context)>;
+    static void setCardPrinter(CardPrinter printer);
+    bool printCard();
     // The position selected in the tree (one-based index in the slot), 0 for none.
     int currentIndex() const;
     void selectIndex(int index);
@@ -98,6 +106,8 @@ private:
     void setLossType(const QString &type);
     void runOnSelected(const std::function<bool(RecipeEditorState &, int)> &edit, const QString &text);
     DishBase *dishBase();
+    // The recipe with the header widgets read, as it is saved or printed; nothing without a name.
+    std::optional<RecipeEditorState> preparedRecipe() const;
     DishBase *semiFinishedBase();
     RecipeFileContext fileContext();
     void chooseAndLoad();

@@ -3,6 +3,7 @@
 
 #include "common/Clock.h"
 #include "common/ScriptedPrompter.h"
+#include "recipes/forms/RecipeEditorForm.h"
 #include "shell/AppContext.h"
 #include "shell/DishCollections.h"
 #include "shell/ErrorLog.h"
@@ -94,4 +95,42 @@ TEST(ProductStatement, TheGroupsWindowExportsTheStatementOfEveryGroup)
     EXPECT_TRUE(file.read(2) == "PK");
     EXPECT_TRUE(
         s.prompter.texts().contains(QStringLiteral("Ведомость продуктов экспортирована. Ошибок при экспорте - 0")));
+}
+
+TEST(RecipeEditorPrint, TheCardIsPrintedFromTheRecipeAsItWouldBeSaved)
+{
+    Seeded s;
+    for (BaseId b : {BaseId::Losses, BaseId::LossesOutput})
+        s.connections.connectBase(b, s.shared, true);
+    CommandRegistry registry;
+    registerForms(registry); // sets the program's card printer
+    {
+        RecipeEditorForm editor(s.context);
+        EXPECT_TRUE(editor.findChild<QPushButton *>(QStringLiteral("printCard"))->isEnabled());
+    }
+
+    QString printedName, printedOutput;
+    int positions = 0;
+    QString firstRowOutput;
+    RecipeEditorForm::setCardPrinter([&](colBludo &slot, const QString &name, const QString &output, AppContext &) {
+        printedName = name;
+        printedOutput = output;
+        positions = slot.Count();
+        firstRowOutput = slot.item(1)->clsProds().Out;
+        return true;
+    });
+    RecipeEditorForm editor(s.context);
+    EXPECT_FALSE(editor.printCard()) << "an empty recipe without a name prints nothing";
+    const QString table = listCollections(s.connections, s.settings).front().table;
+    ASSERT_TRUE(editor.loadFromBase(table, QStringLiteral("Суп картофельный на мясном бульоне")));
+    EXPECT_TRUE(editor.printCard());
+    EXPECT_EQ(printedName, u"Суп картофельный на мясном бульоне");
+    EXPECT_EQ(printedOutput, u"250");
+    EXPECT_EQ(positions, editor.state().slot.Count());
+    EXPECT_EQ(firstRowOutput, u"250"); // the first row carries the output, as when saved
+
+    RecipeEditorForm::setCardPrinter({});
+    RecipeEditorForm without(s.context);
+    EXPECT_FALSE(without.findChild<QPushButton *>(QStringLiteral("printCard"))->isEnabled());
+    EXPECT_FALSE(without.printCard());
 }
