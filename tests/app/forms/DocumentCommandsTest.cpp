@@ -1,5 +1,6 @@
 #include "FormRegistration.h"
 #include "ListDocumentExports.h"
+#include "SeededDesktop.h"
 
 #include "common/Clock.h"
 #include "common/ScriptedPrompter.h"
@@ -24,44 +25,16 @@
 
 using namespace kulvera;
 
-namespace {
-
-struct Installed : test::TempCli {
-    Installed() { EXPECT_EQ(run({QStringLiteral("db"), QStringLiteral("init")}), 0) << err.toStdString(); }
-};
-
-// A seeded installation and the desktop program's context on it.
-struct Seeded {
-    Installed cli;
-    SettingsStore settings {cli.settingsFile()};
-    SharedSettings shared = SharedSettings::load(settings, {cli.dir.path(), cli.dir.path(), QString(), cli.dir.path()});
-    ErrorLog log {cli.dir.filePath(QStringLiteral("errors.log"))};
-    ScriptedPrompter prompter;
-    Connections connections {prompter, settings, log};
-    FixedClock clock {QDate(2026, 12, 6)};
-    AppContext context {prompter, settings, shared, clock, connections, log};
-
-    Seeded()
-    {
-        prompter.setSettings(&settings);
-        connections.setDefaultFolder(shared.databasesFolder());
-        for (BaseId b : {BaseId::Dishes, BaseId::Products, BaseId::Warehouse})
-            EXPECT_NE(connections.connectBase(b, shared, true), Connections::kFailed);
-    }
-};
-
-} // namespace
+using test::Desktop;
 
 TEST(RecipeRegister, TheMainWindowCommandIsAvailableAndWritesTheRegisterOfACollection)
 {
-    Seeded s;
-    CommandRegistry registry;
-    registerForms(registry);
-    MainWindow window(s.context, registry);
+    Desktop s;
+    MainWindow window(s.context, s.registry);
     ASSERT_NE(window.commandAction(QStringLiteral("ReestrBlud")), nullptr);
     EXPECT_TRUE(window.commandAction(QStringLiteral("ReestrBlud"))->isEnabled());
 
-    const QString table = listCollections(s.connections, s.settings).front().table;
+    const QString table = s.firstTable();
     const QString out = s.cli.dir.filePath(QStringLiteral("реестр.xlsx"));
     const Result<ListOutcome> made = exportRecipeRegister(s.context, table, out);
     ASSERT_TRUE(made) << made.error().toStdString();
@@ -75,10 +48,8 @@ TEST(RecipeRegister, TheMainWindowCommandIsAvailableAndWritesTheRegisterOfAColle
 
 TEST(ProductStatement, TheGroupsWindowExportsTheStatementOfEveryGroup)
 {
-    Seeded s;
-    CommandRegistry registry;
-    registerForms(registry);
-    MainWindow window(s.context, registry);
+    Desktop s;
+    MainWindow window(s.context, s.registry);
     window.runCommand(QStringLiteral("Prod_Group"));
     ASSERT_EQ(window.documents()->subWindowList().size(), 1);
     QWidget *form = window.documents()->subWindowList().front()->widget();
@@ -99,11 +70,7 @@ TEST(ProductStatement, TheGroupsWindowExportsTheStatementOfEveryGroup)
 
 TEST(RecipeEditorPrint, TheCardIsPrintedFromTheRecipeAsItWouldBeSaved)
 {
-    Seeded s;
-    for (BaseId b : {BaseId::Losses, BaseId::LossesOutput})
-        s.connections.connectBase(b, s.shared, true);
-    CommandRegistry registry;
-    registerForms(registry); // sets the program's card printer
+    Desktop s; // its forms registration sets the program's card printer
     {
         RecipeEditorForm editor(s.context);
         EXPECT_TRUE(editor.findChild<QPushButton *>(QStringLiteral("printCard"))->isEnabled());
@@ -121,7 +88,7 @@ TEST(RecipeEditorPrint, TheCardIsPrintedFromTheRecipeAsItWouldBeSaved)
     });
     RecipeEditorForm editor(s.context);
     EXPECT_FALSE(editor.printCard()) << "an empty recipe without a name prints nothing";
-    const QString table = listCollections(s.connections, s.settings).front().table;
+    const QString table = s.firstTable();
     ASSERT_TRUE(editor.loadFromBase(table, QStringLiteral("Суп картофельный на мясном бульоне")));
     EXPECT_TRUE(editor.printCard());
     EXPECT_EQ(printedName, u"Суп картофельный на мясном бульоне");

@@ -1,4 +1,5 @@
 #include "FormRegistration.h"
+#include "SeededDesktop.h"
 
 #include "common/Clock.h"
 #include "common/NumberText.h"
@@ -40,38 +41,9 @@
 
 using namespace kulvera;
 
+using test::Desktop;
+
 namespace {
-
-// A seeded installation (kulvera-cli db init) and the desktop program's
-// context on the same files.
-struct Installed : test::TempCli {
-    Installed() { EXPECT_EQ(run({QStringLiteral("db"), QStringLiteral("init")}), 0) << err.toStdString(); }
-};
-
-struct Desktop {
-    Installed cli;
-    SettingsStore settings {cli.settingsFile()};
-    SharedSettings shared = SharedSettings::load(settings, {cli.dir.path(), cli.dir.path(), QString(), cli.dir.path()});
-    ErrorLog log {cli.dir.filePath(QStringLiteral("errors.log"))};
-    ScriptedPrompter prompter;
-    Connections connections {prompter, settings, log};
-    FixedClock clock {QDate(2026, 5, 12)};
-    AppContext context {prompter, settings, shared, clock, connections, log};
-    CommandRegistry registry;
-
-    Desktop()
-    {
-        prompter.setSettings(&settings);
-        connections.setDefaultFolder(shared.databasesFolder());
-        for (BaseId b : {BaseId::Dishes, BaseId::Products, BaseId::Losses, BaseId::LossesOutput, BaseId::Warehouse})
-            EXPECT_NE(connections.connectBase(b, shared, true), Connections::kFailed);
-        // The losses the program reads at start, as kulvera-cli reads them.
-        EXPECT_TRUE(programLossTables().load(connections, settings));
-        registerForms(registry);
-    }
-
-    QString firstTable() { return listCollections(connections, settings).front().table; }
-};
 
 template <typename W> W *child(QWidget *form, const char *name)
 {
