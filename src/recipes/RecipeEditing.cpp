@@ -154,6 +154,17 @@ Result<std::vector<clsProds>> renumbered(
     return source;
 }
 
+// Where the position at one-based `index` of the slot stands among the positions in tree order
+// (the size of `all` when it is not there).
+size_t findInTreeOrder(const std::vector<clsProds> &all, const colBludo &slot, int index)
+{
+    const QString key = keyOf(slot.item(index)->clsProds());
+    size_t at = 0;
+    while (at < all.size() && keyOf(all[at]) != key)
+        ++at;
+    return at;
+}
+
 } // namespace
 
 clsProds productPosition(const clsProds &product, double brutto, double netto)
@@ -331,10 +342,7 @@ Result<colBludo> semiFinishedForBase(const colBludo &slot, int index)
     if (index < 1 || index > slot.Count() || !isSemiFinishedKey(keyOf(slot.item(index)->clsProds())))
         return R::failure(QStringLiteral("Полуфабрикат не выбран"));
     std::vector<clsProds> all = treeOrder(records(slot));
-    const QString key = keyOf(slot.item(index)->clsProds());
-    size_t at = 0;
-    while (at < all.size() && keyOf(all[at]) != key)
-        ++at;
+    const size_t at = findInTreeOrder(all, slot, index);
     const std::vector<size_t> members = subtree(all, at);
     std::vector<clsProds> inside;
     for (size_t i : members) {
@@ -377,10 +385,7 @@ Result<int> copyPosition(colBludo &slot, int index)
     if (index < 1 || index > slot.Count())
         return R::failure(QStringLiteral("Позиция не выбрана"));
     std::vector<clsProds> all = treeOrder(records(slot));
-    const QString key = keyOf(slot.item(index)->clsProds());
-    size_t at = 0;
-    while (at < all.size() && keyOf(all[at]) != key)
-        ++at;
+    const size_t at = findInTreeOrder(all, slot, index);
     const std::vector<size_t> members = subtree(all, at);
     std::vector<clsProds> copy;
     for (size_t i : members)
@@ -403,12 +408,10 @@ bool movePosition(colBludo &slot, int index, bool up)
     if (index < 1 || index > slot.Count())
         return false;
     std::vector<clsProds> all = treeOrder(records(slot));
-    const QString key = keyOf(slot.item(index)->clsProds());
-    size_t at = 0;
-    while (at < all.size() && keyOf(all[at]) != key)
-        ++at;
+    const size_t at = findInTreeOrder(all, slot, index);
     if (at == all.size())
         return false;
+    const QString key = keyOf(all[at]);
     const int parent = isTopLevel(key) ? 0 : parentOf(all[at]);
     std::vector<size_t> siblings;
     for (size_t i = 0; i < all.size(); ++i) {
