@@ -2,17 +2,10 @@
 // a 10,000-recipe collection (8 positions each, one of them a semi-finished
 // product holding three) written as one ".nd2" file per recipe, and all of
 // the files read back into another collection. Goal: under 10 s each.
+#include "BenchDishBase.h"
 #include "common/Clock.h"
-#include "common/ScriptedPrompter.h"
-#include "recipes/DishBase.h"
 #include "recipes/HeatTreatment.h"
 #include "recipes/RecipeExport.h"
-#include "shell/Connections.h"
-#include "shell/DbStructure.h"
-#include "shell/DishCollections.h"
-#include "shell/ErrorLog.h"
-#include "shell/SettingsStore.h"
-#include "shell/SqlStatement.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -27,67 +20,18 @@ namespace {
 using namespace kulvera;
 
 constexpr int kRecipes = 10000;
-constexpr int kDishes = static_cast<int>(BaseId::Dishes);
+using bench::kDishes;
 
-struct Installation {
-    QTemporaryDir dir;
-    SettingsStore settings {dir.filePath(QStringLiteral("s.ini"))};
-    ErrorLog log;
-    ScriptedPrompter prompter;
-    Connections connections {prompter, settings, log};
-    QString table;
+struct Installation : bench::BenchDishBase {
     QString importTable;
-    std::unique_ptr<DishBase> base;
     HeatTreatmentTables losses;
     SystemClock clock;
     RecipeFileContext context {prompter, losses, clock, nullptr, {}};
 
     Installation()
     {
-        prompter.setDefaultAnswer(Prompter::Answer::Yes);
-        const QString path = dir.filePath(QStringLiteral("bl_base.db"));
-        createBaseFile(path, BaseId::Dishes, settings);
-        connections.connectAt(kDishes, path, QStringLiteral("Base_ID"));
-        table = addCollection(connections, settings, QStringLiteral("Бенч"))->table;
         importTable = addCollection(connections, settings, QStringLiteral("Импорт"))->table;
-        base = std::make_unique<DishBase>(connections, kDishes, settings, prompter,
-            installationCodec(connections, kDishes, settings, nullptr).value());
-        Transaction all(connections.database(kDishes));
-        SaveOptions options;
-        options.silent = true;
-        for (int r = 0; r < kRecipes; ++r)
-            base->save(recipe(r), table, QStringLiteral("Рецептура № %1 (салат, суп или каша)").arg(r), options);
-        all.commit();
-    }
-
-    static colBludo recipe(int seed)
-    {
-        colBludo r;
-        for (int i = 1; i <= 8; ++i) {
-            clsBludo b;
-            clsProds &p = b.clsProds();
-            const bool node = i == 1;
-            const int parent = i >= 2 && i <= 4 ? 1 : 0;
-            p.Kod = QStringLiteral("%1%2%3")
-                        .arg(node ? QStringLiteral("pfx") : QStringLiteral("pro"))
-                        .arg(parent, 4, 10, QLatin1Char('0'))
-                        .arg(i, 4, 10, QLatin1Char('0'));
-            p.ID_Prod = node ? QString() : QString::number(1 + (seed * 7 + i) % 2000);
-            p.Id = node ? QStringLiteral("без потерь") : p.ID_Prod;
-            p.FullName = node ? QStringLiteral("Полуфабрикат") : QStringLiteral("Продукт пищевой номер ") + p.ID_Prod;
-            p.ShortName = p.FullName;
-            p.Brutto = 10 + i * 1.25;
-            p.Netto = 9 + i;
-            p.Out = QStringLiteral("200");
-            p.NameND = QStringLiteral("Сборник технических нормативов, 2015");
-            p.sv = 1.5 * i;
-            p.Bel = 0.3 * i;
-            p.Gir = 0.2 * i;
-            p.Kr = 0.7 * i;
-            p.Voda = 70.25;
-            r.Add(b);
-        }
-        return r;
+        fill(kRecipes, 8, true);
     }
 };
 
