@@ -65,6 +65,10 @@ TEST(CliMenus, AddsDishesShowsAndListsRations)
     ASSERT_EQ(cli.run({QStringLiteral("list")}), 0);
     EXPECT_EQ(cli.runner.out, u"10.01.2026\t(без имени)\n02.03.2026\tЯсли \"А\"\n");
 
+    ASSERT_EQ(cli.run({QStringLiteral("show"), QStringLiteral("10.01.2026")}), 0);
+    EXPECT_TRUE(cli.runner.out.startsWith(QStringLiteral("10.01.2026\t(без имени)\n")));
+    EXPECT_TRUE(cli.runner.out.contains(QStringLiteral("  Компот\t200,0\t")));
+    EXPECT_EQ(cli.run({QStringLiteral("show"), QStringLiteral("11.01.2026")}), 1);
     EXPECT_EQ(cli.run({QStringLiteral("show"), QStringLiteral("32.13.2026")}), 2);
     EXPECT_EQ(cli.run({QStringLiteral("lock"), kDate, QStringLiteral("--group"), QStringLiteral("А"),
                   QStringLiteral("--all")}),

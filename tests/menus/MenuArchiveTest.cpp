@@ -165,3 +165,14 @@ TEST(MenuLists, VariantsAddRenameAndDelete)
     EXPECT_EQ(variants.list()->size(), 1u);
     EXPECT_TRUE(p.unexpected().isEmpty());
 }
+
+TEST(MenuArchive, ABaseMadeForAFailedMoveIsNotLeftBehind)
+{
+    MenuFixture f;
+    // A source base without its ration table.
+    ASSERT_TRUE(execSql(f.db(), QStringLiteral("DROP TABLE base_temp")));
+    const QString target = f.t.path(QStringLiteral("made_for_move.db"));
+    EXPECT_FALSE(moveRationsTo(f.base, target, true, f.t.root(), QDate(2026, 4, 7)));
+    EXPECT_TRUE(f.t.prompter().saw(QStringLiteral("База не содержит меню")));
+    EXPECT_FALSE(QFileInfo::exists(target));
+}
