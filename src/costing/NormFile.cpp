@@ -78,12 +78,11 @@ INI_Work normFileContent(const NormRecord &norm, const QDateTime &now)
     for (std::size_t i = 0; i < norm.products.size(); ++i) {
         const ProductSetNorm &p = norm.products[i];
         const QString n = QString::number(i + 1);
-        if (!p.groupName.isNull())
-            ini.setValue(kProds, QStringLiteral("Group_Name_") + n, p.groupName.toString());
-        if (!p.codeProds.isNull())
-            ini.setValue(kProds, QStringLiteral("Code_Prods_") + n, p.codeProds.toString());
-        if (!p.norm.isNull())
-            ini.setValue(kProds, QStringLiteral("Norm_Prods_") + n, valueText(p.norm));
+        // All three keys, an empty column as an empty value: a reader takes a
+        // row only when it finds all three, so leaving one out would lose it.
+        ini.setValue(kProds, QStringLiteral("Group_Name_") + n, p.groupName.toString());
+        ini.setValue(kProds, QStringLiteral("Code_Prods_") + n, p.codeProds.toString());
+        ini.setValue(kProds, QStringLiteral("Norm_Prods_") + n, p.norm.isNull() ? QString() : valueText(p.norm));
     }
     return ini;
 }

@@ -19,7 +19,7 @@ class SettingsAccess;
 //   [norm]  one line per column of the Norm row that holds a value, Код and
 //           Имя included; numbers with the decimal comma
 //   [prods] prodscount, then Group_Name_i, Code_Prods_i, Norm_Prods_i for
-//           i = 1 … prodscount, each only when it holds a value
+//           i = 1 … prodscount, all three always (empty when not set)
 inline constexpr QStringView kNormFileType = u"fz";
 inline constexpr int kNormFileVersion = 1;
 // A norms file is a few kilobytes; anything near this is not one.
