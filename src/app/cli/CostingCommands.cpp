@@ -355,8 +355,8 @@ int requisitionCommand(CliRun &run)
     const std::optional<MenuRequisition> r = buildRequisition(*ration, {}, run.settings, run.prompter);
     if (!r)
         return kExitFailed;
-    const int pm = decimalsSetting(run.settings, static_cast<int>(Section::Data), QStringLiteral("lRoundBrutto"),
-        kDefaultRoundBrutto);
+    const int pm = decimalsSetting(
+        run.settings, static_cast<int>(Section::Data), QStringLiteral("lRoundBrutto"), kDefaultRoundBrutto);
     if (a.json) {
         QJsonObject root;
         root.insert(QStringLiteral("date"), formatTextDate(*date));
@@ -402,9 +402,9 @@ const CliRegistrar costRegistrar({QStringLiteral("menus"), kCostUsage,
 const CliRegistrar analyseRegistrar({QStringLiteral("menus"), kAnalyseUsage,
     QStringLiteral("nutrient and product-set statements of the rations of a period against a norm"), analyseCommand,
     QStringLiteral("analyse")});
-const CliRegistrar requisitionRegistrar({QStringLiteral("menus"), kRequisitionUsage,
-    QStringLiteral("requirement of products for a day, meal by meal"), requisitionCommand,
-    QStringLiteral("requisition")});
+const CliRegistrar requisitionRegistrar(
+    {QStringLiteral("menus"), kRequisitionUsage, QStringLiteral("requirement of products for a day, meal by meal"),
+        requisitionCommand, QStringLiteral("requisition")});
 
 } // namespace
 } // namespace kulvera
