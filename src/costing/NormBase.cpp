@@ -128,6 +128,18 @@ Result<NormRecord> NormBase::loadByCode(qint64 code) const
     return found->front();
 }
 
+Status NormBase::insertAll(const std::vector<NormRecord> &norms) const
+{
+    if (!connections_.isConnected(number_))
+        return Status::failure(QStringLiteral("Нет подключения к базе меню"));
+    Transaction all(connections_.database(number_), &connections_.errorLog());
+    for (const NormRecord &n : norms) {
+        if (const Result<qint64> code = insert(n); !code)
+            return Status::failure(code.error());
+    }
+    return all.commit();
+}
+
 Result<qint64> NormBase::insert(const NormRecord &norm) const
 {
     using R = Result<qint64>;

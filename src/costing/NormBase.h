@@ -61,6 +61,8 @@ public:
     // Appends the norm (a new Код) and its product set in one transaction;
     // returns the new Код. Columns the table lacks are refused.
     Result<qint64> insert(const NormRecord &norm) const;
+    // Every norm, or none when one fails.
+    Status insertAll(const std::vector<NormRecord> &norms) const;
 
 private:
     Result<std::vector<NormRecord>> query(const QString &where, const QVariantList &params) const;
