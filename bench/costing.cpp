@@ -1,13 +1,14 @@
 // A year of rations against a norm: 365 days of four meals, eight dishes a
 // meal and about twelve positions a dish (≈137,000 menu rows). Measured:
-// the nutrient and product-set analysis of the whole year (every day loaded
-// from the menu base, decoded and added up), and beside it a raw SQLite scan
+// the nutrient and product-set analysis of the whole year (every day's rows
+// read, decoded and added up), loading every ration whole for comparison, and beside it a raw SQLite scan
 // that reads every column of the same rows. Goal: under 1 s, and within 5×
 // of the raw scan.
 #include "BenchDishBase.h"
 
 #include "costing/NormAnalysis.h"
 #include "costing/NormBase.h"
+#include "costing/RationScan.h"
 #include "menus/MenuBase.h"
 
 #include <QCoreApplication>
@@ -88,17 +89,9 @@ void BM_AnalyseAYearAgainstANorm(benchmark::State &state)
             state.SkipWithError("days");
             break;
         }
-        for (const QDate &day : *days) {
-            const Result<Ration> ration = y.menu->load({day, QString()});
-            if (!ration) {
-                state.SkipWithError("load");
-                break;
-            }
-            nutrients.addRation(*ration);
-            nutrients.endDay();
-            products.addRation(*ration);
-            products.endDay();
-        }
+        const Result<int> scanned = scanRations(*y.menu, *days, QString(), nutrients, products);
+        if (!scanned || *scanned != kDays)
+            state.SkipWithError("scan");
         benchmark::DoNotOptimize(nutrientStatement(y.norm, nutrients));
         benchmark::DoNotOptimize(products.rows());
     }
@@ -106,7 +99,8 @@ void BM_AnalyseAYearAgainstANorm(benchmark::State &state)
 }
 BENCHMARK(BM_AnalyseAYearAgainstANorm)->Unit(benchmark::kMillisecond);
 
-// Loading alone: what the analysis adds on top of reading the rations.
+// Loading every ration whole, for comparison: what the analysis would cost
+// through the ration loader.
 void BM_LoadAYearOfRations(benchmark::State &state)
 {
     Year &y = year();

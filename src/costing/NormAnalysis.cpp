@@ -58,9 +58,24 @@ NutrientFact::NutrientFact(NutrientOptions options)
 
 void NutrientFact::addDish(const colBludo &dish)
 {
-    clsProds c = dishComposition(dish);
-    if (options_.assimilated)
-        options_.coefficients.apply(c);
+    for (const clsBludo &b : dish)
+        addPosition(b.clsProds());
+}
+
+void NutrientFact::addPosition(const clsProds &position)
+{
+    // The sums and the energy are linear, so adding position by position
+    // gives the dish composition's figures.
+    const QString key = position.Kod.toString();
+    if (!isTopLevel(key) || !(isProductKey(key) || isSemiFinishedKey(key)))
+        return;
+    if (!options_.assimilated) {
+        addComposition(sum_, position);
+        kcal_ += energyKcal(position) + (options_.fibreInEnergy ? kKcalFibre * position.Kl : 0.0);
+        return;
+    }
+    clsProds c = position;
+    options_.coefficients.apply(c);
     addComposition(sum_, c);
     kcal_ += energyKcal(c) + (options_.fibreInEnergy ? kKcalFibre * c.Kl : 0.0);
 }
@@ -155,24 +170,27 @@ ProductSetFact::ProductSetFact(const std::vector<ProductSetNorm> &norms)
 
 void ProductSetFact::addDish(const colBludo &dish)
 {
-    for (const clsBludo &b : dish) {
-        const clsProds &p = b.clsProds();
-        if (!isProductKey(p.Kod.toString()))
-            continue;
-        const QString code = p.ID_Prod.trimmed().toUpper();
-        const auto it = byCode_.constFind(code);
-        if (it == byCode_.cend()) {
-            auto m = missing_.find(code);
-            if (m == missing_.end()) {
-                missingOrder_ << code;
-                m = missing_.insert(code, 0.0);
-            }
-            *m += p.Brutto;
-            continue;
+    for (const clsBludo &b : dish)
+        addPosition(b.clsProds());
+}
+
+void ProductSetFact::addPosition(const clsProds &p)
+{
+    if (!isProductKey(p.Kod.toString()))
+        return;
+    const QString code = p.ID_Prod.trimmed().toUpper();
+    const auto it = byCode_.constFind(code);
+    if (it == byCode_.cend()) {
+        auto m = missing_.find(code);
+        if (m == missing_.end()) {
+            missingOrder_ << code;
+            m = missing_.insert(code, 0.0);
         }
-        for (const std::size_t g : *it)
-            groups_[g].row.fact += groups_[g].row.net ? p.Netto : p.Brutto;
+        *m += p.Brutto;
+        return;
     }
+    for (const std::size_t g : *it)
+        groups_[g].row.fact += groups_[g].row.net ? p.Netto : p.Brutto;
 }
 
 void ProductSetFact::addRation(const Ration &ration)

@@ -52,6 +52,9 @@ class NutrientFact
 public:
     explicit NutrientFact(NutrientOptions options = {});
     void addDish(const colBludo &dish);
+    // One position of a dish: counted when it is a top-level product or
+    // semi-finished product, as the dish composition counts it.
+    void addPosition(const clsProds &position);
     void addRation(const Ration &ration);
     void endDay() { ++days_; }
     int days() const { return days_; }
@@ -95,6 +98,8 @@ class ProductSetFact
 public:
     explicit ProductSetFact(const std::vector<ProductSetNorm> &norms);
     void addDish(const colBludo &dish);
+    // One position of a dish: counted when it is a product ("pro").
+    void addPosition(const clsProds &position);
     void addRation(const Ration &ration);
     void endDay() { ++days_; }
     int days() const { return days_; }

@@ -1,7 +1,9 @@
 #include "menus/MenuTestSupport.h"
 
 #include "common/NumberText.h"
+#include "costing/NormAnalysis.h"
 #include "costing/NormBase.h"
+#include "costing/RationScan.h"
 #include "menus/RationTotals.h"
 #include "support/CliRunner.h"
 
@@ -105,6 +107,46 @@ TEST(CliCosting, AnalyseGivesBothStatementsAndSaysThePngIsNotAvailable)
                   QStringLiteral("chart.png")}),
         1);
     EXPECT_TRUE(cli.runner.err.contains(QStringLiteral("пока недоступна")));
+}
+
+TEST(CliCosting, ScanningTheRowsGivesWhatLoadingEachRationGives)
+{
+    CostingCli cli;
+    Ration grouped = cli.lunch(QStringLiteral("Ясли"), QDate(2026, 3, 3));
+    ASSERT_TRUE(cli.base.save(grouped));
+    ASSERT_TRUE(cli.base.save(cli.lunch(QString(), QDate(2026, 3, 4))));
+    const std::vector<ProductSetNorm> set {{1, QStringLiteral("*Фрукты"), QStringLiteral("21"), 10.0},
+        {2, QStringLiteral("Овощи"), QStringLiteral("11, 12"), 10.0}};
+    NutrientOptions options;
+    options.fibreInEnergy = true;
+    const std::vector<QDate> days {QDate(2026, 3, 2), QDate(2026, 3, 3), QDate(2026, 3, 4), QDate(2026, 3, 5)};
+    NutrientFact scannedNutrients(options);
+    ProductSetFact scannedProducts(set);
+    const auto scanned = scanRations(cli.base, days, QString(), scannedNutrients, scannedProducts);
+    ASSERT_TRUE(scanned);
+    EXPECT_EQ(*scanned, 2); // the grouped ration and the empty day are not counted
+    NutrientFact loadedNutrients(options);
+    ProductSetFact loadedProducts(set);
+    for (const QDate &day : {QDate(2026, 3, 2), QDate(2026, 3, 4)}) {
+        loadedNutrients.addRation(*cli.base.load({day, QString()}));
+        loadedNutrients.endDay();
+        loadedProducts.addRation(*cli.base.load({day, QString()}));
+        loadedProducts.endDay();
+    }
+    const auto a = nutrientStatement(NormRecord(), scannedNutrients);
+    const auto b = nutrientStatement(NormRecord(), loadedNutrients);
+    for (std::size_t i = 0; i < a.size(); ++i)
+        EXPECT_NEAR(a[i].fact, b[i].fact, 1e-9) << a[i].name.toStdString();
+    EXPECT_GT(a[0].fact, 0.0);
+    const auto x = scannedProducts.rows();
+    const auto y = loadedProducts.rows();
+    for (std::size_t i = 0; i < x.size(); ++i)
+        EXPECT_DOUBLE_EQ(x[i].fact, y[i].fact);
+    EXPECT_EQ(scannedProducts.missingReport(2), loadedProducts.missingReport(2));
+
+    NutrientFact groupNutrients;
+    ProductSetFact groupProducts(set);
+    EXPECT_EQ(*scanRations(cli.base, days, QStringLiteral("Ясли"), groupNutrients, groupProducts), 1);
 }
 
 TEST(CliCosting, RequisitionAddsGrossMassesPerMeal)

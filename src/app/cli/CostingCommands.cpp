@@ -11,6 +11,7 @@
 #include "costing/NormBase.h"
 #include "costing/PriceSources.h"
 #include "costing/RationCost.h"
+#include "costing/RationScan.h"
 #include "menus/MealList.h"
 #include "menus/MenuBase.h"
 #include "products/ProductBase.h"
@@ -241,19 +242,15 @@ int analyseCommand(CliRun &run)
     options.fibreInEnergy = readSetting(run.settings, Section::Bl, QStringLiteral("bUsePVinEC")).trimmed() == u"1";
     NutrientFact nutrients(options);
     ProductSetFact products(norm->products);
+    std::vector<QDate> period;
     for (const QDate &day : *days) {
-        if (day < *from || day > *to)
-            continue;
-        run.prompter.status(QStringLiteral("Проверка дня: ") + formatTextDate(day));
-        const Result<Ration> ration = menu.base->load({day, a.group});
-        if (!ration) {
-            run.err << ration.error() << '\n';
-            return kExitFailed;
-        }
-        nutrients.addRation(*ration);
-        nutrients.endDay();
-        products.addRation(*ration);
-        products.endDay();
+        if (day >= *from && day <= *to)
+            period.push_back(day);
+    }
+    if (const Result<int> scanned = scanRations(*menu.base, period, a.group, nutrients, products, &run.prompter);
+        !scanned) {
+        run.err << scanned.error() << '\n';
+        return kExitFailed;
     }
     if (nutrients.days() == 0) {
         run.err << "Нет рационов за выбранные дни.\n";
