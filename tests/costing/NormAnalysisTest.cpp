@@ -13,9 +13,10 @@ TEST(Fulfilment, NinetyFiveAndOneHundredFiveAreInRangeJustBeyondIsHighlighted)
     EXPECT_FALSE(outOfRange(105.0));
     EXPECT_TRUE(outOfRange(94.99));
     EXPECT_TRUE(outOfRange(105.01));
-    // 10.5 of 10 is 105 % as a person reads it, whatever the last bit says.
-    EXPECT_FALSE(outOfRange(*fulfilment(10.5, 10.0)));
+    // 0.95 × 3 of 3 is 95 % and 1.05 × 3 of 3 is 105 % as a person reads them,
+    // though the doubles come out a hair below and above.
     EXPECT_FALSE(outOfRange(*fulfilment(0.95 * 3, 3.0)));
+    EXPECT_FALSE(outOfRange(*fulfilment(1.05 * 3, 3.0)));
     EXPECT_FALSE(fulfilment(12, 0.0));
     EXPECT_FALSE(fulfilment(12, std::nullopt));
 }
