@@ -1,5 +1,7 @@
 #include "SeedData.h"
 
+#include "costing/NormBase.h"
+#include "costing/NormSeed.h"
 #include "products/ProductSeed.h"
 #include "recipes/DemoRecipes.h"
 #include "recipes/HeatTreatment.h"
@@ -26,6 +28,13 @@ Status seedDefaultBases(Connections &connections, SettingsAccess &settings, cons
         return s;
     if (connections.connectBase(BaseId::Microbiology, shared, true) != Connections::kFailed) {
         if (const Status s = seedMicrobiology(connections, settings, dataFile(QStringLiteral("microbiology.csv"))); !s)
+            return s;
+    }
+    // Published norm sets for the analysis of rations.
+    if (const int menu = connections.connectBase(BaseId::Menu, shared, true); menu != Connections::kFailed) {
+        if (const Status s
+            = seedNorms(NormBase(connections, menu, connections.prompter()), dataFile(QStringLiteral("norms.csv")));
+            !s)
             return s;
     }
     if (connections.connectBase(BaseId::Dishes, shared, true) == Connections::kFailed)
