@@ -22,7 +22,12 @@
 
 namespace kulvera {
 
-Status seedDemoRecipes(Connections &connections, SettingsAccess &settings, const QString &csv)
+namespace {
+
+// Writes the recipes of `csv` into the first collection of the dish base (a
+// new one when there is none); with `intoEmptyOnly` a collection that already
+// holds rows is left alone.
+Status writeDemoRecipes(Connections &connections, SettingsAccess &settings, const QString &csv, bool intoEmptyOnly)
 {
     if (!connections.isConnected(BaseId::Dishes) || !connections.isConnected(BaseId::Products))
         return Status::failure(QStringLiteral("Нет подключения к базе блюд или базе продуктов"));
@@ -113,7 +118,7 @@ Status seedDemoRecipes(Connections &connections, SettingsAccess &settings, const
         &connections.errorLog());
     if (const Status s = count.exec(); !s)
         return s;
-    if (count.next() && count.value(0).toLongLong() > 0)
+    if (intoEmptyOnly && count.next() && count.value(0).toLongLong() > 0)
         return {}; // recipes of the user's own: no demo
     const int dishes = static_cast<int>(BaseId::Dishes);
     const Result<StoredTextCodec> codec = installationCodec(connections, dishes, settings, nullptr);
@@ -131,6 +136,18 @@ Status seedDemoRecipes(Connections &connections, SettingsAccess &settings, const
             return s;
     }
     return transaction.commit();
+}
+
+} // namespace
+
+Status seedDemoRecipes(Connections &connections, SettingsAccess &settings, const QString &csv)
+{
+    return writeDemoRecipes(connections, settings, csv, true);
+}
+
+Status addDemoRecipes(Connections &connections, SettingsAccess &settings, const QString &csv)
+{
+    return writeDemoRecipes(connections, settings, csv, false);
 }
 
 } // namespace kulvera
