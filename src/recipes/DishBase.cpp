@@ -201,50 +201,11 @@ Result<LoadedRecipe> DishBase::load(RecipeSlots &memory, int slotNumber, const Q
 
         clsBludo *position = slot->Add();
         clsProds &p = position->clsProds();
-        p.Out = text(2);
-        p.NameND = text(3);
-        p.TN_Vid = static_cast<qint16>(intOf(text(4)));
-        p.Form_Num = static_cast<qint16>(intOf(text(5)));
-        CardTexts texts;
-        texts[1] = text(6);
-        texts[0] = text(7);
-        for (int i = 2; i < 7; ++i)
-            texts[i] = text(6 + i);
-        if (std::any_of(texts.begin(), texts.end(), [](const QString &t) { return !t.isEmpty(); }))
-            p.Oform = joinCardTexts(texts);
-        p.ID_Prod = text(13);
-        p.Id = text(14);
-        p.Kod = text(15);
-        p.Num_In_Base = text(16);
-        if (p.Num_In_Base.isEmpty())
-            p.Num_In_Base = QStringLiteral("0");
-        p.Brutto = numberOr(text(17));
-        p.Netto = numberOr(text(18));
-        p.ND = text(19);
-        p.ShortName = text(20);
-        p.FullName = text(21);
-        p.HS_Full = parseFlagText(text(22)) ? 1 : 0;
-        const QString composition = text(23);
-        p.ID_Price = text(24);
-        p.Expand = parseFlagText(text(25)) ? 1 : 0;
-        p.bUseInCalc = intOf(text(31));
-        p.D_Col = numberOr(text(32));
-        p.sCode = text(35);
-        p.AktDate = text(36);
-        p.Photo = text(37);
-        p.bUseInCalcHS = intOf(text(38));
-        p.l_Hran = text(40);
-        p.l_Godn = text(41);
-        p.l_ND = text(42);
-        p.STNid = intOf(text(43));
-        p.STNTit = text(44);
-        p.STNFull = text(45);
-        p.HidePF = static_cast<qint16>(intOf(text(46)));
-        p.ID_EDI = intOf(text(47));
-        p.Pref = text(48);
-        if (p.Pref.isEmpty())
-            p.Pref = QStringLiteral("г");
-        p.ID_Koef = numberOr(text(49));
+        StoredRow row;
+        for (int n = 1; n <= kColumns; ++n)
+            row[n] = text(n);
+        readStoredPosition(row, p);
+        const QString &composition = row[23];
 
         const QString key = p.Kod.toString();
         const bool product = isProductKey(key);
@@ -301,6 +262,53 @@ Result<LoadedRecipe> DishBase::load(RecipeSlots &memory, int slotNumber, const Q
     return loaded;
 }
 
+void DishBase::readStoredPosition(const StoredRow &row, clsProds &p)
+{
+    p.Out = row[2];
+    p.NameND = row[3];
+    p.TN_Vid = static_cast<qint16>(intOf(row[4]));
+    p.Form_Num = static_cast<qint16>(intOf(row[5]));
+    CardTexts texts;
+    texts[1] = row[6];
+    texts[0] = row[7];
+    for (int i = 2; i < 7; ++i)
+        texts[i] = row[6 + i];
+    if (std::any_of(texts.begin(), texts.end(), [](const QString &t) { return !t.isEmpty(); }))
+        p.Oform = joinCardTexts(texts);
+    p.ID_Prod = row[13];
+    p.Id = row[14];
+    p.Kod = row[15];
+    p.Num_In_Base = row[16];
+    if (p.Num_In_Base.isEmpty())
+        p.Num_In_Base = QStringLiteral("0");
+    p.Brutto = numberOr(row[17]);
+    p.Netto = numberOr(row[18]);
+    p.ND = row[19];
+    p.ShortName = row[20];
+    p.FullName = row[21];
+    p.HS_Full = parseFlagText(row[22]) ? 1 : 0;
+    p.ID_Price = row[24];
+    p.Expand = parseFlagText(row[25]) ? 1 : 0;
+    p.bUseInCalc = intOf(row[31]);
+    p.D_Col = numberOr(row[32]);
+    p.sCode = row[35];
+    p.AktDate = row[36];
+    p.Photo = row[37];
+    p.bUseInCalcHS = intOf(row[38]);
+    p.l_Hran = row[40];
+    p.l_Godn = row[41];
+    p.l_ND = row[42];
+    p.STNid = intOf(row[43]);
+    p.STNTit = row[44];
+    p.STNFull = row[45];
+    p.HidePF = static_cast<qint16>(intOf(row[46]));
+    p.ID_EDI = intOf(row[47]);
+    p.Pref = row[48];
+    if (p.Pref.isEmpty())
+        p.Pref = QStringLiteral("г");
+    p.ID_Koef = numberOr(row[49]);
+}
+
 Status DishBase::save(const colBludo &recipe, const QString &table, const QString &name, const SaveOptions &options)
 {
     if (name.trimmed().isEmpty())
@@ -321,7 +329,7 @@ Status DishBase::save(const colBludo &recipe, const QString &table, const QStrin
     }
 
     const bool full = options.fullComposition.value_or(fullCompositionSetting(settings_));
-    const std::vector<StoredRow> rows = storedRows(recipe, name, options, full);
+    const std::vector<StoredRow> rows = storedRows(recipe, name, options, full, nameColumn_);
     warnAboutUnstorableCharacters(rows);
 
     const QSqlDatabase db = database();
@@ -353,7 +361,7 @@ Status DishBase::save(const colBludo &recipe, const QString &table, const QStrin
 }
 
 std::vector<DishBase::StoredRow> DishBase::storedRows(
-    const colBludo &recipe, const QString &name, const SaveOptions &options, bool full) const
+    const colBludo &recipe, const QString &name, const SaveOptions &options, bool full, int nameColumn)
 {
     const clsProds &header = recipe.item(1)->clsProds();
     // Header columns, the same on every row.
@@ -367,8 +375,8 @@ std::vector<DishBase::StoredRow> DishBase::storedRows(
     for (int i = 2; i < 7; ++i)
         row[6 + i] = options.texts[i];
     row[22] = flagText(full);
-    if (nameColumn_ != 1)
-        row[nameColumn_] = row[1];
+    if (nameColumn != 1)
+        row[nameColumn] = row[1];
     if (options.copy) {
         row[26] = options.copy->first;
         row[27] = options.copy->second;

@@ -101,11 +101,17 @@ public:
     // The full-composition setting that saving follows.
     static bool fullCompositionSetting(const SettingsAccess &settings);
 
-private:
-    // The plain values of one stored row, column ln at index n.
+    // The plain (decoded) values of one stored row, column ln at index n. Other
+    // tables of the same layout (menu rows) use the columns they have.
     using StoredRow = std::array<QString, kStoredColumns + 1>;
-    std::vector<StoredRow> storedRows(
-        const colBludo &recipe, const QString &name, const SaveOptions &options, bool full) const;
+    // The position a row describes, as stored: no scaling; the composition
+    // string (l23) is left to the caller.
+    static void readStoredPosition(const StoredRow &row, clsProds &position);
+    // The rows a save writes for a recipe, in slot order, before encoding.
+    static std::vector<StoredRow> storedRows(
+        const colBludo &recipe, const QString &name, const SaveOptions &options, bool full, int nameColumn = 1);
+
+private:
     void warnAboutUnstorableCharacters(const std::vector<StoredRow> &rows) const;
     QString whereClause(const std::optional<CopyKeys> &copy, QVariantList &params, const QString &name) const;
     QString quoted(const QString &table) const;

@@ -54,7 +54,7 @@ bool openInAnotherCopy(const QString &basePath)
 }
 
 Status compactBase(Connections &connections, int number, const QString &identifyingTable, const QString &tempFolder,
-    const QDate &today, const SettingsAccess &settings)
+    const QDate &today, const SettingsAccess &settings, bool announce)
 {
     if (!connections.isConnected(number))
         return Status::failure(QStringLiteral("Нет такого подключения к базе"));
@@ -108,7 +108,7 @@ Status compactBase(Connections &connections, int number, const QString &identify
         prompter.error(QStringLiteral("Не удалось подключиться к базе: ") + basePath);
         return Status::failure(QStringLiteral("reopen failed"));
     }
-    if (settings.get(Section::Data, QStringLiteral("sMessCompBase"), QStringLiteral("0")) != u"1")
+    if (announce && settings.get(Section::Data, QStringLiteral("sMessCompBase"), QStringLiteral("0")) != u"1")
         prompter.message(QStringLiteral("База данных сжата."));
     return {};
 }

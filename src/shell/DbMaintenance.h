@@ -38,8 +38,10 @@ inline constexpr int kMaxArchiveCopies = 50;
 // compacted "kv_temp.db" in the temporary folder, then the compacted file
 // replaces the base by a rename, so a crash at any moment leaves either the
 // old or the new file whole. The base is reopened under the same number.
+// `announce`: "База данных сжата." when done (unless sMessCompBase); steps of
+// a longer operation pass false and report on their own.
 Status compactBase(Connections &connections, int number, const QString &identifyingTable, const QString &tempFolder,
-    const QDate &today, const SettingsAccess &settings);
+    const QDate &today, const SettingsAccess &settings, bool announce = true);
 
 // The archive copy made before a synchronisation or product replacement
 // rewrites a base: "<stem>_yyyy_mm_dd_N.db" with the first free N of 1..50.
