@@ -5,6 +5,9 @@
 #include "common/ScriptedPrompter.h"
 #include "products/ProductBase.h"
 #include "recipes/DishBase.h"
+#include "recipes/DishComposition.h"
+#include "recipes/HeatTreatment.h"
+#include "recipes/Masses.h"
 #include "recipes/PositionKey.h"
 #include "recipes/RecipeEditing.h"
 #include "recipes/StoredText.h"
@@ -125,10 +128,17 @@ Status writeDemoRecipes(Connections &connections, SettingsAccess &settings, cons
     if (!codec)
         return Status::failure(codec.error());
     DishBase base(connections, dishes, settings, quiet, codec.value());
+    // The installation's own losses when its loss bases are there, the built-in ones otherwise.
+    HeatTreatmentTables losses;
+    (void)losses.load(connections, settings);
     for (const QString &name : order) {
         Recipe &r = recipes[name];
         // The first row carries the recipe's output.
         r.positions.item(1)->clsProds().Out = r.output;
+        // Stored as the editor stores a recipe: each semi-finished product with
+        // the composition worked out from its products and losses, which is
+        // what readers of the stored rows (a ration's totals) add up.
+        computeDish(r.positions, name, outputValue(r.output), losses, quiet);
         SaveOptions options;
         options.silent = true;
         options.fullComposition = true;

@@ -1,6 +1,10 @@
 #include "support/CliRunner.h"
 
+#include "DemoKitchen.h"
 #include "common/ScriptedPrompter.h"
+#include "menus/MealList.h"
+#include "menus/MenuBase.h"
+#include "menus/RationTotals.h"
 #include "recipes/DishBase.h"
 #include "recipes/DishComposition.h"
 #include "recipes/HeatTreatment.h"
@@ -13,7 +17,9 @@
 #include "shell/SharedSettings.h"
 
 #include <QDirIterator>
+
 #include <QFileInfo>
+#include <map>
 
 #include <gtest/gtest.h>
 
@@ -67,7 +73,7 @@ struct OpenedKitchen {
         , shared(SharedSettings::load(settings, {QString(), QString(), QString(), QString()}))
     {
         connections.setDefaultFolder(shared.databasesFolder());
-        for (BaseId b : {BaseId::Dishes, BaseId::Products, BaseId::Losses, BaseId::LossesOutput})
+        for (BaseId b : {BaseId::Dishes, BaseId::Products, BaseId::Losses, BaseId::LossesOutput, BaseId::Menu})
             connections.connectBase(b, shared, true);
     }
 };
@@ -171,4 +177,59 @@ TEST(CliDemo, AFailedBuildLeavesNoHalfKitchenBehind)
     EXPECT_FALSE(QFileInfo::exists(cli.kitchen));
     // ...so the next attempt, with the data in place, succeeds.
     EXPECT_EQ(cli.demo(), 0) << cli.runner.err.toStdString();
+}
+
+// Two weeks, Monday to Friday, for two groups, each day with breakfast,
+// lunch and a snack of the kitchen's recipes, saved through the menu base.
+TEST(CliDemo, TheKitchenHasTwoWeeksOfRationsForTwoGroups)
+{
+    DemoCli cli;
+    ASSERT_EQ(cli.demo(), 0) << cli.runner.err.toStdString();
+    OpenedKitchen k(cli.kitchenSettings);
+    EXPECT_EQ(MealList(k.settings, k.prompter).names(),
+        (QStringList {QStringLiteral("Завтрак"), QStringLiteral("Обед"), QStringLiteral("Полдник")}));
+    const auto codec = installationCodec(k.connections, static_cast<int>(BaseId::Dishes), k.settings, nullptr);
+    ASSERT_TRUE(codec);
+    const MenuBase menu(k.connections, static_cast<int>(BaseId::Menu), k.settings, k.prompter, codec.value());
+    const auto rations = menu.list(RationOrder::ByDate);
+    ASSERT_TRUE(rations) << rations.error().toStdString();
+    ASSERT_EQ(rations->size(), 20u);
+    std::map<QString, std::vector<QDate>> days;
+    for (const RationListEntry &e : rations.value())
+        days[e.group].push_back(e.date);
+    ASSERT_EQ(days.size(), 2u);
+    const std::vector<QDate> &young = days[QStringLiteral("Дети 7-11 лет")];
+    ASSERT_EQ(young.size(), 10u);
+    EXPECT_EQ(young, days[QStringLiteral("Дети 12-18 лет")]);
+    // From the Monday of this week (of the next on a weekend), working days only.
+    EXPECT_EQ(young.front(), demoKitchenFirstDay(QDate::currentDate()));
+    EXPECT_EQ(demoKitchenFirstDay(QDate(2026, 12, 2)), QDate(2026, 11, 30));
+    EXPECT_EQ(demoKitchenFirstDay(QDate(2026, 12, 6)), QDate(2026, 12, 7));
+    EXPECT_EQ(young.back(), young.front().addDays(11));
+    for (const QDate &d : young)
+        EXPECT_LE(d.dayOfWeek(), 5) << d.toString(Qt::ISODate).toStdString();
+
+    // The older children eat more of the same day.
+    const Result<Ration> small = menu.load({young.front(), QStringLiteral("Дети 7-11 лет")});
+    const Result<Ration> large = menu.load({young.front(), QStringLiteral("Дети 12-18 лет")});
+    ASSERT_TRUE(small && large);
+    ASSERT_EQ(small->mealCount(), 3);
+    EXPECT_EQ(small->mealName(1), u"Завтрак");
+    EXPECT_EQ(small->dishCount(), large->dishCount());
+    EXPECT_GE(small->dishCount(), 8);
+    const NutrientTotals a = rationTotals(small.value());
+    const NutrientTotals b = rationTotals(large.value());
+    EXPECT_GT(a.kcal, 800.0);
+    EXPECT_GT(b.mass, a.mass);
+    EXPECT_GT(b.kcal, a.kcal);
+
+    // Every dish carries its energy, also one that is a semi-finished product
+    // alone (boiled milk): the recipes were stored with their semi-finished
+    // products worked out.
+    for (const RationListEntry &e : rations.value()) {
+        const Result<Ration> r = menu.load({e.date, e.group});
+        ASSERT_TRUE(r);
+        for (int n = 1; n <= r->dishCount(); ++n)
+            EXPECT_GT(dishTotals(r.value(), n).kcal, 5.0) << r->dishName(n).toStdString();
+    }
 }

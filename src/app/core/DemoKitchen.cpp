@@ -1,5 +1,6 @@
 #include "DemoKitchen.h"
 
+#include "DemoKitchenRations.h"
 #include "SeedData.h"
 #include "common/Clock.h"
 #include "recipes/DemoRecipes.h"
@@ -43,8 +44,16 @@ const std::vector<DemoKitchenStep> &demoKitchenSteps()
         {QStringLiteral("Создание баз данных"), deployBases},
         {QStringLiteral("Продукты, потери, показатели, рецептуры"), seedBases},
         {QStringLiteral("Рецептуры столовой"), addCanteenRecipes},
+        {QStringLiteral("Рационы на две недели"), addDemoRations},
     };
     return steps;
+}
+
+QDate demoKitchenFirstDay(const QDate &today)
+{
+    // On a weekend the coming week is the one to plan.
+    const QDate monday = today.addDays(1 - today.dayOfWeek());
+    return today.dayOfWeek() >= 6 ? monday.addDays(7) : monday;
 }
 
 QString demoKitchenSettingsFile(const QString &folder)
@@ -84,8 +93,7 @@ Status buildDemoKitchen(const QString &folder, Prompter &prompter, ErrorLog &err
         SharedSettings shared = SharedSettings::load(settings, {absolute, absolute, QString(), absolute});
         Connections connections(prompter, settings, errorLog);
         connections.setDefaultFolder(shared.databasesFolder());
-        const QDate today = clock.today();
-        DemoKitchen kitchen {absolute, settings, shared, connections, prompter, today.addDays(1 - today.dayOfWeek())};
+        DemoKitchen kitchen {absolute, settings, shared, connections, prompter, demoKitchenFirstDay(clock.today())};
         for (const DemoKitchenStep &step : demoKitchenSteps()) {
             if (progress)
                 progress(step.title);

@@ -31,8 +31,12 @@ struct DemoKitchen {
     SharedSettings &shared;
     Connections &connections;
     Prompter &prompter;
-    QDate firstDay; // the Monday of the week the kitchen is made: day 1 of its rations
+    QDate firstDay; // day 1 of its rations: demoKitchenFirstDay()
 };
+
+// The Monday of the week the kitchen is made, or of the next week when it is
+// made on a Saturday or Sunday.
+QDate demoKitchenFirstDay(const QDate &today);
 
 // One step of the build; a later subsystem adds its demo data as a step of its own.
 struct DemoKitchenStep {
