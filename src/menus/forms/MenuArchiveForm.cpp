@@ -1,5 +1,6 @@
 #include "menus/forms/MenuArchiveForm.h"
 
+#include "common/NameCollator.h"
 #include "common/TextDate.h"
 #include "menus/MenuArchive.h"
 #include "menus/MenuBase.h"
@@ -35,7 +36,7 @@ public:
         if (column == 0 && mine != theirs)
             return mine < theirs;
         if (column == 1 && text(1) != other.text(1))
-            return QString::localeAwareCompare(text(1), other.text(1)) < 0;
+            return nameCollator().compare(text(1), other.text(1)) < 0;
         return column == 0 ? text(1) < other.text(1) : mine < theirs;
     }
 };

@@ -239,7 +239,9 @@ MenuEditorForm::MenuEditorForm(AppContext &context, QWidget *parent)
         [this] { setWindowTitle(kTitle.toString() + (isModified() ? QStringLiteral(" *") : QString())); });
     connect(tree_, &QTreeWidget::itemChanged, this, &MenuEditorForm::treeItemChanged);
     connect(collection_, &QComboBox::currentIndexChanged, this, [this] { fillDishList(); });
-    connect(calendar_, &QCalendarWidget::clicked, this, [this](const QDate &day) {
+    // A day chosen with the mouse or the arrow keys opens at once.
+    connect(calendar_, &QCalendarWidget::selectionChanged, this, [this] {
+        const QDate day = calendar_->selectedDate();
         if (day != ration_.date() && !openRation(day, currentGroup()))
             calendar_->setSelectedDate(ration_.date());
     });

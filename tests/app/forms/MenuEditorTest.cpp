@@ -10,6 +10,7 @@
 #include "menus/forms/MenuEditorForm.h"
 #include "menus/forms/MenuVariantsForm.h"
 #include "menus/forms/OpenMenuBase.h"
+#include "recipes/forms/RecipeEditorForm.h"
 #include "shell/forms/MainWindow.h"
 
 #include <QApplication>
@@ -177,11 +178,20 @@ TEST(MenuEditor, ADayOfTwoMealsAndThreeDishesIsBuiltSavedAndReloaded)
     // The calendar marks the day.
     EXPECT_EQ(child<QCalendarWidget>(editor, "rationCalendar")->dateTextFormat(day).fontWeight(), QFont::Bold);
 
-    // Another day is empty; coming back shows the saved day.
-    ASSERT_TRUE(editor->openRation(day.addDays(1), QString()));
+    // Another day chosen in the calendar is empty; coming back shows the saved day.
+    child<QCalendarWidget>(editor, "rationCalendar")->setSelectedDate(day.addDays(1));
+    EXPECT_EQ(editor->ration().date(), day.addDays(1));
     EXPECT_EQ(shownRation(editor), QStringLiteral("Завтрак: \nОбед: "));
     ASSERT_TRUE(editor->openRation(day, QString()));
     EXPECT_EQ(shownRation(editor), saved);
+
+    // The soup opens as its recipe in the recipe editor, at the ration's output.
+    editor->selectDish(2, 1);
+    QTest::mouseClick(child<QPushButton>(editor, "openInEditor"), Qt::LeftButton);
+    RecipeEditorForm *recipes = window.findChild<RecipeEditorForm *>();
+    ASSERT_NE(recipes, nullptr);
+    EXPECT_EQ(recipes->state().header.name, u"Суп картофельный на мясном бульоне");
+    EXPECT_EQ(recipes->state().header.output, u"200");
     EXPECT_TRUE(d.prompter.unexpected().isEmpty()) << d.prompter.unexpected().join(u'\n').toStdString();
 }
 
