@@ -180,22 +180,28 @@ Status moveRationsTo(
         if (!alreadyOpen)
             connections.disconnect(target);
     };
+    // A base made for the move goes again when the move does not happen.
+    const auto abandon = [&](const QString &text) {
+        release();
+        if (create) {
+            QFile::remove(path);
+            QFile::remove(path + QStringLiteral("-wal"));
+            QFile::remove(path + QStringLiteral("-shm"));
+        }
+        return fail(text);
+    };
 
     const QSqlDatabase from = base.database();
     const QSqlDatabase to = connections.database(target);
     const SqlDialect &dialect = SqlDialect::of(from);
     const QString table = base.table();
     if (!dialect.tables(from).contains(table, Qt::CaseInsensitive)
-        || !dialect.tables(to).contains(table, Qt::CaseInsensitive)) {
-        release();
-        return fail(QStringLiteral("База не содержит меню"));
-    }
+        || !dialect.tables(to).contains(table, Qt::CaseInsensitive))
+        return abandon(QStringLiteral("База не содержит меню"));
     QStringList columns = dialect.columns(from, table);
-    if (columns.size() != dialect.columns(to, table).size()) {
-        release();
-        return fail(
+    if (columns.size() != dialect.columns(to, table).size())
+        return abandon(
             QStringLiteral("Различается количество колонок") + u'\n' + QStringLiteral("Базы данных не совместимы! "));
-    }
     // Rows get new counters in the target, in the order they were written.
     columns.removeIf([](const QString &c) { return c.compare(u"ID", Qt::CaseInsensitive) == 0; });
     QString list;
@@ -249,8 +255,7 @@ Status moveRationsTo(
     }
     if (!s) {
         prompter.status(QString());
-        release();
-        return fail(s.error());
+        return abandon(s.error());
     }
     const QString identifying = menuIdentifyingTable(base);
     compactBase(connections, base.number(), identifying, tempFolder, today, base.settings(), false);

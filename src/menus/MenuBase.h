@@ -52,7 +52,8 @@ public:
     // empty.
     Result<Ration> load(const RationKey &key) const;
     // Replaces the ration's rows by the ration's positions, meal by meal and
-    // dish by dish, in one transaction.
+    // dish by dish, in one transaction. The store itself does not test the
+    // day lock: the editing commands go through RationEditing, which does.
     Status save(const Ration &ration) const;
     // Deletes the ration's rows; failures go to the error log.
     Status remove(const RationKey &key) const;

@@ -177,9 +177,16 @@ Status upgradeStructure(Connections &connections, const SettingsAccess &settings
         for (const TableDef &t : schemaOf(base)) {
             if (!table.isEmpty() && t.name.compare(table, Qt::CaseInsensitive) != 0)
                 continue;
-            const Status s = ensureTable(db, t, tableName(t, settings), columns, &connections.errorLog(), log, nullptr);
+            QStringList created;
+            const Status s
+                = ensureTable(db, t, tableName(t, settings), columns, &connections.errorLog(), log, &created);
             if (!s)
                 return s;
+            for (const QString &what : created) {
+                if (log && what.startsWith(QStringLiteral("таблица ")))
+                    log(QStringLiteral("Проверка структуры БД для сборки ") + build
+                        + QStringLiteral(":: Таблица создана: ") + what.mid(8));
+            }
         }
         const Status committed = transaction.commit();
         if (committed && log)

@@ -9,6 +9,7 @@
 #include "menus/MenuBase.h"
 #include "menus/RationEditing.h"
 #include "menus/RationTotals.h"
+#include "shell/DishCollections.h"
 #include "shell/SettingsStore.h"
 
 #include <QDate>
@@ -223,8 +224,15 @@ int menusCommand(CliRun &run)
         if (!ration)
             return failed(ration.error());
         Ration edited = ration.value();
-        const Result<int> added
-            = editing.addDish(edited, a.words[2], *recipes->base, recipes->table, a.words[3], a.output);
+        // The recipe is taken from the first collection of the dish base that holds it.
+        QString table = recipes->table;
+        for (const DishCollection &c : listCollections(env.connections(), run.settings)) {
+            if (recipes->base->exists(c.table, a.words[3])) {
+                table = c.table;
+                break;
+            }
+        }
+        const Result<int> added = editing.addDish(edited, a.words[2], *recipes->base, table, a.words[3], a.output);
         if (!added)
             return failed(added.error());
         if (const Status s = editing.save(edited); !s)
