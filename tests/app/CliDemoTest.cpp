@@ -1,6 +1,7 @@
 #include "support/CliRunner.h"
 
 #include "DemoKitchen.h"
+#include "common/ProgramLocale.h"
 #include "common/ScriptedPrompter.h"
 #include "menus/MealList.h"
 #include "menus/MenuBase.h"
@@ -92,6 +93,12 @@ TEST(CliDemo, MakesAKitchenWhoseRecipesAllComputeWithKnownLossTypes)
     const QString db = QDir(cli.kitchen).filePath(QStringLiteral("KV_Bases/DB"));
     for (const char *base : {"bl_base.db", "db011.db", "Menu.db", "db101.db", "teplovBase.db"})
         EXPECT_TRUE(QFileInfo::exists(QDir(db).filePath(QString::fromLatin1(base)))) << base;
+
+    // The programs start on it as on any installation, asking nothing
+    // (with the locale they pin first thing).
+    pinProgramLocale();
+    EXPECT_EQ(cli.inKitchen({QStringLiteral("startup-check")}), 0) << cli.runner.out.toStdString();
+    EXPECT_TRUE(cli.runner.out.contains(u"Ready.")) << cli.runner.out.toStdString();
 
     ASSERT_EQ(cli.inKitchen({QStringLiteral("recipes"), QStringLiteral("list")}), 0) << cli.runner.err.toStdString();
     const QStringList names = cli.runner.out.split(u'\n', Qt::SkipEmptyParts);
