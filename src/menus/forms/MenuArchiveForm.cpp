@@ -11,8 +11,8 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QPushButton>
-#include <QShortcut>
 #include <QStandardPaths>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -77,10 +77,7 @@ MenuArchiveForm::MenuArchiveForm(AppContext &context, QWidget *parent)
         &QPushButton::clicked, this, [this] { archive(); });
     connect(button(this, buttons, QStringLiteral("moveRations"), QStringLiteral("Перенести в другую базу...")),
         &QPushButton::clicked, this, [this] { chooseTargetAndMove(); });
-    connect(
-        new QShortcut(QKeySequence(Qt::Key_Delete), list_), &QShortcut::activated, this, [this] { removeChosen(); });
-    connect(
-        new QShortcut(QKeySequence(Qt::Key_F2), list_), &QShortcut::activated, this, [this] { changeDateOfCurrent(); });
+    list_->installEventFilter(this);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(list_, 1);
     layout->addLayout(buttons);
@@ -88,6 +85,23 @@ MenuArchiveForm::MenuArchiveForm(AppContext &context, QWidget *parent)
 }
 
 MenuArchiveForm::~MenuArchiveForm() = default;
+
+bool MenuArchiveForm::eventFilter(QObject *watched, QEvent *event)
+{
+    // Delete deletes the chosen rations, F2 moves the current one to another day.
+    if (watched == list_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Delete) {
+            removeChosen();
+            return true;
+        }
+        if (key == Qt::Key_F2) {
+            changeDateOfCurrent();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
 
 void MenuArchiveForm::reload()
 {

@@ -32,6 +32,9 @@ public:
     // Into the menu base at `path`, made first when there is no file there.
     bool moveTo(const QString &path);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void chooseTargetAndMove();
     QString tempFolder() const;

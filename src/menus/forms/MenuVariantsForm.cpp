@@ -5,11 +5,11 @@
 #include "menus/forms/OpenMenuBase.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace kulvera {
@@ -50,11 +50,7 @@ MenuVariantsForm::MenuVariantsForm(AppContext &context, QWidget *parent)
     connect(button(this, buttons, QStringLiteral("removeVariant"), QStringLiteral("Удалить")), &QPushButton::clicked,
         this, [this] { removeCurrent(); });
     buttons->addStretch();
-    // Insert adds, F2 renames, Delete deletes.
-    connect(new QShortcut(QKeySequence(Qt::Key_Insert), list_), &QShortcut::activated, this, [this] { add(); });
-    connect(new QShortcut(QKeySequence(Qt::Key_F2), list_), &QShortcut::activated, this, [this] { renameCurrent(); });
-    connect(
-        new QShortcut(QKeySequence(Qt::Key_Delete), list_), &QShortcut::activated, this, [this] { removeCurrent(); });
+    list_->installEventFilter(this);
     connect(list_, &QListWidget::currentRowChanged, this, [this] { showParameter(); });
     connect(parameter_, &QLineEdit::editingFinished, this, [this] {
         QListWidgetItem *item = list_->currentItem();
@@ -74,6 +70,27 @@ MenuVariantsForm::MenuVariantsForm(AppContext &context, QWidget *parent)
 }
 
 MenuVariantsForm::~MenuVariantsForm() = default;
+
+bool MenuVariantsForm::eventFilter(QObject *watched, QEvent *event)
+{
+    // Insert adds, F2 renames, Delete deletes.
+    if (watched == list_ && event->type() == QEvent::KeyPress) {
+        switch (static_cast<QKeyEvent *>(event)->key()) {
+        case Qt::Key_Insert:
+            add();
+            return true;
+        case Qt::Key_F2:
+            renameCurrent();
+            return true;
+        case Qt::Key_Delete:
+            removeCurrent();
+            return true;
+        default:
+            break;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
 
 void MenuVariantsForm::reload(int selectId)
 {

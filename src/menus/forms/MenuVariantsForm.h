@@ -28,6 +28,9 @@ public:
     bool removeCurrent();
     void reload(int selectId = 0);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     int currentId() const;
     void showParameter();

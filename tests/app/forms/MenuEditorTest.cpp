@@ -275,7 +275,7 @@ TEST(MenuForms, VariantsBecomeGroupsAndTheArchiveListsTheirRations)
     auto *variants = window.findChild<MenuVariantsForm *>();
     ASSERT_NE(variants, nullptr);
     d.prompter.expectInput(QStringLiteral("Введите наименование:"), QStringLiteral("Дети \"7-11\" лет"));
-    ASSERT_TRUE(variants->add());
+    QTest::keyClick(child<QListWidget>(variants, "variants"), Qt::Key_Insert);
     EXPECT_EQ(child<QListWidget>(variants, "variants")->currentItem()->text(), u"Дети \"7-11\" лет");
 
     MenuEditorForm *editor = openEditor(window);
@@ -300,6 +300,20 @@ TEST(MenuForms, VariantsBecomeGroupsAndTheArchiveListsTheirRations)
     // 20.04 comes before 12.05 as a day, though not as text.
     EXPECT_EQ(list->topLevelItem(0)->text(0), formatTextDate(day.addDays(-22)));
     EXPECT_EQ(list->topLevelItem(1)->text(1), u"Дети \"7-11\" лет");
+
+    // F2 moves the chosen ration to another day, Delete deletes it after the question.
+    list->setCurrentItem(list->topLevelItem(0));
+    d.prompter.expectInput(QStringLiteral("Введите новую дату для рациона"), formatTextDate(day.addDays(1)));
+    QTest::keyClick(list, Qt::Key_F2);
+    ASSERT_EQ(list->topLevelItemCount(), 2);
+    EXPECT_EQ(list->topLevelItem(1)->text(0), formatTextDate(day.addDays(1)));
+    list->clearSelection();
+    list->topLevelItem(1)->setSelected(true);
+    d.prompter.expect(QStringLiteral("Удалить рацион на дату"), Prompter::Answer::Yes);
+    QTest::keyClick(list, Qt::Key_Delete);
+    ASSERT_EQ(list->topLevelItemCount(), 1);
+    EXPECT_EQ(list->topLevelItem(0)->text(1), u"Дети \"7-11\" лет");
+    EXPECT_TRUE(d.prompter.scriptDone());
 }
 
 // The editor on a day of the demo kitchen draws itself; with
