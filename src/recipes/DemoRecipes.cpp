@@ -5,6 +5,9 @@
 #include "common/ScriptedPrompter.h"
 #include "products/ProductBase.h"
 #include "recipes/DishBase.h"
+#include "recipes/DishComposition.h"
+#include "recipes/HeatTreatment.h"
+#include "recipes/Masses.h"
 #include "recipes/PositionKey.h"
 #include "recipes/RecipeEditing.h"
 #include "recipes/StoredText.h"
@@ -22,7 +25,12 @@
 
 namespace kulvera {
 
-Status seedDemoRecipes(Connections &connections, SettingsAccess &settings, const QString &csv)
+namespace {
+
+// Writes the recipes of `csv` into the first collection of the dish base (a
+// new one when there is none); with `intoEmptyOnly` a collection that already
+// holds rows is left alone.
+Status writeDemoRecipes(Connections &connections, SettingsAccess &settings, const QString &csv, bool intoEmptyOnly)
 {
     if (!connections.isConnected(BaseId::Dishes) || !connections.isConnected(BaseId::Products))
         return Status::failure(QStringLiteral("Нет подключения к базе блюд или базе продуктов"));
@@ -113,17 +121,24 @@ Status seedDemoRecipes(Connections &connections, SettingsAccess &settings, const
         &connections.errorLog());
     if (const Status s = count.exec(); !s)
         return s;
-    if (count.next() && count.value(0).toLongLong() > 0)
+    if (intoEmptyOnly && count.next() && count.value(0).toLongLong() > 0)
         return {}; // recipes of the user's own: no demo
     const int dishes = static_cast<int>(BaseId::Dishes);
     const Result<StoredTextCodec> codec = installationCodec(connections, dishes, settings, nullptr);
     if (!codec)
         return Status::failure(codec.error());
     DishBase base(connections, dishes, settings, quiet, codec.value());
+    // The installation's own losses when its loss bases are there, the built-in ones otherwise.
+    HeatTreatmentTables losses;
+    (void)losses.load(connections, settings);
     for (const QString &name : order) {
         Recipe &r = recipes[name];
         // The first row carries the recipe's output.
         r.positions.item(1)->clsProds().Out = r.output;
+        // Stored as the editor stores a recipe: each semi-finished product with
+        // the composition worked out from its products and losses, which is
+        // what readers of the stored rows (a ration's totals) add up.
+        computeDish(r.positions, name, outputValue(r.output), losses, quiet);
         SaveOptions options;
         options.silent = true;
         options.fullComposition = true;
@@ -131,6 +146,18 @@ Status seedDemoRecipes(Connections &connections, SettingsAccess &settings, const
             return s;
     }
     return transaction.commit();
+}
+
+} // namespace
+
+Status seedDemoRecipes(Connections &connections, SettingsAccess &settings, const QString &csv)
+{
+    return writeDemoRecipes(connections, settings, csv, true);
+}
+
+Status addDemoRecipes(Connections &connections, SettingsAccess &settings, const QString &csv)
+{
+    return writeDemoRecipes(connections, settings, csv, false);
 }
 
 } // namespace kulvera

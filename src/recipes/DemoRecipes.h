@@ -22,4 +22,10 @@ inline constexpr QStringView kDemoCollection = u"Рецептуры";
 // A file that is not there seeds nothing.
 Status seedDemoRecipes(Connections &connections, SettingsAccess &settings, const QString &csv);
 
+// Writes the recipes of a seed file of the same format into the collection
+// seedDemoRecipes uses even when it already holds recipes (a recipe of the
+// same name is replaced), in one transaction. The demo kitchen adds its
+// canteen recipes this way.
+Status addDemoRecipes(Connections &connections, SettingsAccess &settings, const QString &csv);
+
 } // namespace kulvera

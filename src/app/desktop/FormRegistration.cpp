@@ -1,6 +1,8 @@
 #include "FormRegistration.h"
 
 #include "DocumentCommands.h"
+#include "menus/forms/MenuEditorForm.h"
+#include "menus/forms/MenuForms.h"
 #include "products/forms/ProductForms.h"
 #include "recipes/forms/RecipeEditorForm.h"
 #include "recipes/forms/RecipeForms.h"
@@ -38,17 +40,24 @@ void registerForms(CommandRegistry &registry)
     registry.add(QStringLiteral("meth_edit"), openFormulas);
     registerProductForms(registry);
     registerRecipeForms(registry);
+    registerMenuForms(registry);
     registerDocumentCommands(registry);
 }
 
 void preloadForms(MainWindow &window, AppContext &context)
 {
-    if (context.settings.get(Section::Data, QStringLiteral("bDontLoadTN"), QStringLiteral("0")) != u"0")
-        return;
-    context.prompter.status(QStringLiteral("Загрузка форм :: разработка рецептур..."));
-    if (RecipeEditorForm *editor = openRecipeEditor(context, &window)) {
-        if (auto *sub = qobject_cast<QMdiSubWindow *>(editor->parentWidget()))
+    // The editors are made at start, hidden, so their commands show them at once.
+    const auto hide = [](QWidget *form) {
+        if (auto *sub = form ? qobject_cast<QMdiSubWindow *>(form->parentWidget()) : nullptr)
             sub->hide();
+    };
+    if (context.settings.get(Section::Data, QStringLiteral("bDontLoadTN"), QStringLiteral("0")) == u"0") {
+        context.prompter.status(QStringLiteral("Загрузка форм :: разработка рецептур..."));
+        hide(openRecipeEditor(context, &window));
+    }
+    if (context.settings.get(Section::Data, QStringLiteral("bDontLoadMenu"), QStringLiteral("0")) == u"0") {
+        context.prompter.status(QStringLiteral("Загрузка форм :: меню рационов..."));
+        hide(openMenuEditor(context, &window));
     }
 }
 

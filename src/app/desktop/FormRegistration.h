@@ -10,7 +10,8 @@ struct AppContext;
 // Every subsystem's forms, under the main window's command names.
 void registerForms(CommandRegistry &registry);
 // The heavy editors loaded before the main window shows (the recipe editor
-// unless `bDontLoadTN` is set), kept out of sight until their command runs.
+// unless `bDontLoadTN` is set, the menu editor unless `bDontLoadMenu` is),
+// kept out of sight until their command runs.
 void preloadForms(MainWindow &window, AppContext &context);
 
 } // namespace kulvera

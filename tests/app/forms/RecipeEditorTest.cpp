@@ -261,6 +261,7 @@ TEST(DishBaseBrowser, CollectionsSearchDeleteAndExport)
 TEST(RecipeEditor, PreloadedOutOfSightUnlessSwitchedOff)
 {
     Desktop d;
+    d.settings.save(Section::Data, QStringLiteral("bDontLoadMenu"), QStringLiteral("1")); // the menu editor's own test
     {
         d.settings.save(Section::Data, QStringLiteral("bDontLoadTN"), QStringLiteral("1"));
         MainWindow window(d.context, d.registry);

@@ -1,0 +1,109 @@
+#pragma once
+
+#include "menus/Ration.h"
+#include "shell/AppContext.h"
+
+#include <QWidget>
+
+#include <memory>
+
+class QCalendarWidget;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+class QUndoStack;
+
+namespace kulvera {
+
+class DishBase;
+class MenuBase;
+class RationEditing;
+
+// The menu editor: a calendar whose days with a ration of the chosen group
+// are marked, the group, the meals of the open ration with their dishes and
+// totals, and the dish base to add from (type to search, Enter adds to the
+// meal selected in the ration). Every edit of the ration is a snapshot on the
+// undo stack and first asks the day lock; the stack's clean state is "saved".
+class MenuEditorForm : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit MenuEditorForm(AppContext &context, QWidget *parent = nullptr);
+    ~MenuEditorForm() override;
+
+    static constexpr QStringView kTitle = u"Меню рационов";
+
+    const Ration &ration() const { return ration_; }
+    bool isModified() const;
+    // The question before the open ration is dropped unsaved; true when it may go.
+    bool confirmDiscard();
+    void discardChanges();
+    QUndoStack *undoStack() const { return undo_; }
+    bool isLocked() const { return locked_; }
+
+    // The operations of the buttons; tests call them directly too.
+    bool openRation(const QDate &date, const QString &group);
+    bool addDish(const QString &meal, const QString &recipe, const QString &output = {});
+    bool addChosenDish(); // the dish chosen in the list, into the meal chosen in the ration
+    bool removeDish(int meal, int entry);
+    bool moveDish(int meal, int entry, bool up);
+    bool changeOutput(int dishNumber, const QString &output);
+    bool save();
+    bool addMeal();
+    bool renameMeal(const QString &meal);
+    bool removeMeal(const QString &meal);
+    bool setDayLocked(bool locked);
+    // The dish's recipe from the dish base, at the dish's output, in the recipe editor.
+    bool openInRecipeEditor(int dishNumber);
+    // The meal and entry chosen in the ration view ({meal, 0} for a meal row; {0, 0} for none).
+    std::pair<int, int> currentPlace() const;
+    void selectDish(int meal, int entry);
+    void selectMeal(const QString &meal);
+
+signals:
+    // A dish's recipe to show in the recipe editor (table of the dish base, name, output).
+    void recipeRequested(const QString &table, const QString &name, const QString &output);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    bool edit(const std::function<bool(Ration &)> &change, const QString &text);
+    void setRation(const Ration &ration);
+    void showRation();
+    void showTotals();
+    void markCalendar();
+    void fillGroups(const QString &current);
+    void fillDishList();
+    void filterDishes(const QString &text);
+    QString currentGroup() const;
+    QString currentMealName() const;
+    void treeItemChanged(QTreeWidgetItem *item, int column);
+
+    AppContext &context_;
+    std::unique_ptr<MenuBase> base_;
+    std::unique_ptr<RationEditing> editing_;
+    std::unique_ptr<DishBase> dishes_;
+    Ration ration_;
+    bool locked_ = false;
+    bool showing_ = false;
+    QUndoStack *undo_;
+
+    QCalendarWidget *calendar_ = nullptr;
+    QComboBox *group_ = nullptr;
+    QLabel *lockState_ = nullptr;
+    QPushButton *lockButton_ = nullptr;
+    QTreeWidget *tree_ = nullptr;
+    QLabel *dayTotals_ = nullptr;
+    QComboBox *collection_ = nullptr;
+    QLineEdit *search_ = nullptr;
+    QListWidget *dishList_ = nullptr;
+    QLineEdit *output_ = nullptr;
+};
+
+} // namespace kulvera
