@@ -129,4 +129,21 @@ QVariant SqlDialect::toStorage(const QVariant &value) const
     }
 }
 
+QDateTime storedDateTime(const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::QDateTime:
+        return value.toDateTime();
+    case QMetaType::QDate:
+        return QDateTime(value.toDate(), QTime(0, 0));
+    default: {
+        const QString text = value.toString();
+        QDateTime moment = QDateTime::fromString(text, kStoredDateTimeFormat);
+        if (!moment.isValid())
+            moment = QDateTime::fromString(text, Qt::ISODate);
+        return moment;
+    }
+    }
+}
+
 } // namespace kulvera

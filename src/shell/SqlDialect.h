@@ -2,6 +2,7 @@
 
 #include "shell/BaseSchema.h"
 
+#include <QDateTime>
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
@@ -50,5 +51,8 @@ private:
 };
 
 inline constexpr QStringView kStoredDateTimeFormat = u"yyyy-MM-dd hh:mm:ss";
+// A date column's value as read back: the stored text, or a date the driver made.
+// Invalid for a null or unreadable value.
+QDateTime storedDateTime(const QVariant &value);
 
 } // namespace kulvera
