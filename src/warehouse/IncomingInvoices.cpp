@@ -91,12 +91,13 @@ const QString kLotNotFound = QStringLiteral("Ошибка идентификац
 const QString kUnknownProduct = QStringLiteral("Не идентифицирован продукт\nвозможно сетевые пользователи изменили "
                                                "базу продуктов\nпопробуйте внести продукт еще раз");
 
+// `what` names the value in a whole phrase: "Цена не может быть отрицательной".
 Status notNegative(double value, const QString &what)
 {
     if (!std::isfinite(value))
-        return Status::failure(what + QStringLiteral(": не число"));
+        return Status::failure(QStringLiteral("Не число: ") + formatNumber(value));
     if (value < 0)
-        return Status::failure(what + QStringLiteral(" не может быть отрицательной: ") + formatNumber(value));
+        return Status::failure(what + QStringLiteral(": ") + formatNumber(value));
     return {};
 }
 
@@ -320,16 +321,16 @@ std::optional<double> IncomingInvoices::unitKoef(qint64 unit) const
 Result<IncomingInvoices::Validated> IncomingInvoices::validate(const InvoiceHeader &header, const NewLine &line) const
 {
     using R = Result<Validated>;
-    if (const Status s = notNegative(line.quantity, QStringLiteral("Количество")); !s)
+    if (const Status s = notNegative(line.quantity, QStringLiteral("Количество не может быть отрицательным")); !s)
         return R::failure(s.error());
-    if (const Status s = notNegative(line.price, QStringLiteral("Цена")); !s)
+    if (const Status s = notNegative(line.price, QStringLiteral("Цена не может быть отрицательной")); !s)
         return R::failure(s.error());
     Validated v;
     v.line = line;
     v.vatPercent = line.vatPercent
         ? *line.vatPercent
         : numberOr(readSetting(base_.context().settings, Section::Data, QStringLiteral("НДСПроцент")), 18.0);
-    if (const Status s = notNegative(v.vatPercent, QStringLiteral("Ставка НДС")); !s)
+    if (const Status s = notNegative(v.vatPercent, QStringLiteral("Ставка НДС не может быть отрицательной")); !s)
         return R::failure(s.error());
     if (!std::isfinite(line.markupPercent) || line.markupPercent <= -100)
         return R::failure(QStringLiteral("Неверная наценка: ") + formatNumber(line.markupPercent));
@@ -493,7 +494,7 @@ Status IncomingInvoices::editLine(qint64 key, LineField field, double value)
     double brutto = l->brutto;
     switch (field) {
     case LineField::Quantity: {
-        if (const Status s = notNegative(value, QStringLiteral("Количество")); !s)
+        if (const Status s = notNegative(value, QStringLiteral("Количество не может быть отрицательным")); !s)
             return s;
         const auto lot = StockLots(base_).find(l->lot);
         if (!lot)
@@ -505,12 +506,12 @@ Status IncomingInvoices::editLine(qint64 key, LineField field, double value)
         break;
     }
     case LineField::Price:
-        if (const Status s = notNegative(value, QStringLiteral("Цена")); !s)
+        if (const Status s = notNegative(value, QStringLiteral("Цена не может быть отрицательной")); !s)
             return s;
         in.price = value;
         break;
     case LineField::VatPercent:
-        if (const Status s = notNegative(value, QStringLiteral("Ставка НДС")); !s)
+        if (const Status s = notNegative(value, QStringLiteral("Ставка НДС не может быть отрицательной")); !s)
             return s;
         in.vatPercent = value;
         break;
@@ -527,7 +528,7 @@ Status IncomingInvoices::editLine(qint64 key, LineField field, double value)
             return Status::failure(QStringLiteral("Неверная наценка: ") + formatNumber(value));
         break;
     case LineField::Value:
-        if (const Status s = notNegative(value, QStringLiteral("Стоимость")); !s)
+        if (const Status s = notNegative(value, QStringLiteral("Стоимость не может быть отрицательной")); !s)
             return s;
         if (!priceFromValue(value, in.quantity, in.markupPercent, in.price))
             return Status::failure(QStringLiteral("Цену по стоимости нельзя вычислить при нулевом количестве!"));
