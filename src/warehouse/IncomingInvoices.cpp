@@ -9,6 +9,8 @@
 #include "warehouse/WarehouseBase.h"
 
 #include <cmath>
+#include <map>
+#include <set>
 
 namespace kulvera {
 namespace {
@@ -318,7 +320,59 @@ std::optional<double> IncomingInvoices::unitKoef(qint64 unit) const
     return koef;
 }
 
-Result<IncomingInvoices::Validated> IncomingInvoices::validate(const InvoiceHeader &header, const NewLine &line) const
+// The statements of writing lines, prepared once for all the lines of a call.
+struct IncomingInvoices::LineWriter {
+    explicit LineWriter(WarehouseBase &base)
+        : lots(base)
+        , productUnit(base.database(),
+              QStringLiteral("SELECT \"ЕдИ_Ц\" FROM ") + base.productTable() + QStringLiteral(" WHERE \"Код\" = ?"),
+              base.errorLog())
+        , warehouse(base.database(), QStringLiteral("SELECT 1 FROM \"Склады\" WHERE \"Код\" = ?"), base.errorLog())
+        , insertLine(base.database(),
+              QStringLiteral("INSERT INTO \"Приход_Товара\" (\"Код_Накл\", \"Номер_Накл\", \"Код_Прод\", "
+                             "\"Код_Поставщика\", \"Код_Склада\", \"Дата\", \"Брутто\", \"Ед_изм\", \"Цена\", "
+                             "\"НДС_Проц\", \"НДС_Вел\", \"Наценка\", \"Наценка_Вел\", \"Цена_с_нац\", \"Проводка\", "
+                             "\"Код_Польз\", \"Дата_Операции\", \"Код_опер\") "
+                             "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 1, ?, ?, 0)"),
+              base.errorLog())
+        , linkLot(base.database(),
+              QStringLiteral("UPDATE \"Приход_Товара\" SET \"Код_на_Складе\" = ? WHERE \"Код\" = ?"), base.errorLog())
+    {
+        defaultVat = numberOr(readSetting(base.context().settings, Section::Data, QStringLiteral("НДСПроцент")), 18.0);
+    }
+
+    bool warehouseExists(qint64 key)
+    {
+        if (knownWarehouses.count(key))
+            return true;
+        const bool found = warehouse.exec({key}) && warehouse.next();
+        warehouse.finish();
+        if (found)
+            knownWarehouses.insert(key);
+        return found;
+    }
+
+    std::optional<double> koef(const IncomingInvoices &invoices, qint64 unit)
+    {
+        auto it = koefs.find(unit);
+        if (it == koefs.end())
+            it = koefs.emplace(unit, invoices.unitKoef(unit)).first;
+        return it->second;
+    }
+
+    StockLots lots;
+    // The setting НДСПроцент, the VAT rate of a new line.
+    double defaultVat = 18;
+    SqlStatement productUnit;
+    SqlStatement warehouse;
+    SqlStatement insertLine;
+    SqlStatement linkLot;
+    std::map<qint64, std::optional<double>> koefs;
+    std::set<qint64> knownWarehouses;
+};
+
+Result<IncomingInvoices::Validated> IncomingInvoices::validate(
+    const InvoiceHeader &header, const NewLine &line, LineWriter &writer) const
 {
     using R = Result<Validated>;
     if (const Status s = notNegative(line.quantity, QStringLiteral("Количество не может быть отрицательным")); !s)
@@ -335,38 +389,30 @@ Result<IncomingInvoices::Validated> IncomingInvoices::validate(const InvoiceHead
     if (!std::isfinite(line.markupPercent) || line.markupPercent <= -100)
         return R::failure(QStringLiteral("Неверная наценка: ") + formatNumber(line.markupPercent));
 
-    SqlStatement p(base_.database(),
-        QStringLiteral("SELECT \"ЕдИ_Ц\" FROM ") + base_.productTable() + QStringLiteral(" WHERE \"Код\" = ?"),
-        base_.errorLog());
+    SqlStatement &p = writer.productUnit;
     if (!p.exec({line.product}) || !p.next())
         return R::failure(kUnknownProduct);
     v.unit = line.unit ? *line.unit : p.value(0).toLongLong();
     p.finish();
-    const auto koef = unitKoef(v.unit);
+    const auto koef = writer.koef(*this, v.unit);
     if (!koef)
         return R::failure(QStringLiteral("Нет ед. измерения для продукта!"));
     v.koef = *koef;
 
     v.warehouse = line.warehouse ? *line.warehouse : header.warehouse;
-    SqlStatement w(base_.database(), QStringLiteral("SELECT 1 FROM \"Склады\" WHERE \"Код\" = ?"), base_.errorLog());
-    if (!w.exec({v.warehouse}) || !w.next())
+    if (!writer.warehouseExists(v.warehouse))
         return R::failure(QStringLiteral("Не выбран склад или склад не найден: ") + QString::number(v.warehouse));
     return v;
 }
 
-Result<qint64> IncomingInvoices::writeLine(const InvoiceHeader &header, const Validated &v)
+Result<qint64> IncomingInvoices::writeLine(const InvoiceHeader &header, const Validated &v, LineWriter &writer)
 {
     using R = Result<qint64>;
     const LineValues values = computeLineValues({v.line.quantity, v.line.price, v.vatPercent, v.line.markupPercent});
     const double brutto = v.line.quantity / v.koef;
     const QDateTime day(header.date, QTime(0, 0));
     const QDateTime now = base_.now();
-    SqlStatement s(base_.database(),
-        QStringLiteral("INSERT INTO \"Приход_Товара\" (\"Код_Накл\", \"Номер_Накл\", \"Код_Прод\", \"Код_Поставщика\", "
-                       "\"Код_Склада\", \"Дата\", \"Брутто\", \"Ед_изм\", \"Цена\", \"НДС_Проц\", \"НДС_Вел\", "
-                       "\"Наценка\", \"Наценка_Вел\", \"Цена_с_нац\", \"Проводка\", \"Код_Польз\", \"Дата_Операции\", "
-                       "\"Код_опер\") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 1, ?, ?, 0)"),
-        base_.errorLog());
+    SqlStatement &s = writer.insertLine;
     if (const Status e = s.exec({header.key, header.number, v.line.product, header.supplier, v.warehouse, day, brutto,
             v.unit, values.price, values.vatPercent, values.vatAmount, values.markupPercent, values.markupAmount,
             values.value, base_.user(), now});
@@ -386,13 +432,10 @@ Result<qint64> IncomingInvoices::writeLine(const InvoiceHeader &header, const Va
     lot.user = base_.user();
     lot.operationTime = now;
     lot.posted = true;
-    StockLots lots(base_);
-    const auto lotKey = lots.create(lot);
+    const auto lotKey = writer.lots.create(lot);
     if (!lotKey)
         return R::failure(lotKey.error());
-    if (const Status e = base_.exec(
-            QStringLiteral("UPDATE \"Приход_Товара\" SET \"Код_на_Складе\" = ? WHERE \"Код\" = ?"), {*lotKey, lineKey});
-        !e)
+    if (const Status e = writer.linkLot.exec({*lotKey, lineKey}); !e)
         return R::failure(e.error());
     return lineKey;
 }
@@ -419,11 +462,12 @@ Result<qint64> IncomingInvoices::addLine(qint64 headerKey, const NewLine &newLin
     const auto h = header(headerKey);
     if (!h)
         return R::failure(QStringLiteral("Накладная не найдена: ") + QString::number(headerKey));
-    const auto v = validate(*h, newLine);
+    LineWriter writer(base_);
+    const auto v = validate(*h, newLine, writer);
     if (!v)
         return R::failure(v.error());
     Transaction t(base_.database(), base_.errorLog());
-    const auto key = writeLine(*h, *v);
+    const auto key = writeLine(*h, *v, writer);
     if (!key)
         return key;
     if (const Status s = updateSum(headerKey); !s)
@@ -444,10 +488,11 @@ Result<qint64> IncomingInvoices::receive(const NewInvoice &invoice, const std::v
     draft.date = invoice.date;
     draft.supplier = invoice.supplier;
     draft.warehouse = invoice.warehouse;
+    LineWriter writer(base_);
     std::vector<Validated> checked;
     checked.reserve(newLines.size());
     for (const NewLine &l : newLines) {
-        auto v = validate(draft, l);
+        auto v = validate(draft, l, writer);
         if (!v)
             return R::failure(v.error());
         checked.push_back(std::move(v.value()));
@@ -460,7 +505,7 @@ Result<qint64> IncomingInvoices::receive(const NewInvoice &invoice, const std::v
         return key;
     draft.key = *key;
     for (const Validated &v : checked) {
-        if (const auto line = writeLine(draft, v); !line)
+        if (const auto line = writeLine(draft, v, writer); !line)
             return R::failure(line.error());
     }
     if (const Status s = updateSum(*key); !s)

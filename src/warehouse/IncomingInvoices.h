@@ -140,8 +140,9 @@ private:
     struct Validated;
     Status checkHeader(const NewInvoice &invoice) const;
     Result<qint64> insertHeader(const NewInvoice &invoice);
-    Result<Validated> validate(const InvoiceHeader &header, const NewLine &line) const;
-    Result<qint64> writeLine(const InvoiceHeader &header, const Validated &line);
+    struct LineWriter;
+    Result<Validated> validate(const InvoiceHeader &header, const NewLine &line, LineWriter &writer) const;
+    Result<qint64> writeLine(const InvoiceHeader &header, const Validated &line, LineWriter &writer);
     Status updateSum(qint64 header);
     Status touchHeader(qint64 header);
     Status writeValues(const InvoiceLine &line, double brutto, const LineValues &values);

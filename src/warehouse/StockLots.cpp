@@ -100,13 +100,17 @@ double StockLots::stock(qint64 product, qint64 warehouse) const
     return s.exec({product, warehouse}) && s.next() ? s.value(0).toDouble() : 0.0;
 }
 
+StockLots::~StockLots() = default;
+
 Result<qint64> StockLots::create(const Lot &lot)
 {
-    SqlStatement s(base_.database(),
-        QStringLiteral("INSERT INTO \"Склад\" (\"Код_Прод\", \"Код_Склада\", \"Код_Полки\", \"Код_Поставщика\", "
-                       "\"Код_Накл\", \"Приход_Код\", \"Дата\", \"Брутто\", \"Ед_изм\", \"Код_Польз\", "
-                       "\"Дата_Операции\", \"Проводка\") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-        base_.errorLog());
+    if (!insert_)
+        insert_ = std::make_unique<SqlStatement>(base_.database(),
+            QStringLiteral("INSERT INTO \"Склад\" (\"Код_Прод\", \"Код_Склада\", \"Код_Полки\", \"Код_Поставщика\", "
+                           "\"Код_Накл\", \"Приход_Код\", \"Дата\", \"Брутто\", \"Ед_изм\", \"Код_Польз\", "
+                           "\"Дата_Операции\", \"Проводка\") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+            base_.errorLog());
+    SqlStatement &s = *insert_;
     const Status e = s.exec({lot.product, lot.warehouse, lot.place, lot.supplier, lot.header, lot.incomingLine,
         QDateTime(lot.date, QTime(0, 0)), lot.brutto, lot.unit, lot.user, lot.operationTime, lot.posted});
     if (!e)

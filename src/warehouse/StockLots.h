@@ -6,11 +6,13 @@
 #include <QDateTime>
 #include <QString>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
 namespace kulvera {
 
+class SqlStatement;
 class WarehouseBase;
 
 // A row of `Склад`: a received quantity still (partly) in stock. Stock of a
@@ -78,8 +80,11 @@ public:
     // corrected. Returns the number deleted.
     Result<int> deleteEmptyLots();
 
+    ~StockLots();
+
 private:
     WarehouseBase &base_;
+    std::unique_ptr<SqlStatement> insert_; // prepared by the first create()
 };
 
 } // namespace kulvera
