@@ -1,5 +1,6 @@
 #include "warehouse/IncomingInvoices.h"
 
+#include "common/NameCollator.h"
 #include "common/NumberText.h"
 #include "shell/SettingDefaults.h"
 #include "shell/SqlDialect.h"
@@ -8,6 +9,7 @@
 #include "warehouse/StockLots.h"
 #include "warehouse/WarehouseBase.h"
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <set>
@@ -295,6 +297,24 @@ Result<std::vector<InvoiceLine>> IncomingInvoices::lines(qint64 header) const
     std::vector<InvoiceLine> rows;
     while (s.next())
         rows.push_back(readLine(s));
+    return rows;
+}
+
+Result<std::vector<ProductChoice>> IncomingInvoices::products() const
+{
+    using R = Result<std::vector<ProductChoice>>;
+    if (const Status c = base_.requireConnected(); !c)
+        return R::failure(c.error());
+    SqlStatement s(base_.database(), QStringLiteral("SELECT \"Код\", \"Имя2\" FROM ") + base_.productTable(),
+        base_.errorLog());
+    if (const Status e = s.exec(); !e)
+        return R::failure(e.error());
+    std::vector<ProductChoice> rows;
+    while (s.next())
+        rows.push_back({s.value(0).toLongLong(), s.value(1).toString()});
+    const QCollator order = nameCollator();
+    std::stable_sort(rows.begin(), rows.end(),
+        [&order](const ProductChoice &a, const ProductChoice &b) { return order.compare(a.name, b.name) < 0; });
     return rows;
 }
 

@@ -83,6 +83,12 @@ enum class LineField { Quantity, Price, VatPercent, Markup, MarkupAmount, Value 
 // The text columns of the receiving check.
 enum class QualityField { SafetyDocument, Organoleptic, Temperature, ShelfLife };
 
+// A product lines can be added from.
+struct ProductChoice {
+    qint64 key = 0;
+    QString name; // Имя2
+};
+
 struct InvoiceDeletion {
     int deletedLines = 0;
     int keptLines = 0; // lines whose lot was consumed
@@ -112,6 +118,9 @@ public:
     Status setNumber(qint64 header, const QString &number); // the lines' copy and the lots' header
     Status setSupplier(qint64 header, qint64 supplier); // the lines and their lots
     Status setNote(qint64 header, const QString &note);
+
+    // The products of the product base, in the program's order of names.
+    Result<std::vector<ProductChoice>> products() const;
 
     Result<std::vector<InvoiceLine>> lines(qint64 header) const;
     std::optional<InvoiceLine> line(qint64 key) const;

@@ -9,6 +9,7 @@
 #include "util/MethodEditor.h"
 #include "util/MethodStore.h"
 #include "util/forms/FormulasForm.h"
+#include "warehouse/forms/WarehouseForms.h"
 
 #include <QMdiSubWindow>
 
@@ -38,6 +39,7 @@ void registerForms(CommandRegistry &registry)
     registry.add(QStringLiteral("meth_edit"), openFormulas);
     registerProductForms(registry);
     registerRecipeForms(registry);
+    registerWarehouseForms(registry);
     registerDocumentCommands(registry);
 }
 
