@@ -305,8 +305,8 @@ Result<std::vector<ProductChoice>> IncomingInvoices::products() const
     using R = Result<std::vector<ProductChoice>>;
     if (const Status c = base_.requireConnected(); !c)
         return R::failure(c.error());
-    SqlStatement s(base_.database(), QStringLiteral("SELECT \"Код\", \"Имя2\" FROM ") + base_.productTable(),
-        base_.errorLog());
+    SqlStatement s(
+        base_.database(), QStringLiteral("SELECT \"Код\", \"Имя2\" FROM ") + base_.productTable(), base_.errorLog());
     if (const Status e = s.exec(); !e)
         return R::failure(e.error());
     std::vector<ProductChoice> rows;
