@@ -54,5 +54,7 @@ inline constexpr QStringView kStoredDateTimeFormat = u"yyyy-MM-dd hh:mm:ss";
 // A date column's value as read back: the stored text, or a date the driver made.
 // Invalid for a null or unreadable value.
 QDateTime storedDateTime(const QVariant &value);
+// The day of a date column's value, without a time of day or a time zone to work out.
+QDate storedDate(const QVariant &value);
 
 } // namespace kulvera

@@ -17,20 +17,22 @@
 namespace kulvera {
 namespace {
 
+// "+ 0" keeps the engine off the index of the kind (nearly every header is of one kind), so a
+// period is found by the date's index and a header by its key.
 const QString kHeaderSelect = QStringLiteral(
     "SELECT h.\"Код\", h.\"Номер\", h.\"Дата\", h.\"Поставщик\", c.\"l1\", h.\"Код_Склада\", h.\"Сумма\", "
     "h.\"Проводка\", h.\"Пользователь\", u.\"Имя_Пользователя\", h.\"Дата_Операции\", h.\"Примечание\" "
     "FROM \"Накладные_Заголовки\" h "
     "LEFT JOIN \"dt101\" c ON c.\"ID\" = h.\"Поставщик\" AND h.\"Поставщик\" > 0 "
     "LEFT JOIN \"Пользователи\" u ON u.\"Код\" = h.\"Пользователь\" "
-    "WHERE h.\"Документ\" = 1");
+    "WHERE h.\"Документ\" + 0 = 1");
 
 InvoiceHeader readHeader(const SqlStatement &s)
 {
     InvoiceHeader h;
     h.key = s.value(0).toLongLong();
     h.number = s.value(1).toString();
-    h.date = storedDateTime(s.value(2)).date();
+    h.date = storedDate(s.value(2));
     h.supplier = s.value(3).toLongLong();
     h.supplierName = s.value(4).toString();
     h.warehouse = s.value(5).toLongLong();
@@ -69,7 +71,7 @@ InvoiceLine readLine(const SqlStatement &s)
     l.warehouse = s.value(6).toLongLong();
     l.warehouseName = s.value(7).toString();
     l.lot = s.value(8).toLongLong();
-    l.date = storedDateTime(s.value(9)).date();
+    l.date = storedDate(s.value(9));
     l.brutto = s.value(10).toDouble();
     l.netto = s.value(11).toDouble();
     l.unit = s.value(12).toLongLong();
@@ -115,6 +117,90 @@ struct IncomingInvoices::Validated {
     double vatPercent = 0;
 };
 
+// The statements of writing headers, lines and lots, prepared once and kept.
+struct IncomingInvoices::LineWriter {
+    explicit LineWriter(WarehouseBase &base)
+        : lots(base)
+        , productUnit(base.database(),
+              QStringLiteral("SELECT \"ЕдИ_Ц\" FROM ") + base.productTable() + QStringLiteral(" WHERE \"Код\" = ?"),
+              base.errorLog())
+        , warehouse(base.database(), QStringLiteral("SELECT 1 FROM \"Склады\" WHERE \"Код\" = ?"), base.errorLog())
+        , insertLine(base.database(),
+              QStringLiteral("INSERT INTO \"Приход_Товара\" (\"Код_Накл\", \"Номер_Накл\", \"Код_Прод\", "
+                             "\"Код_Поставщика\", \"Код_Склада\", \"Дата\", \"Брутто\", \"Ед_изм\", \"Цена\", "
+                             "\"НДС_Проц\", \"НДС_Вел\", \"Наценка\", \"Наценка_Вел\", \"Цена_с_нац\", \"Проводка\", "
+                             "\"Код_Польз\", \"Дата_Операции\", \"Код_опер\") "
+                             "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 1, ?, ?, 0)"),
+              base.errorLog())
+        , linkLot(base.database(),
+              QStringLiteral("UPDATE \"Приход_Товара\" SET \"Код_на_Складе\" = ? WHERE \"Код\" = ?"), base.errorLog())
+        , supplier(base.database(), QStringLiteral("SELECT 1 FROM \"dt101\" WHERE \"ID\" = ?"), base.errorLog())
+        , insertHeader(base.database(),
+              QStringLiteral("INSERT INTO \"Накладные_Заголовки\" (\"Номер\", \"Дата\", \"Документ\", \"Поставщик\", "
+                             "\"Код_Склада\", \"Сумма\", \"Проводка\", \"Дата_Операции\", \"Пользователь\", "
+                             "\"Примечание\") VALUES (?, ?, 1, ?, ?, 0, 1, ?, ?, ?)"),
+              base.errorLog())
+        , sumOfLines(base.database(),
+              QStringLiteral("SELECT SUM(\"Цена_с_нац\") FROM \"Приход_Товара\" WHERE \"Код_Накл\" = ?"),
+              base.errorLog())
+        , writeSum(base.database(),
+              QStringLiteral("UPDATE \"Накладные_Заголовки\" SET \"Сумма\" = ? WHERE \"Код\" = ?"), base.errorLog())
+    {
+        refresh(base.context().settings);
+    }
+
+    // Settings are read, and lists checked, afresh for every call.
+    void refresh(const SettingsAccess &settings)
+    {
+        defaultVat = numberOr(readSetting(settings, Section::Data, QStringLiteral("НДСПроцент")), 18.0);
+        roundPrice = static_cast<int>(
+            numberOr(readSetting(settings, Section::Data, QStringLiteral("RoundPrice")), kDefaultRoundPrice));
+        koefs.clear();
+        knownWarehouses.clear();
+    }
+
+    bool supplierExists(qint64 key)
+    {
+        const bool found = supplier.exec({key}) && supplier.next();
+        supplier.finish();
+        return found;
+    }
+
+    bool warehouseExists(qint64 key)
+    {
+        if (knownWarehouses.count(key))
+            return true;
+        const bool found = warehouse.exec({key}) && warehouse.next();
+        warehouse.finish();
+        if (found)
+            knownWarehouses.insert(key);
+        return found;
+    }
+
+    std::optional<double> koef(const IncomingInvoices &invoices, qint64 unit)
+    {
+        auto it = koefs.find(unit);
+        if (it == koefs.end())
+            it = koefs.emplace(unit, invoices.unitKoef(unit)).first;
+        return it->second;
+    }
+
+    StockLots lots;
+    // The setting НДСПроцент, the VAT rate of a new line.
+    double defaultVat = 18;
+    SqlStatement productUnit;
+    SqlStatement warehouse;
+    SqlStatement insertLine;
+    SqlStatement linkLot;
+    SqlStatement supplier;
+    SqlStatement insertHeader;
+    SqlStatement sumOfLines;
+    SqlStatement writeSum;
+    int roundPrice = kDefaultRoundPrice;
+    std::map<qint64, std::optional<double>> koefs;
+    std::set<qint64> knownWarehouses;
+};
+
 IncomingInvoices::IncomingInvoices(WarehouseBase &base)
     : base_(base)
 {
@@ -148,35 +234,25 @@ std::optional<InvoiceHeader> IncomingInvoices::header(qint64 key) const
     return readHeader(s);
 }
 
-Status IncomingInvoices::checkHeader(const NewInvoice &invoice) const
+Status IncomingInvoices::checkHeader(const NewInvoice &invoice)
 {
     if (const Status c = base_.requireConnected(); !c)
         return c;
     if (!invoice.date.isValid())
         return Status::failure(QStringLiteral("Неверная дата накладной!"));
-    if (invoice.supplier > 0) {
-        SqlStatement s(base_.database(), QStringLiteral("SELECT 1 FROM \"dt101\" WHERE \"ID\" = ?"), base_.errorLog());
-        if (!s.exec({invoice.supplier}) || !s.next())
-            return Status::failure(QStringLiteral("Поставщик не найден: ") + QString::number(invoice.supplier));
-    }
-    if (invoice.warehouse != 0) {
-        SqlStatement s(
-            base_.database(), QStringLiteral("SELECT 1 FROM \"Склады\" WHERE \"Код\" = ?"), base_.errorLog());
-        if (!s.exec({invoice.warehouse}) || !s.next())
-            return Status::failure(QStringLiteral("Склад не найден: ") + QString::number(invoice.warehouse));
-    }
+    LineWriter &w = writer();
+    if (invoice.supplier > 0 && !w.supplierExists(invoice.supplier))
+        return Status::failure(QStringLiteral("Поставщик не найден: ") + QString::number(invoice.supplier));
+    if (invoice.warehouse != 0 && !w.warehouseExists(invoice.warehouse))
+        return Status::failure(QStringLiteral("Склад не найден: ") + QString::number(invoice.warehouse));
     return {};
 }
 
 Result<qint64> IncomingInvoices::insertHeader(const NewInvoice &invoice)
 {
-    SqlStatement s(base_.database(),
-        QStringLiteral("INSERT INTO \"Накладные_Заголовки\" (\"Номер\", \"Дата\", \"Документ\", \"Поставщик\", "
-                       "\"Код_Склада\", \"Сумма\", \"Проводка\", \"Дата_Операции\", \"Пользователь\", \"Примечание\") "
-                       "VALUES (?, ?, 1, ?, ?, 0, 1, ?, ?, ?)"),
-        base_.errorLog());
-    if (const Status e = s.exec({invoice.number, QDateTime(invoice.date, QTime(0, 0)), invoice.supplier,
-            invoice.warehouse, base_.now(), base_.user(), invoice.note});
+    SqlStatement &s = writer().insertHeader;
+    if (const Status e = s.exec({invoice.number, invoice.date, invoice.supplier, invoice.warehouse, base_.now(),
+            base_.user(), invoice.note});
         !e)
         return Result<qint64>::failure(e.error());
     return s.lastInsertId().toLongLong();
@@ -185,6 +261,8 @@ Result<qint64> IncomingInvoices::insertHeader(const NewInvoice &invoice)
 Result<qint64> IncomingInvoices::addHeader(const NewInvoice &invoice, bool askFirst)
 {
     using R = Result<qint64>;
+    if (base_.connected())
+        writer().refresh(base_.context().settings);
     if (const Status c = checkHeader(invoice); !c)
         return R::failure(c.error());
     if (askFirst && !base_.context().prompter.confirm(QStringLiteral("Добавить новую накладную?"), kTitle.toString()))
@@ -207,7 +285,7 @@ Status IncomingInvoices::setDate(qint64 header, const QDate &date)
         return Status::failure(QStringLiteral("Неверная дата накладной!"));
     if (!this->header(header))
         return Status::failure(QStringLiteral("Накладная не найдена: ") + QString::number(header));
-    const QDateTime day(date, QTime(0, 0));
+    const QDate day = date;
     Transaction t(base_.database(), base_.errorLog());
     Status s = base_.exec(
         QStringLiteral("UPDATE \"Накладные_Заголовки\" SET \"Дата\" = ? WHERE \"Код\" = ?"), {day, header});
@@ -340,57 +418,6 @@ std::optional<double> IncomingInvoices::unitKoef(qint64 unit) const
     return koef;
 }
 
-// The statements of writing lines, prepared once for all the lines of a call.
-struct IncomingInvoices::LineWriter {
-    explicit LineWriter(WarehouseBase &base)
-        : lots(base)
-        , productUnit(base.database(),
-              QStringLiteral("SELECT \"ЕдИ_Ц\" FROM ") + base.productTable() + QStringLiteral(" WHERE \"Код\" = ?"),
-              base.errorLog())
-        , warehouse(base.database(), QStringLiteral("SELECT 1 FROM \"Склады\" WHERE \"Код\" = ?"), base.errorLog())
-        , insertLine(base.database(),
-              QStringLiteral("INSERT INTO \"Приход_Товара\" (\"Код_Накл\", \"Номер_Накл\", \"Код_Прод\", "
-                             "\"Код_Поставщика\", \"Код_Склада\", \"Дата\", \"Брутто\", \"Ед_изм\", \"Цена\", "
-                             "\"НДС_Проц\", \"НДС_Вел\", \"Наценка\", \"Наценка_Вел\", \"Цена_с_нац\", \"Проводка\", "
-                             "\"Код_Польз\", \"Дата_Операции\", \"Код_опер\") "
-                             "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 1, ?, ?, 0)"),
-              base.errorLog())
-        , linkLot(base.database(),
-              QStringLiteral("UPDATE \"Приход_Товара\" SET \"Код_на_Складе\" = ? WHERE \"Код\" = ?"), base.errorLog())
-    {
-        defaultVat = numberOr(readSetting(base.context().settings, Section::Data, QStringLiteral("НДСПроцент")), 18.0);
-    }
-
-    bool warehouseExists(qint64 key)
-    {
-        if (knownWarehouses.count(key))
-            return true;
-        const bool found = warehouse.exec({key}) && warehouse.next();
-        warehouse.finish();
-        if (found)
-            knownWarehouses.insert(key);
-        return found;
-    }
-
-    std::optional<double> koef(const IncomingInvoices &invoices, qint64 unit)
-    {
-        auto it = koefs.find(unit);
-        if (it == koefs.end())
-            it = koefs.emplace(unit, invoices.unitKoef(unit)).first;
-        return it->second;
-    }
-
-    StockLots lots;
-    // The setting НДСПроцент, the VAT rate of a new line.
-    double defaultVat = 18;
-    SqlStatement productUnit;
-    SqlStatement warehouse;
-    SqlStatement insertLine;
-    SqlStatement linkLot;
-    std::map<qint64, std::optional<double>> koefs;
-    std::set<qint64> knownWarehouses;
-};
-
 Result<IncomingInvoices::Validated> IncomingInvoices::validate(
     const InvoiceHeader &header, const NewLine &line, LineWriter &writer) const
 {
@@ -430,7 +457,7 @@ Result<qint64> IncomingInvoices::writeLine(const InvoiceHeader &header, const Va
     using R = Result<qint64>;
     const LineValues values = computeLineValues({v.line.quantity, v.line.price, v.vatPercent, v.line.markupPercent});
     const double brutto = v.line.quantity / v.koef;
-    const QDateTime day(header.date, QTime(0, 0));
+    const QDate day = header.date;
     const QDateTime now = base_.now();
     SqlStatement &s = writer.insertLine;
     if (const Status e = s.exec({header.key, header.number, v.line.product, header.supplier, v.warehouse, day, brutto,
@@ -462,17 +489,22 @@ Result<qint64> IncomingInvoices::writeLine(const InvoiceHeader &header, const Va
 
 Status IncomingInvoices::updateSum(qint64 header)
 {
-    SqlStatement s(base_.database(),
-        QStringLiteral("SELECT SUM(\"Цена_с_нац\") FROM \"Приход_Товара\" WHERE \"Код_Накл\" = ?"), base_.errorLog());
-    if (const Status e = s.exec({header}); !e)
+    LineWriter &w = writer();
+    if (const Status e = w.sumOfLines.exec({header}); !e)
         return e;
-    const double sum = s.next() ? s.value(0).toDouble() : 0.0;
-    s.finish();
-    const int decimals = static_cast<int>(numberOr(
-        readSetting(base_.context().settings, Section::Data, QStringLiteral("RoundPrice")), kDefaultRoundPrice));
-    return base_.exec(QStringLiteral("UPDATE \"Накладные_Заголовки\" SET \"Сумма\" = ? WHERE \"Код\" = ?"),
-        {roundTo(sum, decimals), header});
+    const double sum = w.sumOfLines.next() ? w.sumOfLines.value(0).toDouble() : 0.0;
+    w.sumOfLines.finish();
+    return w.writeSum.exec({roundTo(sum, w.roundPrice), header});
 }
+
+IncomingInvoices::LineWriter &IncomingInvoices::writer()
+{
+    if (!writer_)
+        writer_ = std::make_unique<LineWriter>(base_);
+    return *writer_;
+}
+
+IncomingInvoices::~IncomingInvoices() = default;
 
 Result<qint64> IncomingInvoices::addLine(qint64 headerKey, const NewLine &newLine)
 {
@@ -482,7 +514,8 @@ Result<qint64> IncomingInvoices::addLine(qint64 headerKey, const NewLine &newLin
     const auto h = header(headerKey);
     if (!h)
         return R::failure(QStringLiteral("Накладная не найдена: ") + QString::number(headerKey));
-    LineWriter writer(base_);
+    LineWriter &writer = this->writer();
+    writer.refresh(base_.context().settings);
     const auto v = validate(*h, newLine, writer);
     if (!v)
         return R::failure(v.error());
@@ -500,6 +533,8 @@ Result<qint64> IncomingInvoices::addLine(qint64 headerKey, const NewLine &newLin
 Result<qint64> IncomingInvoices::receive(const NewInvoice &invoice, const std::vector<NewLine> &newLines)
 {
     using R = Result<qint64>;
+    if (base_.connected())
+        writer().refresh(base_.context().settings);
     if (const Status c = checkHeader(invoice); !c)
         return R::failure(c.error());
     // Every line is checked before anything is written.
@@ -508,7 +543,7 @@ Result<qint64> IncomingInvoices::receive(const NewInvoice &invoice, const std::v
     draft.date = invoice.date;
     draft.supplier = invoice.supplier;
     draft.warehouse = invoice.warehouse;
-    LineWriter writer(base_);
+    LineWriter &writer = this->writer();
     std::vector<Validated> checked;
     checked.reserve(newLines.size());
     for (const NewLine &l : newLines) {

@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QString>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -105,6 +106,9 @@ class IncomingInvoices
 {
 public:
     explicit IncomingInvoices(WarehouseBase &base);
+    ~IncomingInvoices();
+    IncomingInvoices(const IncomingInvoices &) = delete;
+    IncomingInvoices &operator=(const IncomingInvoices &) = delete;
 
     static constexpr QStringView kTitle = u"Приходная накладная";
 
@@ -147,9 +151,11 @@ public:
 
 private:
     struct Validated;
-    Status checkHeader(const NewInvoice &invoice) const;
+    Status checkHeader(const NewInvoice &invoice);
     Result<qint64> insertHeader(const NewInvoice &invoice);
     struct LineWriter;
+    // The statements of writing, prepared on first use and kept for the next calls.
+    LineWriter &writer();
     Result<Validated> validate(const InvoiceHeader &header, const NewLine &line, LineWriter &writer) const;
     Result<qint64> writeLine(const InvoiceHeader &header, const Validated &line, LineWriter &writer);
     Status updateSum(qint64 header);
@@ -160,6 +166,7 @@ private:
     Status deleteLineRows(const InvoiceLine &line, bool withLot);
 
     WarehouseBase &base_;
+    std::unique_ptr<LineWriter> writer_;
 };
 
 } // namespace kulvera

@@ -23,7 +23,7 @@ Lot readLot(const SqlStatement &s)
     lot.supplier = s.value(4).toLongLong();
     lot.header = s.value(5).toLongLong();
     lot.incomingLine = s.value(6).toLongLong();
-    lot.date = storedDateTime(s.value(7)).date();
+    lot.date = storedDate(s.value(7));
     lot.brutto = s.value(8).toDouble();
     lot.unit = s.value(9).toLongLong();
     lot.user = s.value(10).toLongLong();
@@ -57,7 +57,10 @@ Result<std::vector<LotView>> StockLots::list(const LotFilter &filter) const
     QString where = QStringLiteral(" WHERE l.\"Проводка\" <> 0");
     QVariantList values;
     if (filter.warehouse) {
-        where += QStringLiteral(" AND l.\"Код_Склада\" = ?");
+        // With a product, its index finds the lots: "+ 0" keeps the engine off the warehouse's,
+        // which would walk every lot of the warehouse.
+        where += filter.product ? QStringLiteral(" AND l.\"Код_Склада\" + 0 = ?")
+                                : QStringLiteral(" AND l.\"Код_Склада\" = ?");
         values << *filter.warehouse;
     }
     if (filter.product) {
@@ -95,7 +98,7 @@ double StockLots::stock(qint64 product, qint64 warehouse) const
 {
     SqlStatement s(base_.database(),
         QStringLiteral("SELECT SUM(\"Брутто\") FROM \"Склад\" WHERE \"Проводка\" <> 0 AND \"Код_Прод\" = ? "
-                       "AND \"Код_Склада\" = ?"),
+                       "AND \"Код_Склада\" + 0 = ?"),
         base_.errorLog());
     return s.exec({product, warehouse}) && s.next() ? s.value(0).toDouble() : 0.0;
 }
@@ -112,7 +115,7 @@ Result<qint64> StockLots::create(const Lot &lot)
             base_.errorLog());
     SqlStatement &s = *insert_;
     const Status e = s.exec({lot.product, lot.warehouse, lot.place, lot.supplier, lot.header, lot.incomingLine,
-        QDateTime(lot.date, QTime(0, 0)), lot.brutto, lot.unit, lot.user, lot.operationTime, lot.posted});
+        lot.date, lot.brutto, lot.unit, lot.user, lot.operationTime, lot.posted});
     if (!e)
         return Result<qint64>::failure(e.error());
     return s.lastInsertId().toLongLong();
