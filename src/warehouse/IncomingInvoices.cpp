@@ -516,10 +516,10 @@ Result<qint64> IncomingInvoices::addLine(qint64 headerKey, const NewLine &newLin
         return R::failure(QStringLiteral("Накладная не найдена: ") + QString::number(headerKey));
     LineWriter &writer = this->writer();
     writer.refresh(base_.context().settings);
+    Transaction t(base_.database(), base_.errorLog());
     const auto v = validate(*h, newLine, writer);
     if (!v)
         return R::failure(v.error());
-    Transaction t(base_.database(), base_.errorLog());
     const auto key = writeLine(*h, *v, writer);
     if (!key)
         return key;
@@ -533,17 +533,21 @@ Result<qint64> IncomingInvoices::addLine(qint64 headerKey, const NewLine &newLin
 Result<qint64> IncomingInvoices::receive(const NewInvoice &invoice, const std::vector<NewLine> &newLines)
 {
     using R = Result<qint64>;
-    if (base_.connected())
-        writer().refresh(base_.context().settings);
+    if (const Status c = base_.requireConnected(); !c)
+        return R::failure(c.error());
+    LineWriter &writer = this->writer();
+    writer.refresh(base_.context().settings);
+    // One transaction from the first check on: the reads of the checks share it instead of
+    // each taking the base on its own, and a refusal midway rolls everything back.
+    Transaction t(base_.database(), base_.errorLog());
     if (const Status c = checkHeader(invoice); !c)
         return R::failure(c.error());
-    // Every line is checked before anything is written.
     InvoiceHeader draft;
     draft.number = invoice.number;
     draft.date = invoice.date;
     draft.supplier = invoice.supplier;
     draft.warehouse = invoice.warehouse;
-    LineWriter &writer = this->writer();
+    // Every line is checked before anything is written.
     std::vector<Validated> checked;
     checked.reserve(newLines.size());
     for (const NewLine &l : newLines) {
@@ -554,7 +558,6 @@ Result<qint64> IncomingInvoices::receive(const NewInvoice &invoice, const std::v
     }
     if (!confirmDocumentNumber(base_, DocumentKind::Incoming, invoice.number))
         return R::failure({});
-    Transaction t(base_.database(), base_.errorLog());
     const auto key = insertHeader(invoice);
     if (!key)
         return key;

@@ -132,7 +132,8 @@ public:
     // Adds a line and its lot, and the header's sum, in one transaction.
     Result<qint64> addLine(qint64 header, const NewLine &line);
     // A whole invoice, header and lines, in one transaction; asks the
-    // duplicate-number question. Returns the header key.
+    // duplicate-number question (inside it: meant for the command line, imports
+    // and the demo, whose answers come at once). Returns the header key.
     Result<qint64> receive(const NewInvoice &invoice, const std::vector<NewLine> &lines);
 
     Status editLine(qint64 line, LineField field, double value);
