@@ -121,11 +121,74 @@ QVariant SqlDialect::toStorage(const QVariant &value) const
     case QMetaType::QDateTime:
         return value.toDateTime().toString(kStoredDateTimeFormat);
     case QMetaType::QDate:
-        return QDateTime(value.toDate(), QTime(0, 0)).toString(kStoredDateTimeFormat);
+        // The day alone: a QDateTime would work out the local time zone for nothing.
+        return QString(value.toDate().toString(u"yyyy-MM-dd") + QStringLiteral(" 00:00:00"));
     case QMetaType::Bool:
         return value.toBool() ? 1 : 0;
     default:
         return value;
+    }
+}
+
+namespace {
+
+// "yyyy-MM-dd hh:mm:ss" read by hand: the general parser of formats costs far more per row.
+bool readStoredText(QStringView text, QDate &date, QTime &time)
+{
+    if (text.size() < 10 || text[4] != u'-' || text[7] != u'-')
+        return false;
+    auto number = [&](qsizetype from, qsizetype length, int &out) {
+        out = 0;
+        for (qsizetype i = from; i < from + length; ++i) {
+            if (!text[i].isDigit())
+                return false;
+            out = out * 10 + text[i].digitValue();
+        }
+        return true;
+    };
+    int y = 0, m = 0, d = 0, h = 0, mi = 0, sec = 0;
+    if (!number(0, 4, y) || !number(5, 2, m) || !number(8, 2, d))
+        return false;
+    date = QDate(y, m, d);
+    time = QTime(0, 0);
+    if (text.size() >= 19 && (text[10] == u' ' || text[10] == u'T') && number(11, 2, h) && number(14, 2, mi)
+        && number(17, 2, sec))
+        time = QTime(h, mi, sec);
+    return date.isValid();
+}
+
+} // namespace
+
+QDateTime storedDateTime(const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::QDateTime:
+        return value.toDateTime();
+    case QMetaType::QDate:
+        return QDateTime(value.toDate(), QTime(0, 0));
+    default: {
+        const QString text = value.toString();
+        QDate date;
+        QTime time;
+        if (readStoredText(text, date, time))
+            return QDateTime(date, time);
+        return QDateTime::fromString(text, Qt::ISODate);
+    }
+    }
+}
+
+QDate storedDate(const QVariant &value)
+{
+    switch (value.typeId()) {
+    case QMetaType::QDateTime:
+        return value.toDateTime().date();
+    case QMetaType::QDate:
+        return value.toDate();
+    default: {
+        QDate date;
+        QTime time;
+        return readStoredText(value.toString(), date, time) ? date : storedDateTime(value).date();
+    }
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "shell/BaseSchema.h"
 
+#include <QDateTime>
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
@@ -50,5 +51,10 @@ private:
 };
 
 inline constexpr QStringView kStoredDateTimeFormat = u"yyyy-MM-dd hh:mm:ss";
+// A date column's value as read back: the stored text, or a date the driver made.
+// Invalid for a null or unreadable value.
+QDateTime storedDateTime(const QVariant &value);
+// The day of a date column's value, without a time of day or a time zone to work out.
+QDate storedDate(const QVariant &value);
 
 } // namespace kulvera

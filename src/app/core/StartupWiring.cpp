@@ -10,6 +10,8 @@
 #include "shell/Connections.h"
 #include "shell/SharedSettings.h"
 #include "shell/Startup.h"
+#include "warehouse/StockLots.h"
+#include "warehouse/WarehouseBase.h"
 
 namespace kulvera {
 
@@ -42,6 +44,16 @@ void installStartupHooks(
         const Status loaded = programMicrobiology().load(startup.connections(), settings, prompter);
         if (!loaded)
             startup.sessionLog().write(loaded.error());
+    });
+    // Lots left at 0 by write-offs go ("Очистка продуктов на складе").
+    hooks.set(QStringLiteral("cleanZeroLots"), [&startup, &settings, &prompter, &clock] {
+        if (!startup.connections().isConnected(BaseId::Warehouse))
+            return;
+        AppContext context {prompter, settings, startup.shared(), clock, startup.connections(), startup.errorLog()};
+        WarehouseBase base(context);
+        const auto removed = StockLots(base).deleteEmptyLots();
+        if (!removed)
+            startup.sessionLog().write(removed.error());
     });
     installDocumentHooks(hooks, startup, settings);
 }

@@ -11,6 +11,7 @@
 #include "util/MethodEditor.h"
 #include "util/MethodStore.h"
 #include "util/forms/FormulasForm.h"
+#include "warehouse/forms/WarehouseForms.h"
 
 #include <QMdiSubWindow>
 
@@ -41,6 +42,7 @@ void registerForms(CommandRegistry &registry)
     registerProductForms(registry);
     registerRecipeForms(registry);
     registerMenuForms(registry);
+    registerWarehouseForms(registry);
     registerDocumentCommands(registry);
 }
 

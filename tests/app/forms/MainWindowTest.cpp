@@ -2,6 +2,7 @@
 
 #include "common/Clock.h"
 #include "shell/AppContext.h"
+#include "shell/Databases.h"
 #include "shell/MainCommands.h"
 #include "shell/forms/CommandRegistry.h"
 #include "shell/forms/MainWindow.h"
@@ -96,4 +97,26 @@ TEST(MainWindow, TemplateCommandReportsAMissingTemplate)
     MainWindow window(d.context, d.registry);
     window.runCommand(QStringLiteral("ttk_hs_edit"));
     EXPECT_TRUE(d.bases.prompter().saw(QStringLiteral("TTK.xlsx")));
+}
+
+TEST(MainWindow, WarehouseCommandsOpenTheirFormsOnceTheWarehouseBaseIsThere)
+{
+    Desktop d;
+    MainWindow window(d.context, d.registry);
+    window.runCommand(QStringLiteral("Nakl_Add"));
+    EXPECT_TRUE(window.documents()->subWindowList().isEmpty());
+    EXPECT_TRUE(d.bases.prompter().saw(QStringLiteral("Не подключена база склада и калькуляций!")));
+
+    ASSERT_NE(d.bases.create(BaseId::Warehouse), Connections::kFailed);
+    ASSERT_NE(d.bases.create(BaseId::Products), Connections::kFailed);
+    attachExternalTables(d.bases.connections());
+    const QStringList commands
+        = {QStringLiteral("WSs"), QStringLiteral("curWS"), QStringLiteral("Suppli"), QStringLiteral("Nakl_Add")};
+    for (const QString &command : commands)
+        window.runCommand(command);
+    const auto subs = window.documents()->subWindowList();
+    ASSERT_EQ(subs.size(), commands.size());
+    for (int i = 0; i < commands.size(); ++i)
+        EXPECT_EQ(subs[i]->widget()->objectName(), commands[i]);
+    EXPECT_TRUE(d.bases.prompter().saw(QStringLiteral("Нет складов в системе!")));
 }

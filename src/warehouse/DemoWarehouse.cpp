@@ -1,0 +1,145 @@
+#include "warehouse/DemoWarehouse.h"
+
+#include "common/NumberText.h"
+#include "shell/AppContext.h"
+#include "shell/SqlStatement.h"
+#include "warehouse/Counterparties.h"
+#include "warehouse/IncomingInvoices.h"
+#include "warehouse/WarehouseBase.h"
+#include "warehouse/Warehouses.h"
+
+#include <algorithm>
+
+namespace kulvera {
+namespace {
+
+struct DemoProduct {
+    const char16_t *name; // Имя2 of the delivered product base
+    double price; // roubles per kg, VAT included
+    double quantity; // a usual delivery, kg
+};
+
+struct DemoSupplier {
+    const char16_t *name;
+    std::initializer_list<DemoProduct> products;
+    std::initializer_list<int> weekdays; // delivery days, 1 = Monday
+};
+
+const DemoSupplier kSuppliers[] = {
+    {u"ООО «Овощная база»",
+        {{u"Картофель", 35, 60}, {u"Морковь", 45, 20}, {u"Лук репчатый", 38, 15}, {u"Капуста белокочанная", 30, 25},
+            {u"Свёкла", 40, 12}, {u"Томаты", 160, 8}, {u"Огурцы", 140, 8}, {u"Яблоки", 110, 15}},
+        {1, 4}},
+    {u"ООО «Молочный край»",
+        {{u"Молоко коровье цельное", 75, 40}, {u"Сыр мягкий (панир)", 650, 4}, {u"Яйцо куриное", 160, 10},
+            {u"Масло топлёное (гхи)", 900, 3}, {u"Крупа манная", 70, 10}, {u"Мука пшеничная высшего сорта", 55, 25},
+            {u"Рис пропаренный шлифованный", 110, 15}},
+        {2, 5}},
+    {u"ИП Кузнецов А. П. (мясо и птица)",
+        {{u"Говядина, лопатка", 620, 15}, {u"Свинина, лопатка", 420, 12}, {u"Куры, филе грудки", 430, 15},
+            {u"Печень говяжья", 380, 5}, {u"Индейка, грудка с кожей", 520, 6}},
+        {3}},
+};
+
+constexpr QStringView kMainWarehouse = u"Основной склад";
+
+// A fixed sequence, so the demo is the same on every machine.
+class Sequence
+{
+public:
+    // A value in [0, 1).
+    double next()
+    {
+        state_ = state_ * 6364136223846793005ULL + 1442695040888963407ULL;
+        return static_cast<double>(state_ >> 11) / static_cast<double>(1ULL << 53);
+    }
+
+private:
+    quint64 state_ = 20240601;
+};
+
+} // namespace
+
+Result<DemoWarehouseSummary> seedDemoWarehouse(AppContext &context, const QDate &today)
+{
+    using R = Result<DemoWarehouseSummary>;
+    WarehouseBase base(context);
+    if (const Status c = base.requireConnected(); !c)
+        return R::failure(c.error());
+    Warehouses warehouses(base);
+    DemoWarehouseSummary summary;
+    if (warehouses.findByNameOrKey(kMainWarehouse.toString())) {
+        summary.alreadyPresent = true;
+        return summary;
+    }
+
+    Transaction t(base.database(), base.errorLog());
+    const auto main = warehouses.add(kMainWarehouse.toString());
+    const auto buffet = warehouses.add(QStringLiteral("Буфет"));
+    if (!main || !buffet)
+        return R::failure(main ? buffet.error() : main.error());
+    summary.warehouses = 2;
+    if (const Status s = warehouses.setMarkup(*buffet, QStringLiteral("25")); !s)
+        return R::failure(s.error());
+    for (const char16_t *place : {u"Холодильная камера", u"Сухой склад", u"Овощехранилище"}) {
+        if (const auto p = warehouses.addPlace(*main, QString::fromUtf16(place)); !p)
+            return R::failure(p.error());
+    }
+    if (const auto p = warehouses.addPlace(*buffet, QStringLiteral("Витрина")); !p)
+        return R::failure(p.error());
+
+    Counterparties counterparties(base);
+    std::vector<qint64> supplierKeys;
+    for (const DemoSupplier &s : kSuppliers) {
+        const auto key = counterparties.add(QString::fromUtf16(s.name));
+        if (!key)
+            return R::failure(key.error());
+        supplierKeys.push_back(*key);
+    }
+    summary.suppliers = static_cast<int>(supplierKeys.size());
+
+    SqlStatement find(base.database(),
+        QStringLiteral("SELECT \"Код\" FROM ") + base.productTable() + QStringLiteral(" WHERE \"Имя2\" = ?"),
+        base.errorLog());
+    IncomingInvoices invoices(base);
+    Sequence random;
+    int number = 0;
+    for (QDate day = today.addDays(-29); day <= today; day = day.addDays(1)) {
+        for (size_t s = 0; s < std::size(kSuppliers); ++s) {
+            const DemoSupplier &supplier = kSuppliers[s];
+            if (std::find(supplier.weekdays.begin(), supplier.weekdays.end(), day.dayOfWeek())
+                == supplier.weekdays.end())
+                continue;
+            std::vector<NewLine> lines;
+            for (const DemoProduct &p : supplier.products) {
+                // Not every product comes every time.
+                if (random.next() < 0.3)
+                    continue;
+                if (!find.exec({QString::fromUtf16(p.name)}) || !find.next())
+                    continue; // a product the user removed from the base
+                NewLine line;
+                line.product = find.value(0).toLongLong();
+                find.finish();
+                line.quantity = roundTo(p.quantity * (0.6 + 0.8 * random.next()), 1);
+                line.price = roundTo(p.price * (0.95 + 0.1 * random.next()), 2);
+                line.vatPercent = 10;
+                lines.push_back(line);
+            }
+            if (lines.empty())
+                continue;
+            // Every third dairy delivery goes to the buffet.
+            const qint64 warehouse = s == 1 && ++number % 3 == 0 ? *buffet : *main;
+            NewInvoice invoice {QStringLiteral("Д-%1").arg(summary.invoices + 1), day, supplierKeys[s], warehouse, {}};
+            const auto key = invoices.receive(invoice, lines);
+            if (!key)
+                return R::failure(key.error());
+            ++summary.invoices;
+            summary.lines += static_cast<int>(lines.size());
+        }
+    }
+    if (const Status s = t.commit(); !s)
+        return R::failure(s.error());
+    return summary;
+}
+
+} // namespace kulvera

@@ -1,0 +1,163 @@
+#include "warehouse/StockLots.h"
+
+#include "common/NumberText.h"
+#include "shell/SqlDialect.h"
+#include "shell/SqlStatement.h"
+#include "warehouse/WarehouseBase.h"
+
+namespace kulvera {
+namespace {
+
+const QString kLotColumns = QStringLiteral(
+    "l.\"Код\", l.\"Код_Прод\", l.\"Код_Склада\", l.\"Код_Полки\", l.\"Код_Поставщика\", l.\"Код_Накл\", "
+    "l.\"Приход_Код\", l.\"Дата\", l.\"Брутто\", l.\"Ед_изм\", l.\"Код_Польз\", l.\"Дата_Операции\", l.\"Проводка\"");
+constexpr int kLotColumnCount = 13;
+
+Lot readLot(const SqlStatement &s)
+{
+    Lot lot;
+    lot.key = s.value(0).toLongLong();
+    lot.product = s.value(1).toLongLong();
+    lot.warehouse = s.value(2).toLongLong();
+    lot.place = s.value(3).toLongLong();
+    lot.supplier = s.value(4).toLongLong();
+    lot.header = s.value(5).toLongLong();
+    lot.incomingLine = s.value(6).toLongLong();
+    lot.date = storedDate(s.value(7));
+    lot.brutto = s.value(8).toDouble();
+    lot.unit = s.value(9).toLongLong();
+    lot.user = s.value(10).toLongLong();
+    lot.operationTime = storedDateTime(s.value(11));
+    lot.posted = s.value(12).toInt() != 0;
+    return lot;
+}
+
+} // namespace
+
+StockLots::StockLots(WarehouseBase &base)
+    : base_(base)
+{
+}
+
+std::optional<Lot> StockLots::find(qint64 key) const
+{
+    SqlStatement s(base_.database(),
+        QStringLiteral("SELECT ") + kLotColumns + QStringLiteral(" FROM \"Склад\" l WHERE l.\"Код\" = ?"),
+        base_.errorLog());
+    if (!s.exec({key}) || !s.next())
+        return std::nullopt;
+    return readLot(s);
+}
+
+Result<std::vector<LotView>> StockLots::list(const LotFilter &filter) const
+{
+    using R = Result<std::vector<LotView>>;
+    if (const Status c = base_.requireConnected(); !c)
+        return R::failure(c.error());
+    QString where = QStringLiteral(" WHERE l.\"Проводка\" <> 0");
+    QVariantList values;
+    if (filter.warehouse) {
+        // With a product, its index finds the lots: "+ 0" keeps the engine off the warehouse's,
+        // which would walk every lot of the warehouse.
+        where += filter.product ? QStringLiteral(" AND l.\"Код_Склада\" + 0 = ?")
+                                : QStringLiteral(" AND l.\"Код_Склада\" = ?");
+        values << *filter.warehouse;
+    }
+    if (filter.product) {
+        where += QStringLiteral(" AND l.\"Код_Прод\" = ?");
+        values << *filter.product;
+    }
+    SqlStatement s(base_.database(),
+        QStringLiteral("SELECT ") + kLotColumns
+            + QStringLiteral(", p.\"Имя2\", w.\"Склад_Название\", c.\"l1\", u.\"Pref\", u.\"Koef\" FROM \"Склад\" l "
+                             "LEFT JOIN ")
+            + base_.productTable()
+            + QStringLiteral(" p ON p.\"Код\" = l.\"Код_Прод\" "
+                             "LEFT JOIN \"Склады\" w ON w.\"Код\" = l.\"Код_Склада\" "
+                             "LEFT JOIN \"dt101\" c ON c.\"ID\" = l.\"Код_Поставщика\" "
+                             "LEFT JOIN \"dt105\" u ON u.\"ID\" = l.\"Ед_изм\"")
+            + where + QStringLiteral(" ORDER BY l.\"Дата\", l.\"Код\""),
+        base_.errorLog());
+    if (const Status e = s.exec(values); !e)
+        return R::failure(e.error());
+    std::vector<LotView> rows;
+    while (s.next()) {
+        LotView v;
+        v.lot = readLot(s);
+        v.productName = s.value(kLotColumnCount).toString();
+        v.warehouseName = s.value(kLotColumnCount + 1).toString();
+        v.supplierName = s.value(kLotColumnCount + 2).toString();
+        v.unitPref = s.value(kLotColumnCount + 3).toString();
+        v.koef = s.value(kLotColumnCount + 4).isNull() ? 1.0 : s.value(kLotColumnCount + 4).toDouble();
+        rows.push_back(std::move(v));
+    }
+    return rows;
+}
+
+double StockLots::stock(qint64 product, qint64 warehouse) const
+{
+    SqlStatement s(base_.database(),
+        QStringLiteral("SELECT SUM(\"Брутто\") FROM \"Склад\" WHERE \"Проводка\" <> 0 AND \"Код_Прод\" = ? "
+                       "AND \"Код_Склада\" + 0 = ?"),
+        base_.errorLog());
+    return s.exec({product, warehouse}) && s.next() ? s.value(0).toDouble() : 0.0;
+}
+
+StockLots::~StockLots() = default;
+
+Result<qint64> StockLots::create(const Lot &lot)
+{
+    if (!insert_)
+        insert_ = std::make_unique<SqlStatement>(base_.database(),
+            QStringLiteral("INSERT INTO \"Склад\" (\"Код_Прод\", \"Код_Склада\", \"Код_Полки\", \"Код_Поставщика\", "
+                           "\"Код_Накл\", \"Приход_Код\", \"Дата\", \"Брутто\", \"Ед_изм\", \"Код_Польз\", "
+                           "\"Дата_Операции\", \"Проводка\") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+            base_.errorLog());
+    SqlStatement &s = *insert_;
+    const Status e = s.exec({lot.product, lot.warehouse, lot.place, lot.supplier, lot.header, lot.incomingLine,
+        lot.date, lot.brutto, lot.unit, lot.user, lot.operationTime, lot.posted});
+    if (!e)
+        return Result<qint64>::failure(e.error());
+    return s.lastInsertId().toLongLong();
+}
+
+Status StockLots::take(qint64 key, double quantity)
+{
+    if (quantity < 0)
+        return Status::failure(QStringLiteral("Количество не может быть отрицательным: ") + formatNumber(quantity));
+    const auto lot = find(key);
+    if (!lot)
+        return Status::failure(QStringLiteral("Ошибка идентификации продукта на складе!"));
+    if (quantity > lot->brutto)
+        return Status::failure(QStringLiteral("На складе недостаточно продукта: ") + formatNumber(lot->brutto));
+    const double left = lot->brutto - quantity;
+    if (left == 0)
+        return base_.exec(QStringLiteral("DELETE FROM \"Склад\" WHERE \"Код\" = ?"), {key});
+    return base_.exec(QStringLiteral("UPDATE \"Склад\" SET \"Брутто\" = ? WHERE \"Код\" = ?"), {left, key});
+}
+
+Status StockLots::correctReceived(qint64 key, double received, double quantity)
+{
+    SqlStatement s(base_.database(),
+        QStringLiteral("UPDATE \"Склад\" SET \"Брутто\" = ? WHERE \"Код\" = ? AND \"Брутто\" = ?"), base_.errorLog());
+    if (const Status e = s.exec({quantity, key, received}); !e)
+        return e;
+    if (s.rowsAffected() != 1)
+        return Status::failure(QStringLiteral("Для данного продукта уже вносились изменения!"));
+    return {};
+}
+
+Result<int> StockLots::deleteEmptyLots()
+{
+    if (const Status c = base_.requireConnected(); !c)
+        return Result<int>::failure(c.error());
+    SqlStatement s(base_.database(),
+        QStringLiteral("DELETE FROM \"Склад\" WHERE \"Брутто\" = 0 AND NOT EXISTS (SELECT 1 FROM \"Приход_Товара\" i "
+                       "WHERE i.\"Код_на_Складе\" = \"Склад\".\"Код\" AND i.\"Брутто\" = 0)"),
+        base_.errorLog());
+    if (const Status e = s.exec(); !e)
+        return Result<int>::failure(e.error());
+    return s.rowsAffected();
+}
+
+} // namespace kulvera

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "common/Result.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace kulvera {
+
+class SqlStatement;
+class WarehouseBase;
+
+// A row of `Склад`: a received quantity still (partly) in stock. Stock of a
+// product in a warehouse is the sum of `Брутто` over its posted lots; outgoing
+// quantities leave the oldest lot (by `Дата`) first.
+struct Lot {
+    qint64 key = 0;
+    qint64 product = 0;
+    qint64 warehouse = 0;
+    qint64 place = 0; // storage place; 0 = none
+    qint64 supplier = 0;
+    qint64 header = 0; // the document that created the lot
+    qint64 incomingLine = 0; // Приход_Код
+    QDate date;
+    double brutto = 0; // remaining quantity, base unit
+    qint64 unit = 0; // unit of entry
+    qint64 user = 0;
+    QDateTime operationTime;
+    bool posted = false;
+};
+
+// A lot with the names a list shows.
+struct LotView {
+    Lot lot;
+    QString productName; // Имя2 of the product base
+    QString warehouseName;
+    QString supplierName;
+    QString unitPref;
+    double koef = 1;
+};
+
+struct LotFilter {
+    std::optional<qint64> warehouse;
+    std::optional<qint64> product;
+};
+
+// The one place that changes `Склад`. Lots are created by the document line
+// that owns them, then only decrease; a lot that reaches exactly 0 is deleted.
+class StockLots
+{
+public:
+    explicit StockLots(WarehouseBase &base);
+
+    std::optional<Lot> find(qint64 key) const;
+    // Posted lots, oldest first, with product, warehouse, supplier and unit names.
+    Result<std::vector<LotView>> list(const LotFilter &filter = {}) const;
+    // Current stock of a product in a warehouse (base unit).
+    double stock(qint64 product, qint64 warehouse) const;
+
+    // A receipt's lot holds what its line received until something is taken
+    // from it; only then may the receipt's quantity, warehouse or unit change.
+    static bool untouched(const Lot &lot, double receivedBrutto) { return lot.brutto == receivedBrutto; }
+
+    // Adds a lot; the caller (a document line) runs it inside its own transaction.
+    Result<qint64> create(const Lot &lot);
+    // Takes a quantity (base unit) off a lot. A negative quantity, or more than
+    // the lot holds, is refused; a lot left at exactly 0 is deleted.
+    Status take(qint64 key, double quantity);
+    // Rewrites the quantity of a receipt's untouched lot; refused when the lot
+    // no longer holds `received` (something was taken meanwhile).
+    Status correctReceived(qint64 key, double received, double quantity);
+
+    // The start-up cleanup: lots left at 0 go. A lot whose receipt was 0 and
+    // that was never touched stays with its line, which could not otherwise be
+    // corrected. Returns the number deleted.
+    Result<int> deleteEmptyLots();
+
+    ~StockLots();
+
+private:
+    WarehouseBase &base_;
+    std::unique_ptr<SqlStatement> insert_; // prepared by the first create()
+};
+
+} // namespace kulvera

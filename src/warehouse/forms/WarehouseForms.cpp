@@ -1,0 +1,33 @@
+#include "warehouse/forms/WarehouseForms.h"
+
+#include "warehouse/forms/IncomingInvoiceForm.h"
+#include "warehouse/forms/StockForm.h"
+#include "warehouse/forms/SuppliersForm.h"
+#include "warehouse/forms/WarehousesForm.h"
+
+namespace kulvera {
+namespace {
+
+// Every warehouse form needs the warehouse base; without it the command says so.
+template <typename Form> CommandRegistry::Opener opener()
+{
+    return [](AppContext &context, QWidget *parent) -> QWidget * {
+        if (!context.connections.isConnected(BaseId::Warehouse)) {
+            context.prompter.warning(QStringLiteral("Не подключена база склада и калькуляций!"));
+            return nullptr;
+        }
+        return new Form(context, parent);
+    };
+}
+
+} // namespace
+
+void registerWarehouseForms(CommandRegistry &registry)
+{
+    registry.add(QStringLiteral("WSs"), opener<WarehousesForm>());
+    registry.add(QStringLiteral("curWS"), opener<StockForm>());
+    registry.add(QStringLiteral("Suppli"), opener<SuppliersForm>());
+    registry.add(QStringLiteral("Nakl_Add"), opener<IncomingInvoiceForm>());
+}
+
+} // namespace kulvera

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "shell/forms/CommandRegistry.h"
+
+namespace kulvera {
+
+// Registers the main window's warehouse commands: "WSs" (warehouses and their
+// storage places), "curWS" (the lots of a warehouse), "Suppli" (counterparties)
+// and "Nakl_Add" (incoming invoices).
+void registerWarehouseForms(CommandRegistry &registry);
+
+} // namespace kulvera

@@ -1,0 +1,123 @@
+#include "support/CliRunner.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <gtest/gtest.h>
+
+using namespace kulvera;
+using kulvera::test::TempCli;
+
+namespace {
+
+QString S(const char *text)
+{
+    return QString::fromUtf8(text);
+}
+
+class CliStock : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(cli.run({S("db"), S("init")}), 0) << cli.err.toStdString();
+        ASSERT_EQ(cli.run({S("stock"), S("warehouses"), S("add"), S("Кухня"), S("--markup"), S("15")}), 0)
+            << cli.err.toStdString();
+        ASSERT_EQ(cli.run({S("stock"), S("suppliers"), S("add"), S("ООО Зерно")}), 0) << cli.err.toStdString();
+    }
+    QStringList receive(const QString &number, const QString &date, const QStringList &lines)
+    {
+        return QStringList {S("stock"), S("receive"), S("--warehouse"), S("Кухня"), S("--supplier"), S("ООО Зерно"),
+                   S("--number"), number, S("--date"), date}
+        + lines;
+    }
+    QJsonArray json(const QStringList &args)
+    {
+        EXPECT_EQ(cli.run(args + QStringList {S("--json")}), 0) << cli.err.toStdString();
+        return QJsonDocument::fromJson(cli.out.toUtf8()).array();
+    }
+    TempCli cli;
+};
+
+TEST_F(CliStock, ReceiveListAndDeleteAnInvoice)
+{
+    ASSERT_EQ(cli.run({S("stock"), S("warehouses")}), 0);
+    EXPECT_EQ(cli.out, S("1\tКухня\t15\n"));
+    ASSERT_EQ(cli.run({S("stock"), S("suppliers")}), 0);
+    EXPECT_EQ(cli.out, S("1\tООО Зерно\n"));
+
+    // Product 1 by key and product 2 by its full name; VAT 10 %.
+    ASSERT_EQ(cli.run(receive(
+                  S("101"), S("03.06.2026"), {S("--vat"), S("10"), S("1:12,5:40"), S("Сорго (джовар), зерно:2:55.5")})),
+        0)
+        << cli.err.toStdString();
+    EXPECT_EQ(cli.out, S("1\n"));
+
+    const QJsonArray invoices
+        = json({S("stock"), S("invoices"), S("--from"), S("01.06.2026"), S("--to"), S("30.06.2026")});
+    ASSERT_EQ(invoices.size(), 1);
+    EXPECT_EQ(invoices[0][S("number")].toString(), S("101"));
+    EXPECT_EQ(invoices[0][S("supplier")].toString(), S("ООО Зерно"));
+    EXPECT_EQ(invoices[0][S("date")].toString(), S("03.06.2026"));
+    EXPECT_DOUBLE_EQ(invoices[0][S("sum")].toDouble(), 611);
+    EXPECT_TRUE(json({S("stock"), S("invoices"), S("--from"), S("2026-07-01"), S("--to"), S("2026-07-31")}).isEmpty());
+
+    const QJsonArray lots = json({S("stock"), S("lots"), S("--product"), S("1")});
+    ASSERT_EQ(lots.size(), 1);
+    EXPECT_EQ(lots[0][S("productName")].toString(), S("Крупа ячневая (ячмень)"));
+    EXPECT_EQ(lots[0][S("warehouseName")].toString(), S("Кухня"));
+    EXPECT_DOUBLE_EQ(lots[0][S("brutto")].toDouble(), 12.5);
+    EXPECT_EQ(json({S("stock"), S("lots"), S("--warehouse"), S("1")}).size(), 2);
+
+    ASSERT_EQ(cli.run({S("stock"), S("invoices")}), 0);
+    EXPECT_TRUE(cli.out.contains(S("1\t101\tООО Зерно\t03.06.2026\t611,00\t")));
+
+    // Deleting asks: without --yes nothing goes.
+    EXPECT_EQ(cli.run({S("stock"), S("delete-invoice"), S("1")}), 1);
+    EXPECT_EQ(json({S("stock"), S("lots")}).size(), 2);
+    ASSERT_EQ(cli.run({S("--yes"), S("stock"), S("delete-invoice"), S("1")}), 0) << cli.err.toStdString();
+    EXPECT_TRUE(cli.out.contains(S("Накладная удалена.")));
+    EXPECT_TRUE(json({S("stock"), S("lots")}).isEmpty());
+    EXPECT_TRUE(json({S("stock"), S("invoices")}).isEmpty());
+}
+
+TEST_F(CliStock, BadInputIsRefusedAndWritesNothing)
+{
+    const QList<std::pair<QStringList, QString>> cases = {
+        {receive(S("1"), S("03.06.2026"), {S("1:много:40")}), S("числами")},
+        {receive(S("1"), S("03.06.2026"), {S("1:-2:40")}), S("Количество не может быть отрицательным")},
+        {receive(S("1"), S("03.06.2026"), {S("1:2:-40")}), S("Цена не может быть отрицательной")},
+        {receive(S("1"), S("03.06.2026"), {S("1:2:40"), S("999999:1:1")}), S("Продукт не найден: 999999")},
+        {receive(S("1"), S("31.02.2026"), {S("1:2:40")}), S("Неверная дата")},
+        {receive(S("1"), S("03.06.2026"), {S("1:2")}), S("ПРОДУКТ:КОЛ-ВО:ЦЕНА")},
+        {{S("stock"), S("receive"), S("--warehouse"), S("Склад 9"), S("--supplier"), S("1"), S("--number"), S("1"),
+             S("--date"), S("03.06.2026"), S("1:1:1")},
+            S("Склад не найден")},
+        {receive(S("1"), S("03.06.2026"), {S("--vat"), S("много"), S("1:2:40")}), S("Ставка НДС")},
+        {{S("stock"), S("warehouses"), S("add"), S("Бар"), S("--markup"), S("x")}, S("Наценка должна быть числом")},
+        {{S("stock"), S("invoices"), S("--from"), S("02.06.2026"), S("--to"), S("01.06.2026")},
+            S("Конечная дата меньше начальной!")},
+    };
+    for (const auto &[args, message] : cases) {
+        EXPECT_EQ(cli.run(args), 1) << args.join(u' ').toStdString();
+        EXPECT_TRUE(cli.err.contains(message)) << cli.err.toStdString();
+    }
+    EXPECT_TRUE(json({S("stock"), S("invoices")}).isEmpty());
+    EXPECT_TRUE(json({S("stock"), S("lots")}).isEmpty());
+    ASSERT_EQ(cli.run({S("stock"), S("warehouses")}), 0);
+    EXPECT_EQ(cli.out, S("1\tКухня\t15\n"));
+    EXPECT_EQ(cli.run({S("stock"), S("receive"), S("1:1:1")}), 2);
+}
+
+TEST_F(CliStock, ADuplicateNumberThisYearIsKeptOnlyWhenAnswered)
+{
+    const QString today = QDate::currentDate().toString(S("dd.MM.yyyy"));
+    ASSERT_EQ(cli.run(receive(S("7"), today, {S("1:1:1")})), 0) << cli.err.toStdString();
+    EXPECT_EQ(cli.run(receive(S("7"), today, {S("1:1:1")})), 1);
+    EXPECT_EQ(json({S("stock"), S("invoices")}).size(), 1);
+    ASSERT_EQ(cli.run(QStringList {S("--yes")} + receive(S("7"), today, {S("1:1:1")})), 0);
+    EXPECT_EQ(json({S("stock"), S("invoices")}).size(), 2);
+}
+
+} // namespace
