@@ -18,6 +18,9 @@
 #include "shell/SharedSettings.h"
 
 #include <QDirIterator>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include <QFileInfo>
 #include <map>
@@ -238,5 +241,27 @@ TEST(CliDemo, TheKitchenHasTwoWeeksOfRationsForTwoGroups)
         ASSERT_TRUE(r);
         for (int n = 1; n <= r->dishCount(); ++n)
             EXPECT_GT(dishTotals(r.value(), n).kcal, 5.0) << r->dishName(n).toStdString();
+    }
+}
+
+TEST(CliDemo, TheKitchenHasItsStoreRoomWithAMonthOfReceipts)
+{
+    DemoCli cli;
+    ASSERT_EQ(cli.demo(), 0) << cli.runner.err.toStdString();
+    ASSERT_EQ(cli.inKitchen({QStringLiteral("stock"), QStringLiteral("warehouses")}), 0)
+        << cli.runner.err.toStdString();
+    EXPECT_EQ(cli.runner.out.trimmed().split(u'\n').size(), 2) << cli.runner.out.toStdString();
+    ASSERT_EQ(cli.inKitchen({QStringLiteral("stock"), QStringLiteral("suppliers")}), 0);
+    EXPECT_EQ(cli.runner.out.trimmed().split(u'\n').size(), 3) << cli.runner.out.toStdString();
+    ASSERT_EQ(cli.inKitchen({QStringLiteral("stock"), QStringLiteral("lots"), QStringLiteral("--json")}), 0);
+    const QJsonDocument lots = QJsonDocument::fromJson(cli.runner.out.toUtf8());
+    ASSERT_TRUE(lots.isArray()) << cli.runner.out.toStdString();
+    EXPECT_GT(lots.array().size(), 20);
+    // Every receipt came before the first day of cooking.
+    const QDate firstDay = demoKitchenFirstDay(QDate::currentDate());
+    for (const QJsonValue lot : lots.array()) {
+        const QDate date = QDate::fromString(lot.toObject().value(QStringLiteral("date")).toString(), u"dd.MM.yyyy");
+        ASSERT_TRUE(date.isValid()) << QJsonDocument(lot.toObject()).toJson().toStdString();
+        EXPECT_LT(date, firstDay);
     }
 }

@@ -4,11 +4,13 @@
 #include "SeedData.h"
 #include "common/Clock.h"
 #include "recipes/DemoRecipes.h"
+#include "shell/AppContext.h"
 #include "shell/Connections.h"
 #include "shell/DataFiles.h"
 #include "shell/Databases.h"
 #include "shell/SettingsStore.h"
 #include "shell/SharedSettings.h"
+#include "warehouse/DemoWarehouse.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -36,6 +38,21 @@ Status addCanteenRecipes(DemoKitchen &kitchen)
     return addDemoRecipes(kitchen.connections, kitchen.settings, file);
 }
 
+Status addDemoStock(DemoKitchen &kitchen)
+{
+    Connections &c = kitchen.connections;
+    if (c.connectBase(BaseId::Warehouse, kitchen.shared, true) == Connections::kFailed
+        || c.connectBase(BaseId::Products, kitchen.shared, true) == Connections::kFailed)
+        return Status::failure(QStringLiteral("Нет подключения к базе склада или базе продуктов"));
+    attachExternalTables(c);
+    // The receipts end the day before the first ration day, so the stock is
+    // there before the kitchen starts cooking.
+    const FixedClock clock(kitchen.firstDay.addDays(-1));
+    AppContext context {kitchen.prompter, kitchen.settings, kitchen.shared, clock, c, c.errorLog()};
+    const auto seeded = seedDemoWarehouse(context, clock.today());
+    return seeded ? Status() : Status::failure(seeded.error());
+}
+
 } // namespace
 
 const std::vector<DemoKitchenStep> &demoKitchenSteps()
@@ -45,6 +62,7 @@ const std::vector<DemoKitchenStep> &demoKitchenSteps()
         {QStringLiteral("Продукты, потери, показатели, рецептуры"), seedBases},
         {QStringLiteral("Рецептуры столовой"), addCanteenRecipes},
         {QStringLiteral("Рационы на две недели"), addDemoRations},
+        {QStringLiteral("Склад: поставщики и приход за месяц"), addDemoStock},
     };
     return steps;
 }
