@@ -12,13 +12,12 @@
 #include "recipes/RecipeEditing.h"
 #include "recipes/StoredText.h"
 #include "shell/Connections.h"
+#include "shell/DataFiles.h"
 #include "shell/DishCollections.h"
 #include "shell/SqlDialect.h"
 #include "shell/SqlStatement.h"
 
-#include <QFile>
 #include <QFileInfo>
-#include <QTextStream>
 
 #include <map>
 #include <vector>
@@ -37,8 +36,8 @@ Status writeDemoRecipes(Connections &connections, SettingsAccess &settings, cons
     // A data folder without this file has nothing of it to seed.
     if (!QFileInfo::exists(csv))
         return {};
-    QFile file(csv);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+    const std::optional<SeedTable> seed = readSeedTable(csv);
+    if (!seed)
         return Status::failure(QStringLiteral("Не удалось открыть файл ") + csv);
 
     // Nobody watches a seed: questions get the answer that changes nothing.
@@ -52,21 +51,10 @@ Status writeDemoRecipes(Connections &connections, SettingsAccess &settings, cons
     };
     std::vector<QString> order;
     std::map<QString, Recipe> recipes;
-    QTextStream in(&file);
-    bool header = true;
-    int line = 0;
-    while (!in.atEnd()) {
-        const QString text = in.readLine();
-        ++line;
-        if (text.trimmed().isEmpty() || text.startsWith(u'#'))
-            continue;
-        if (header) {
-            header = false;
-            continue;
-        }
-        const QStringList c = text.split(u';');
+    for (const SeedRow &row : seed->rows) {
+        const QStringList &c = row.cells;
         if (c.size() < 10)
-            return Status::failure(csv + QStringLiteral(": строка ") + QString::number(line));
+            return Status::failure(csv + QStringLiteral(": строка ") + QString::number(row.line));
         const QString name = c[0].trimmed();
         if (!recipes.count(name))
             order.push_back(name);
@@ -76,11 +64,11 @@ Status writeDemoRecipes(Connections &connections, SettingsAccess &settings, cons
         const QString kind = c[2].trimmed();
         clsProds p;
         if (kind == kKeyProduct) {
-            const auto row = products.findQuiet(c[5].trimmed().toLongLong());
-            if (!row)
+            const auto product = products.findQuiet(c[5].trimmed().toLongLong());
+            if (!product)
                 return Status::failure(QStringLiteral("Нет продукта с кодом ") + c[5] + QStringLiteral(" для ") + name);
             // As the editor adds a product: its values per 100 g for the net mass.
-            p = productPosition(row->prod, numberOr(c[7]), numberOr(c[8]));
+            p = productPosition(product->prod, numberOr(c[7]), numberOr(c[8]));
         } else if (kind == kKeySemiFinished) {
             p.FullName = c[6].trimmed();
             p.ShortName = p.FullName;
@@ -88,7 +76,7 @@ Status writeDemoRecipes(Connections &connections, SettingsAccess &settings, cons
             p.Netto = numberOr(c[8]);
             p.Brutto = numberOr(c[7]);
         } else {
-            return Status::failure(csv + QStringLiteral(": строка ") + QString::number(line));
+            return Status::failure(csv + QStringLiteral(": строка ") + QString::number(row.line));
         }
         const auto key = makeKey(kind, c[3].trimmed().toLongLong(), c[4].trimmed().toLongLong());
         if (!key)

@@ -5,11 +5,9 @@
 #include "common/SettingsAccess.h"
 #include "shell/Catalogue.h"
 #include "shell/Connections.h"
+#include "shell/DataFiles.h"
 #include "shell/SqlDialect.h"
 #include "shell/SqlStatement.h"
-
-#include <QFile>
-#include <QTextStream>
 
 #include <algorithm>
 
@@ -406,24 +404,13 @@ void applyHeatTreatment(clsProds &semi, const LossType &type)
 
 namespace {
 
-// Rows of a seed file: ";"-separated, the first line the column names, lines
-// starting with "#" are comments.
 std::vector<QStringList> csvRows(const QString &path, QStringList &header)
 {
     std::vector<QStringList> rows;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return rows;
-    QTextStream in(&file);
-    while (!in.atEnd()) {
-        const QString line = in.readLine();
-        if (line.trimmed().isEmpty() || line.startsWith(u'#'))
-            continue;
-        const QStringList cells = line.split(u';');
-        if (header.isEmpty())
-            header = cells;
-        else
-            rows.push_back(cells);
+    if (const std::optional<SeedTable> table = readSeedTable(path)) {
+        header = table->header;
+        for (const SeedRow &row : table->rows)
+            rows.push_back(row.cells);
     }
     return rows;
 }

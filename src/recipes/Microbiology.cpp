@@ -4,12 +4,11 @@
 #include "common/SettingsAccess.h"
 #include "shell/Catalogue.h"
 #include "shell/Connections.h"
+#include "shell/DataFiles.h"
 #include "shell/SqlDialect.h"
 #include "shell/SqlStatement.h"
 
-#include <QFile>
 #include <QFileInfo>
-#include <QTextStream>
 
 #include <algorithm>
 
@@ -176,8 +175,8 @@ Status seedMicrobiology(Connections &connections, const SettingsAccess &settings
     // A data folder without this file has nothing of it to seed.
     if (!QFileInfo::exists(csv))
         return {};
-    QFile file(csv);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+    const std::optional<SeedTable> seed = readSeedTable(csv);
+    if (!seed)
         return Status::failure(QStringLiteral("Не удалось открыть файл ") + csv);
     const QSqlDatabase db = connections.database(BaseId::Microbiology);
     const SqlDialect &d = SqlDialect::of(db);
@@ -192,17 +191,8 @@ Status seedMicrobiology(Connections &connections, const SettingsAccess &settings
         empty.insert(it.key(), count.next() && count.value(0).toLongLong() == 0);
     }
     Transaction tx(db, log);
-    QTextStream in(&file);
-    bool header = true;
-    while (!in.atEnd()) {
-        const QString line = in.readLine();
-        if (line.trimmed().isEmpty() || line.startsWith(u'#'))
-            continue;
-        if (header) {
-            header = false;
-            continue;
-        }
-        const QStringList cells = line.split(u';');
+    for (const SeedRow &row : seed->rows) {
+        const QStringList &cells = row.cells;
         const QString which = cells.value(0).trimmed();
         if (!tables.contains(which) || !empty.value(which))
             continue;

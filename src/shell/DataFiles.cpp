@@ -2,7 +2,9 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QTextStream>
 
 namespace kulvera {
 
@@ -23,6 +25,30 @@ QString dataFolder()
 QString dataFile(const QString &name)
 {
     return QDir(dataFolder()).filePath(name);
+}
+
+std::optional<SeedTable> readSeedTable(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return std::nullopt;
+    SeedTable table;
+    QTextStream in(&file);
+    bool header = true;
+    int line = 0;
+    while (!in.atEnd()) {
+        const QString text = in.readLine();
+        ++line;
+        if (text.trimmed().isEmpty() || text.startsWith(u'#'))
+            continue;
+        if (header) {
+            table.header = text.split(u';');
+            header = false;
+            continue;
+        }
+        table.rows.push_back({line, text.split(u';')});
+    }
+    return table;
 }
 
 } // namespace kulvera

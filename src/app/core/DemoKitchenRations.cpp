@@ -11,9 +11,6 @@
 #include "shell/DishCollections.h"
 #include "shell/SqlStatement.h"
 
-#include <QFile>
-#include <QTextStream>
-
 #include <map>
 
 namespace kulvera {
@@ -34,27 +31,16 @@ struct Plan {
 Result<Plan> readPlan(const QString &csv)
 {
     using R = Result<Plan>;
-    QFile file(csv);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+    const std::optional<SeedTable> seed = readSeedTable(csv);
+    if (!seed)
         return R::failure(QStringLiteral("Не найден файл ") + csv);
     Plan plan;
-    QTextStream in(&file);
-    bool header = true;
-    int line = 0;
-    while (!in.atEnd()) {
-        const QString text = in.readLine();
-        ++line;
-        if (text.trimmed().isEmpty() || text.startsWith(u'#'))
-            continue;
-        if (header) {
-            header = false;
-            continue;
-        }
-        const QStringList c = text.split(u';');
+    for (const SeedRow &row : seed->rows) {
+        const QStringList &c = row.cells;
         bool number = false;
         const int day = c.value(0).trimmed().toInt(&number);
         if (c.size() < 5 || !number || day < 1 || day > 10 || c[2].trimmed().isEmpty() || c[3].trimmed().isEmpty())
-            return R::failure(csv + QStringLiteral(": строка ") + QString::number(line));
+            return R::failure(csv + QStringLiteral(": строка ") + QString::number(row.line));
         const QString group = c[1].trimmed();
         const QString meal = c[2].trimmed();
         if (!plan.meals.contains(meal))

@@ -6,61 +6,24 @@
 #include "recipes/forms/RecipeEditorForm.h"
 #include "recipes/forms/RecipeForms.h"
 #include "shell/forms/MainWindow.h"
-
-#include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QPointer>
+#include "shell/forms/SingleEditor.h"
 
 namespace kulvera {
 namespace {
 
-QPointer<MenuEditorForm> &editor()
+SingleEditor<MenuEditorForm> &editor()
 {
-    static QPointer<MenuEditorForm> form;
-    return form;
-}
-
-// Asks about the editor's unsaved ration before the program ends; once the
-// user agreed, closing the editor does not ask again.
-class MenuExitGuard : public ExitGuard
-{
-public:
-    bool confirmExit(Prompter &) override
-    {
-        MenuEditorForm *form = editor();
-        if (!form || !form->confirmDiscard())
-            return !form;
-        form->discardChanges();
-        return true;
-    }
-};
-
-void guardExit(QWidget *mainWindow)
-{
-    static MenuExitGuard guard;
-    static QPointer<MainWindow> guarded;
-    auto *window = qobject_cast<MainWindow *>(mainWindow);
-    if (window && guarded != window) {
-        window->addExitGuard(&guard);
-        guarded = window;
-    }
+    static SingleEditor<MenuEditorForm> one;
+    return one;
 }
 
 QWidget *openEditorCommand(AppContext &context, QWidget *parent)
 {
-    if (MenuEditorForm *form = editor()) {
-        // One editor: the command brings it forward.
-        if (auto *sub = qobject_cast<QMdiSubWindow *>(form->parentWidget())) {
-            sub->showNormal();
-            if (sub->mdiArea())
-                sub->mdiArea()->setActiveSubWindow(sub);
-        }
-        form->show();
+    // One editor: the command brings it forward.
+    if (editor().raise())
         return nullptr;
-    }
     auto *form = new MenuEditorForm(context, parent);
-    editor() = form;
-    guardExit(parent);
+    editor().adopt(form, parent);
     // A dish of the ration opens as its recipe in the program's recipe editor.
     QObject::connect(form, &MenuEditorForm::recipeRequested, form,
         [&context, parent](const QString &table, const QString &name, const QString &output) {
@@ -78,13 +41,7 @@ QWidget *openEditorCommand(AppContext &context, QWidget *parent)
 
 MenuEditorForm *openMenuEditor(AppContext &context, QWidget *mainWindow)
 {
-    if (!editor()) {
-        if (auto *window = qobject_cast<MainWindow *>(mainWindow))
-            window->runCommand(QStringLiteral("MenuNew"));
-        else
-            openEditorCommand(context, mainWindow);
-    }
-    return editor();
+    return editor().ensureOpen(QStringLiteral("MenuNew"), mainWindow, [&] { openEditorCommand(context, mainWindow); });
 }
 
 void registerMenuForms(CommandRegistry &registry)

@@ -3,61 +3,24 @@
 #include "recipes/forms/DishBaseBrowser.h"
 #include "recipes/forms/RecipeEditorForm.h"
 #include "shell/forms/MainWindow.h"
-
-#include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QPointer>
+#include "shell/forms/SingleEditor.h"
 
 namespace kulvera {
 namespace {
 
-QPointer<RecipeEditorForm> &editor()
+SingleEditor<RecipeEditorForm> &editor()
 {
-    static QPointer<RecipeEditorForm> form;
-    return form;
-}
-
-// Asks about the editor's unsaved recipe before the program ends; once the
-// user agreed, closing the editor does not ask again.
-class EditorExitGuard : public ExitGuard
-{
-public:
-    bool confirmExit(Prompter &) override
-    {
-        RecipeEditorForm *form = editor();
-        if (!form || !form->confirmDiscard())
-            return !form;
-        form->discardChanges();
-        return true;
-    }
-};
-
-void guardExit(QWidget *mainWindow)
-{
-    static EditorExitGuard guard;
-    static QPointer<MainWindow> guarded;
-    auto *window = qobject_cast<MainWindow *>(mainWindow);
-    if (window && guarded != window) {
-        window->addExitGuard(&guard);
-        guarded = window;
-    }
+    static SingleEditor<RecipeEditorForm> one;
+    return one;
 }
 
 QWidget *openEditorCommand(AppContext &context, QWidget *parent)
 {
-    if (RecipeEditorForm *form = editor()) {
-        // One editor: the command brings it forward.
-        if (auto *sub = qobject_cast<QMdiSubWindow *>(form->parentWidget())) {
-            sub->showNormal();
-            if (sub->mdiArea())
-                sub->mdiArea()->setActiveSubWindow(sub);
-        }
-        form->show();
+    // One editor: the command brings it forward.
+    if (editor().raise())
         return nullptr;
-    }
     auto *form = new RecipeEditorForm(context, parent);
-    editor() = form;
-    guardExit(parent);
+    editor().adopt(form, parent);
     return form;
 }
 
@@ -65,13 +28,7 @@ QWidget *openEditorCommand(AppContext &context, QWidget *parent)
 
 RecipeEditorForm *openRecipeEditor(AppContext &context, QWidget *mainWindow)
 {
-    if (!editor()) {
-        if (auto *window = qobject_cast<MainWindow *>(mainWindow))
-            window->runCommand(QStringLiteral("Norm"));
-        else
-            openEditorCommand(context, mainWindow);
-    }
-    return editor();
+    return editor().ensureOpen(QStringLiteral("Norm"), mainWindow, [&] { openEditorCommand(context, mainWindow); });
 }
 
 void registerRecipeForms(CommandRegistry &registry)
