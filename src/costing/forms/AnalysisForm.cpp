@@ -2,6 +2,7 @@
 
 #include "common/NumberText.h"
 #include "common/TextDate.h"
+#include "costing/AnalysisStatements.h"
 #include "costing/NormBase.h"
 #include "costing/PriceSources.h"
 #include "costing/RationScan.h"
@@ -11,6 +12,7 @@
 #include "menus/forms/OpenMenuBase.h"
 #include "recipes/AssimilationCoefficients.h"
 #include "shell/SettingDefaults.h"
+#include "shell/SharedSettings.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -105,6 +107,9 @@ AnalysisForm::AnalysisForm(AppContext &context, QWidget *parent)
     auto *exportChartButton = new QPushButton(QStringLiteral("Сохранить диаграмму (PNG)..."), nutrientPage);
     exportChartButton->setObjectName(QStringLiteral("exportChart"));
     auto *nutrientButtons = new QHBoxLayout;
+    auto *printNutrientsButton = new QPushButton(QStringLiteral("Печать ведомости..."), nutrientPage);
+    printNutrientsButton->setObjectName(QStringLiteral("printNutrients"));
+    nutrientButtons->addWidget(printNutrientsButton);
     nutrientButtons->addStretch(1);
     nutrientButtons->addWidget(exportChartButton);
     nutrientLayout->addLayout(nutrientButtons);
@@ -121,6 +126,9 @@ AnalysisForm::AnalysisForm(AppContext &context, QWidget *parent)
     productButtons->addWidget(add);
     productButtons->addWidget(remove);
     productButtons->addStretch(1);
+    auto *printProductsButton = new QPushButton(QStringLiteral("Печать ведомости..."), productPage);
+    printProductsButton->setObjectName(QStringLiteral("printProducts"));
+    productButtons->addWidget(printProductsButton);
     productLayout->addLayout(productButtons);
 
     auto *tabs = new QTabWidget(this);
@@ -140,6 +148,8 @@ AnalysisForm::AnalysisForm(AppContext &context, QWidget *parent)
 
     connect(run, &QPushButton::clicked, this, [this] { calculate(); });
     connect(exportChartButton, &QPushButton::clicked, this, [this] { chooseChartFile(); });
+    connect(printNutrientsButton, &QPushButton::clicked, this, [this] { choosePrintFile(true); });
+    connect(printProductsButton, &QPushButton::clicked, this, [this] { choosePrintFile(false); });
     connect(add, &QPushButton::clicked, this, [this] { addProductRow(); });
     connect(remove, &QPushButton::clicked, this, [this] { removeProductRow(productGrid_->currentRow()); });
     connect(productGrid_, &QTableWidget::itemChanged, this, &AnalysisForm::productCellChanged);
@@ -232,12 +242,14 @@ bool AnalysisForm::calculate()
         return false;
     NormRecord norm;
     normCode_.reset();
+    normName_ = kNoNorm;
     if (norm_->currentIndex() > 0) {
         const Result<NormRecord> loaded = norms_->loadByName(norm_->currentText());
         if (!loaded)
             return false;
         norm = *loaded;
         normCode_ = norm.code;
+        normName_ = norm.name;
     } else if (norm_->currentText() != kNoNorm) {
         context_.prompter.warning(kNormEmptyText.toString());
         return false;
@@ -282,7 +294,8 @@ bool AnalysisForm::calculate()
     const int pm
         = decimalsSetting(context_.settings, static_cast<int>(Section::Data), QStringLiteral("lRoundBr_A_Br"), 2);
     fillNutrients();
-    fillProducts(products.missingReport(pm));
+    missingReport_ = products.missingReport(pm);
+    fillProducts(missingReport_);
     chart_->setRows(nutrients_);
     return true;
 }
@@ -422,6 +435,53 @@ void AnalysisForm::chooseChartFile()
         this, QStringLiteral("Сохранение диаграммы"), QString(), QStringLiteral("Рисунок PNG (*.png)"));
     if (!file.isEmpty())
         exportChart(file);
+}
+
+AnalysisHeading AnalysisForm::heading() const
+{
+    return {normName_, group_->currentText(), from_->date(), to_->date(), days_};
+}
+
+bool AnalysisForm::printNutrients(const QString &outputPath)
+{
+    if (nutrients_.empty()) {
+        context_.prompter.warning(QStringLiteral("Сначала выполните расчет."));
+        return false;
+    }
+    const int p = decimalsSetting(context_.settings, static_cast<int>(Section::Data), QStringLiteral("lRoundHS_A_HS"),
+        readSetting(context_.settings, Section::Data, QStringLiteral("lRoundHS_A_HS")).toInt());
+    const Result<ListOutcome> done = printNutrientStatement(
+        nutrients_, heading(), p, context_.shared.templatesFolder(), context_.settings, outputPath, context_.prompter);
+    if (!done)
+        context_.prompter.warning(done.error());
+    return done.ok();
+}
+
+bool AnalysisForm::printProducts(const QString &outputPath)
+{
+    if (products_.empty()) {
+        context_.prompter.warning(
+            nutrients_.empty() ? QStringLiteral("Сначала выполните расчет.") : kNoProductNormsText.toString());
+        return false;
+    }
+    const int pm
+        = decimalsSetting(context_.settings, static_cast<int>(Section::Data), QStringLiteral("lRoundBr_A_Br"), 2);
+    const Result<ListOutcome> done = printProductSetStatement(products_, missingReport_, heading(), pm,
+        context_.shared.templatesFolder(), context_.settings, outputPath, context_.prompter);
+    if (!done)
+        context_.prompter.warning(done.error());
+    return done.ok();
+}
+
+void AnalysisForm::choosePrintFile(bool nutrients)
+{
+    const QString file = QFileDialog::getSaveFileName(this, QStringLiteral("Сохранение ведомости"),
+        nutrients ? QStringLiteral("an_hs.xlsx") : QStringLiteral("an_prod.xlsx"),
+        QStringLiteral("Книга Excel (*.xlsx)"));
+    if (file.isEmpty())
+        return;
+    if (nutrients ? printNutrients(file) : printProducts(file))
+        context_.prompter.message(QStringLiteral("Ведомость сохранена: ") + file);
 }
 
 } // namespace kulvera

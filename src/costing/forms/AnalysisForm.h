@@ -19,6 +19,7 @@ class QTableWidgetItem;
 
 namespace kulvera {
 
+struct AnalysisHeading;
 class FulfilmentChartView;
 class MenuBase;
 class NormBase;
@@ -45,6 +46,10 @@ public:
     const std::vector<ProductSetRow> &productRows() const { return products_; }
     int days() const { return days_; }
     bool exportChart(const QString &path);
+    // The statements as workbooks made from their templates (made first when
+    // the templates folder lacks them).
+    bool printNutrients(const QString &outputPath);
+    bool printProducts(const QString &outputPath);
 
     bool addProductRow();
     bool removeProductRow(int row);
@@ -58,6 +63,8 @@ private:
     void afterNormEdit();
     QString factTitle() const;
     void chooseChartFile();
+    void choosePrintFile(bool nutrients);
+    AnalysisHeading heading() const;
 
     AppContext &context_;
     std::unique_ptr<MenuBase> base_;
@@ -73,6 +80,8 @@ private:
     QLabel *missing_;
     std::vector<NutrientRow> nutrients_;
     std::vector<ProductSetRow> products_;
+    QString missingReport_;
+    QString normName_;
     std::optional<qint64> normCode_;
     int days_ = 0;
     bool filling_ = false;

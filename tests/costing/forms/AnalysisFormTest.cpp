@@ -1,11 +1,14 @@
 #include "DemoKitchen.h"
+#include "documents/DocumentTestSupport.h"
 
 #include "common/NumberText.h"
+#include "costing/AnalysisStatements.h"
 #include "costing/NormBase.h"
 #include "costing/forms/AnalysisForm.h"
 #include "costing/forms/FulfilmentChartView.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QLabel>
 #include <QTableWidget>
 
@@ -147,4 +150,53 @@ TEST(AnalysisForm, ProductSetCellEditsAreStoredAndRecomputedAfterTheQuestion)
     EXPECT_EQ(grid->rowCount(), 0);
     EXPECT_TRUE(norms.loadByName(test::kDemoNorm)->products.empty());
     EXPECT_TRUE(k.prompter.unexpected().isEmpty()) << k.prompter.unexpected().join(u'\n').toStdString();
+}
+
+// Both statements printed from the default templates our program makes, read
+// back by openpyxl.
+TEST(AnalysisForm, PrintsBothStatementsThroughTheirTemplates)
+{
+    AnalysedKitchen k;
+    ASSERT_TRUE(k.made);
+    k.settings.save(Section::Documents, QStringLiteral("FirstLineMenuAnalysHS"), QStringLiteral("Школа № 5"));
+    ASSERT_TRUE(k.analyse());
+    const QString nutrients = k.dir.filePath(QStringLiteral("hs.xlsx"));
+    ASSERT_TRUE(k.form.printNutrients(nutrients)) << k.prompter.texts().join(u'\n').toStdString();
+    const test::Sheet hs = test::readSheet(nutrients);
+    EXPECT_EQ(hs.cell(QStringLiteral("A1")).toString(), kNutrientStatementTitle);
+    EXPECT_EQ(hs.cell(QStringLiteral("A2")).toString(), u"Школа № 5");
+    EXPECT_TRUE(hs.cell(QStringLiteral("A4")).toString().contains(test::kDemoNorm));
+    EXPECT_TRUE(hs.cell(QStringLiteral("A4")).toString().contains(QStringLiteral("(10 дн.)")));
+    EXPECT_EQ(hs.cell(QStringLiteral("E5")).toString(), u"Выполнение,% от дн.нормы");
+    const auto &rows = k.form.nutrientRows();
+    ASSERT_EQ(rows.size(), 20u);
+    for (int i = 0; i < 20; ++i) {
+        const NutrientRow &r = rows[static_cast<std::size_t>(i)];
+        const QString at = QString::number(6 + i);
+        EXPECT_EQ(hs.cell(u'A' + at).toString(), r.name);
+        if (r.percent)
+            EXPECT_NEAR(hs.cell(u'E' + at).toDouble(), *r.percent, 0.051) << r.name.toStdString();
+        else
+            EXPECT_TRUE(hs.cell(u'E' + at).isUndefined()) << r.name.toStdString();
+        EXPECT_EQ(hs.bold(u'A' + at), r.highlighted) << r.name.toStdString();
+    }
+    // The template went into the templates folder, where the user can edit it.
+    EXPECT_TRUE(QFileInfo::exists(QDir(k.shared.templatesFolder()).filePath(QStringLiteral("an_hs.xlsx"))));
+
+    // No product set: nothing to print, and said so.
+    EXPECT_FALSE(k.form.printProducts(k.dir.filePath(QStringLiteral("none.xlsx"))));
+    EXPECT_TRUE(k.prompter.saw(kNoProductNormsText.toString()));
+    EXPECT_FALSE(QFileInfo::exists(k.dir.filePath(QStringLiteral("none.xlsx"))));
+
+    ASSERT_TRUE(k.form.addProductRow());
+    const QString products = k.dir.filePath(QStringLiteral("prod.xlsx"));
+    ASSERT_TRUE(k.form.printProducts(products));
+    const test::Sheet prod = test::readSheet(products);
+    EXPECT_EQ(prod.cell(QStringLiteral("A1")).toString(), kProductSetStatementTitle);
+    EXPECT_EQ(prod.cell(QStringLiteral("B6")).toString(), u"Новый продукт");
+    EXPECT_EQ(prod.cell(QStringLiteral("D6")).toString(), u"Брутто");
+    EXPECT_EQ(prod.cell(QStringLiteral("A6")).toDouble(), static_cast<double>(k.form.productRows().front().code));
+    EXPECT_TRUE(prod.cell(QStringLiteral("A8"))
+                    .toString()
+                    .startsWith(QStringLiteral("Не найдены следующие коды продуктов [масса брутто]: ")));
 }
