@@ -39,13 +39,13 @@ double FulfilmentChart::axisMaximum() const
 FulfilmentChart::Layout FulfilmentChart::layout(const QRect &area) const
 {
     // The labels' column is as wide as the longest name, but never more than
-    // a third of the picture.
+    // 40 % of the picture.
     QFont font;
     const QFontMetricsF metrics(font);
     double labels = 0;
     for (const NutrientRow &r : rows_)
         labels = std::max(labels, metrics.horizontalAdvance(r.name));
-    labels = std::min(labels + kMargin, area.width() / 3.0);
+    labels = std::min(labels + kMargin, area.width() * 0.4);
     Layout l;
     l.plot = QRectF(area.left() + kMargin + labels, area.top() + kTitleHeight,
         area.width() - 2 * kMargin - labels - metrics.horizontalAdvance(QStringLiteral("000.0 %")),
@@ -112,8 +112,9 @@ void FulfilmentChart::paint(QPainter &painter, const QRect &area) const
         const NutrientRow &r = rows_[static_cast<std::size_t>(i)];
         const double top = l.plot.top() + l.rowHeight * i;
         painter.setPen(Qt::black);
-        painter.drawText(QRectF(area.left() + kMargin, top, l.plot.left() - area.left() - 2 * kMargin, l.rowHeight),
-            Qt::AlignRight | Qt::AlignVCenter, metrics.elidedText(r.name, Qt::ElideRight, l.plot.left() - area.left()));
+        const QRectF label(area.left() + kMargin, top, l.plot.left() - area.left() - 2 * kMargin, l.rowHeight);
+        painter.drawText(
+            label, Qt::AlignRight | Qt::AlignVCenter, metrics.elidedText(r.name, Qt::ElideRight, label.width()));
         const QRectF bar = barRect(i, area);
         if (bar.isNull())
             continue; // no norm: nothing to compare

@@ -101,6 +101,7 @@ AnalysisForm::AnalysisForm(AppContext &context, QWidget *parent)
     split->addWidget(chart_);
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 2);
+    split->setSizes({700, 500}); // the grid's five columns whole, the chart the rest
     auto *nutrientPage = new QWidget(this);
     auto *nutrientLayout = new QVBoxLayout(nutrientPage);
     nutrientLayout->addWidget(split, 1);
@@ -142,6 +143,8 @@ AnalysisForm::AnalysisForm(AppContext &context, QWidget *parent)
 
     for (QTableWidget *grid : {nutrientGrid_, productGrid_}) {
         grid->verticalHeader()->hide();
+        // Compact rows: the twenty nutrients fit beside the chart.
+        grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
         grid->setSelectionBehavior(QAbstractItemView::SelectRows);
         grid->horizontalHeader()->setStretchLastSection(true);
     }

@@ -200,3 +200,23 @@ TEST(AnalysisForm, PrintsBothStatementsThroughTheirTemplates)
                     .toString()
                     .startsWith(QStringLiteral("Не найдены следующие коды продуктов [масса брутто]: ")));
 }
+
+// The form on the demo kitchen draws itself with its chart; with
+// KULVERA_ANALYSIS_SCREENSHOT set the picture is kept there (the README's
+// screenshot is made this way).
+TEST(AnalysisForm, DrawsTheDemoKitchenWithItsChart)
+{
+    AnalysedKitchen k;
+    ASSERT_TRUE(k.made);
+    k.form.resize(1280, 720);
+    k.form.show();
+    ASSERT_TRUE(k.analyse());
+    QApplication::processEvents();
+    const QPixmap picture = k.form.grab();
+    EXPECT_FALSE(picture.isNull());
+    const QString path = qEnvironmentVariable("KULVERA_ANALYSIS_SCREENSHOT");
+    if (!path.isEmpty()) {
+        EXPECT_TRUE(picture.save(path));
+    }
+    EXPECT_TRUE(k.prompter.unexpected().isEmpty()) << k.prompter.unexpected().join(u'\n').toStdString();
+}
