@@ -8,8 +8,10 @@
 #include "costing/forms/FulfilmentChartView.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QFileInfo>
 #include <QLabel>
+#include <QSqlQuery>
 #include <QTableWidget>
 
 #include <gtest/gtest.h>
@@ -219,4 +221,25 @@ TEST(AnalysisForm, DrawsTheDemoKitchenWithItsChart)
         EXPECT_TRUE(picture.save(path));
     }
     EXPECT_TRUE(k.prompter.unexpected().isEmpty()) << k.prompter.unexpected().join(u'\n').toStdString();
+}
+
+// With the assimilated computation the proteins count at the share `Koef`
+// gives for the norm's ID_Norm (1 for the seeded norms).
+TEST(AnalysisForm, AssimilatedComputationReducesByTheCoefficientsOfTheNorm)
+{
+    AnalysedKitchen k;
+    ASSERT_TRUE(k.made);
+    ASSERT_TRUE(k.analyse());
+    const double plain = k.form.nutrientRows().front().fact;
+    ASSERT_GT(plain, 0);
+    QSqlQuery koef(k.connections.database(BaseId::Menu));
+    ASSERT_TRUE(koef.exec(QStringLiteral("INSERT INTO \"Koef\" (\"КодНормативов\", \"bel\") VALUES (1, 80)")));
+    auto *assimilated = k.form.findChild<QCheckBox *>(QStringLiteral("assimilated"));
+    ASSERT_NE(assimilated, nullptr);
+    assimilated->setChecked(true);
+    ASSERT_TRUE(k.form.calculate());
+    EXPECT_NEAR(k.form.nutrientRows().front().fact, plain * 0.8, 1e-6);
+    assimilated->setChecked(false);
+    ASSERT_TRUE(k.form.calculate());
+    EXPECT_NEAR(k.form.nutrientRows().front().fact, plain, 1e-9);
 }
