@@ -1,5 +1,6 @@
 #include "costing/NormBase.h"
 
+#include "common/NumberText.h"
 #include "common/Prompter.h"
 #include "shell/Connections.h"
 #include "shell/SqlDialect.h"
@@ -186,6 +187,125 @@ Result<qint64> NormBase::insert(const NormRecord &norm) const
     if (const Status s = t.commit(); !s)
         return R::failure(s.error());
     return code;
+}
+
+namespace {
+
+// A cell as the user typed it: empty text is no value; a number column takes
+// a number in either decimal notation and nothing else.
+Result<QVariant> storedValue(const QVariant &value, bool numeric)
+{
+    if (value.isNull() || value.toString().trimmed().isEmpty())
+        return QVariant();
+    if (!numeric)
+        return QVariant(value.toString().trimmed());
+    if (const std::optional<double> n = parseNumber(value.toString()))
+        return QVariant(*n);
+    return Result<QVariant>::failure(QStringLiteral("Не число: ") + value.toString());
+}
+
+} // namespace
+
+Status NormBase::update(const QString &table, const QString &key, qint64 code, const QString &column,
+    const QVariant &value, QStringView unknown) const
+{
+    const bool numeric = column != kName && column != u"Group_Name" && column != u"Code_Prods";
+    const Result<QVariant> stored = storedValue(value, numeric);
+    if (!stored)
+        return Status::failure(stored.error());
+    if (!connections_.isConnected(number_))
+        return Status::failure(QStringLiteral("Нет подключения к базе меню"));
+    const QSqlDatabase db = connections_.database(number_);
+    const SqlDialect &d = SqlDialect::of(db);
+    SqlStatement q(db,
+        QStringLiteral("UPDATE ") + d.quote(table) + QStringLiteral(" SET ") + d.quote(column)
+            + QStringLiteral(" = ? WHERE ") + d.quote(key) + QStringLiteral(" = ?"),
+        &connections_.errorLog());
+    if (const Status s = q.exec({*stored, code}); !s)
+        return s;
+    if (q.rowsAffected() != 1)
+        return Status::failure(unknown.toString());
+    return {};
+}
+
+Status NormBase::setValue(qint64 code, const QString &column, const QVariant &value) const
+{
+    if (column != kName && !valueColumns().contains(column))
+        return Status::failure(QStringLiteral("В таблице Norm нет поля ") + column);
+    if (column == kName && (value.isNull() || value.toString().trimmed().isEmpty()))
+        return Status::failure(QStringLiteral("Не задано имя нормы"));
+    return update(kNormTable.toString(), kCode, code, column, value, kNormUnknownText);
+}
+
+Status NormBase::remove(qint64 code) const
+{
+    if (!connections_.isConnected(number_))
+        return Status::failure(QStringLiteral("Нет подключения к базе меню"));
+    const QSqlDatabase db = connections_.database(number_);
+    const SqlDialect &d = SqlDialect::of(db);
+    Transaction t(db, &connections_.errorLog());
+    if (!t.started())
+        return Status::failure(QStringLiteral("Не удалось начать транзакцию"));
+    SqlStatement norm(db,
+        QStringLiteral("DELETE FROM ") + d.quote(kNormTable.toString()) + QStringLiteral(" WHERE ") + d.quote(kCode)
+            + QStringLiteral(" = ?"),
+        &connections_.errorLog());
+    if (const Status s = norm.exec({code}); !s)
+        return s;
+    if (norm.rowsAffected() != 1)
+        return Status::failure(kNormUnknownText.toString());
+    norm.finish();
+    // Its product set would be unreachable without it.
+    if (const Status s = execSql(db,
+            QStringLiteral("DELETE FROM ") + d.quote(kNormProdsTable.toString())
+                + QStringLiteral(" WHERE \"Code_Norm\" = ?"),
+            {code}, &connections_.errorLog());
+        !s)
+        return s;
+    return t.commit();
+}
+
+Result<qint64> NormBase::addProductRow(qint64 normCode, const QString &groupName) const
+{
+    using R = Result<qint64>;
+    if (const Result<NormRecord> norm = loadByCode(normCode); !norm)
+        return R::failure(kNormUnknownText.toString());
+    else if (norm->products.size() >= static_cast<std::size_t>(kMaxProductSetRows))
+        return R::failure(
+            QStringLiteral("Слишком много строк продуктового набора: ") + QString::number(norm->products.size()));
+    const QSqlDatabase db = connections_.database(number_);
+    SqlStatement q(db,
+        QStringLiteral("INSERT INTO ") + SqlDialect::of(db).quote(kNormProdsTable.toString())
+            + QStringLiteral(" (\"Group_Name\", \"Code_Norm\") VALUES (?, ?)"),
+        &connections_.errorLog());
+    if (const Status s = q.exec({groupName, normCode}); !s)
+        return R::failure(s.error());
+    return q.lastInsertId().toLongLong();
+}
+
+Status NormBase::setProductValue(qint64 rowCode, const QString &column, const QVariant &value) const
+{
+    static const QStringList editable {
+        QStringLiteral("Group_Name"), QStringLiteral("Code_Prods"), QStringLiteral("Norm_Prods")};
+    if (!editable.contains(column))
+        return Status::failure(QStringLiteral("В таблице Norm_Prods нет поля ") + column);
+    return update(kNormProdsTable.toString(), QStringLiteral("Code"), rowCode, column, value, kProductNormUnknownText);
+}
+
+Status NormBase::removeProductRow(qint64 rowCode) const
+{
+    if (!connections_.isConnected(number_))
+        return Status::failure(QStringLiteral("Нет подключения к базе меню"));
+    const QSqlDatabase db = connections_.database(number_);
+    SqlStatement q(db,
+        QStringLiteral("DELETE FROM ") + SqlDialect::of(db).quote(kNormProdsTable.toString())
+            + QStringLiteral(" WHERE \"Code\" = ?"),
+        &connections_.errorLog());
+    if (const Status s = q.exec({rowCode}); !s)
+        return s;
+    if (q.rowsAffected() != 1)
+        return Status::failure(kProductNormUnknownText.toString());
+    return {};
 }
 
 } // namespace kulvera

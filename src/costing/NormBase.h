@@ -39,6 +39,8 @@ struct NormRecord {
 inline constexpr QStringView kNormTable = u"Norm";
 inline constexpr QStringView kNormProdsTable = u"Norm_Prods";
 inline constexpr QStringView kNormEmptyText = u"Таблица физиологических норм не заполнена!";
+inline constexpr QStringView kNormUnknownText = u"Не удалось идентифицировать норму.";
+inline constexpr QStringView kProductNormUnknownText = u"Ошибка идентификации нормы!";
 // The upper bound of product-set rows one norm may carry: real sets have a
 // few dozen groups; a file asking for more is damaged or hostile.
 inline constexpr int kMaxProductSetRows = 1000;
@@ -64,7 +66,21 @@ public:
     // Every norm, or none when one fails.
     Status insertAll(const std::vector<NormRecord> &norms) const;
 
+    // Edits of the norms form and of the analysis. A row that is gone gives
+    // "Не удалось идентифицировать норму." (a norm) or "Ошибка идентификации
+    // нормы!" (a product-set row) and changes nothing.
+    // `column` is Имя or one of `valueColumns()`; an empty value stores NULL.
+    Status setValue(qint64 code, const QString &column, const QVariant &value) const;
+    // Removes the norm with its product set, in one transaction.
+    Status remove(qint64 code) const;
+    Result<qint64> addProductRow(qint64 normCode, const QString &groupName) const;
+    // `column` is Group_Name, Code_Prods or Norm_Prods.
+    Status setProductValue(qint64 rowCode, const QString &column, const QVariant &value) const;
+    Status removeProductRow(qint64 rowCode) const;
+
 private:
+    Status update(const QString &table, const QString &key, qint64 code, const QString &column, const QVariant &value,
+        QStringView unknown) const;
     Result<std::vector<NormRecord>> query(const QString &where, const QVariantList &params) const;
 
     Connections &connections_;

@@ -12,6 +12,7 @@
 #include "costing/PriceSources.h"
 #include "costing/RationCost.h"
 #include "costing/RationScan.h"
+#include "costing/chart/FulfilmentChart.h"
 #include "menus/MealList.h"
 #include "menus/MenuBase.h"
 #include "products/ProductBase.h"
@@ -19,6 +20,7 @@
 #include "shell/SettingDefaults.h"
 #include "shell/SettingsStore.h"
 
+#include <QGuiApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -216,8 +218,10 @@ int analyseCommand(CliRun &run)
             QStringLiteral("--png")});
     if (a.bad || !a.words.isEmpty() || a.from.isEmpty() || a.to.isEmpty() || a.norm.isEmpty())
         return usage(run, kAnalyseUsage);
-    if (!a.png.isEmpty()) {
-        run.err << "Диаграмма выполнения норм в PNG пока недоступна.\n";
+    // The chart's fonts need a QGuiApplication (kulvera-cli makes one for
+    // --png); without one nothing is drawn rather than a picture without text.
+    if (!a.png.isEmpty() && !qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
+        run.err << "Диаграмма не может быть построена без графической подсистемы.\n";
         return kExitFailed;
     }
     const std::optional<QDate> from = dateArgument(a.from);
@@ -262,6 +266,10 @@ int analyseCommand(CliRun &run)
     const std::vector<NutrientRow> rows = nutrientStatement(*norm, nutrients);
     const std::vector<ProductSetRow> set = products.rows();
     const QString missing = products.missingReport(pm);
+    if (!a.png.isEmpty() && !FulfilmentChart(rows).savePng(a.png)) {
+        run.err << "Не удалось записать файл: " << a.png << '\n';
+        return kExitFailed;
+    }
     if (a.json) {
         QJsonObject root;
         root.insert(QStringLiteral("norm"), norm->name);

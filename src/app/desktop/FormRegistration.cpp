@@ -1,6 +1,7 @@
 #include "FormRegistration.h"
 
 #include "DocumentCommands.h"
+#include "costing/forms/CostingForms.h"
 #include "menus/forms/MenuEditorForm.h"
 #include "menus/forms/MenuForms.h"
 #include "products/forms/ProductForms.h"
@@ -43,6 +44,7 @@ void registerForms(CommandRegistry &registry)
     registerRecipeForms(registry);
     registerMenuForms(registry);
     registerWarehouseForms(registry);
+    registerCostingForms(registry);
     registerDocumentCommands(registry);
 }
 

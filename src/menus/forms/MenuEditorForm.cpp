@@ -2,6 +2,9 @@
 
 #include "common/NumberText.h"
 #include "common/TextDate.h"
+#include "costing/DishCost.h"
+#include "costing/PriceSources.h"
+#include "costing/RationCost.h"
 #include "menus/DayLocks.h"
 #include "menus/MealList.h"
 #include "menus/MenuBase.h"
@@ -9,9 +12,11 @@
 #include "menus/RationEditing.h"
 #include "menus/RationTotals.h"
 #include "menus/forms/OpenMenuBase.h"
+#include "products/ProductBase.h"
 #include "recipes/DishBase.h"
 #include "recipes/Masses.h"
 #include "shell/DishCollections.h"
+#include "shell/SettingDefaults.h"
 
 #include <QCalendarWidget>
 #include <QCloseEvent>
@@ -135,6 +140,18 @@ MenuEditorForm::MenuEditorForm(AppContext &context, QWidget *parent)
     tree_->setUniformRowHeights(true);
     dayTotals_ = new QLabel(this);
     dayTotals_->setObjectName(QStringLiteral("dayTotals"));
+    // The cost per consumer, shown when `bShowPriceRat` is "1".
+    priceBox_ = new QWidget(this);
+    priceFor_ = new QComboBox(priceBox_);
+    priceFor_->setObjectName(QStringLiteral("priceFor"));
+    price_ = new QLabel(priceBox_);
+    price_->setObjectName(QStringLiteral("rationPrice"));
+    auto *priceRow = new QHBoxLayout(priceBox_);
+    priceRow->setContentsMargins(0, 0, 0, 0);
+    priceRow->addWidget(new QLabel(QStringLiteral("Расчет для"), priceBox_));
+    priceRow->addWidget(priceFor_);
+    priceRow->addWidget(price_, 1);
+    connect(priceFor_, &QComboBox::currentIndexChanged, this, [this] { showPrice(); });
     auto *dishButtons = new QHBoxLayout;
     connect(button(this, dishButtons, QStringLiteral("moveUp"), QStringLiteral("Вверх")), &QPushButton::clicked, this,
         [this] {
@@ -180,6 +197,7 @@ MenuEditorForm::MenuEditorForm(AppContext &context, QWidget *parent)
     middleLayout->setContentsMargins(0, 0, 0, 0);
     middleLayout->addWidget(tree_, 1);
     middleLayout->addWidget(dayTotals_);
+    middleLayout->addWidget(priceBox_);
     middleLayout->addLayout(dishButtons);
     middleLayout->addLayout(mealButtons);
 
@@ -574,6 +592,40 @@ void MenuEditorForm::showTotals()
     dayTotals_->setText(QStringLiteral("Итого за день: выход %1 г, белки %2 г, жиры %3 г, углеводы %4 г, %5 ккал")
                             .arg(formatFixed(t.mass, 0), formatFixed(t.proteins, 2), formatFixed(t.fats, 2),
                                 formatFixed(t.carbohydrates, 2), formatFixed(t.kcal, 1)));
+    showPrice();
+}
+
+void MenuEditorForm::showPrice()
+{
+    const bool shown
+        = context_.settings.get(Section::UserInterface, QStringLiteral("bShowPriceRat"), QStringLiteral("0")) == u"1";
+    priceBox_->setVisible(shown);
+    if (!shown)
+        return;
+    // The selector: the whole day first, then the meals of the meal list.
+    const QStringList meals = MealList(context_.settings, context_.prompter).names();
+    QStringList items {QStringLiteral("Весь день")};
+    items += meals;
+    QStringList present;
+    for (int i = 0; i < priceFor_->count(); ++i)
+        present << priceFor_->itemText(i);
+    if (present != items) {
+        const QSignalBlocker quiet(priceFor_);
+        const int keep = priceFor_->currentIndex();
+        priceFor_->clear();
+        priceFor_->addItems(items);
+        priceFor_->setCurrentIndex(keep >= 0 && keep < items.size() ? keep : 0);
+    }
+    const int meal = priceFor_->currentIndex() <= 0 ? -1 : priceFor_->currentIndex();
+    // Prices from stock come once the warehouse is built; until then such a
+    // line costs 0 and says that no stock is available.
+    NoStockPrices stock;
+    PriceSources prices(context_.connections, context_.settings, context_.prompter, stock);
+    const ProductBase products(context_.connections, context_.settings, context_.prompter, context_.clock);
+    SeasonalOutputs seasonal(&products);
+    const RationCost cost = rationPrice(ration_, meals, meal, true, prices, seasonal, 1);
+    price_->setText(rationPriceLabel(cost.total,
+        readSetting(context_.settings, Section::Data, QStringLiteral("FormatPriceRation")), priceFor_->currentText()));
 }
 
 void MenuEditorForm::markCalendar()

@@ -77,6 +77,7 @@ private:
     void setRation(const Ration &ration);
     void showRation();
     void showTotals();
+    void showPrice();
     void markCalendar();
     void fillGroups(const QString &current);
     void fillDishList();
@@ -100,6 +101,9 @@ private:
     QPushButton *lockButton_ = nullptr;
     QTreeWidget *tree_ = nullptr;
     QLabel *dayTotals_ = nullptr;
+    QWidget *priceBox_ = nullptr;
+    QComboBox *priceFor_ = nullptr; // the whole day, then each meal
+    QLabel *price_ = nullptr;
     QComboBox *collection_ = nullptr;
     QLineEdit *search_ = nullptr;
     QListWidget *dishList_ = nullptr;
