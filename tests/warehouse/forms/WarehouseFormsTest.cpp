@@ -118,12 +118,7 @@ TEST_F(WarehouseForms, AnInvoiceOfThreeLinesIsTypedAndSaved)
     EXPECT_EQ(cell(lines, 1, IncomingInvoiceForm::Value), QStringLiteral("182,0000"));
     EXPECT_EQ(cell(lines, 1, IncomingInvoiceForm::VatAmount), QStringLiteral("27,76"));
 
-    const QPixmap picture = form.grab();
-    EXPECT_FALSE(picture.isNull());
-    const QString path = qEnvironmentVariable("KULVERA_SCREENSHOT");
-    if (!path.isEmpty()) {
-        EXPECT_TRUE(picture.save(path));
-    }
+    EXPECT_FALSE(form.grab().isNull());
 }
 
 TEST_F(WarehouseForms, ARefusedEditSaysWhyAndTheGridShowsTheStoredValue)
