@@ -363,6 +363,8 @@ int requisitionCommand(CliRun &run)
         return kExitFailed;
     }
     if (!a.output.isEmpty()) {
+        // A template made now lists the products of the product base.
+        menu.env.connections().connectBase(BaseId::Products, menu.env.shared(), true);
         const Result<ListOutcome> made = printRequisition(
             *ration, menu.env.connections(), menu.env.shared().templatesFolder(), run.settings, a.output, run.prompter);
         if (!made) {
