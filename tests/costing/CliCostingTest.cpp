@@ -1,3 +1,4 @@
+#include "documents/DocumentTestSupport.h"
 #include "menus/MenuTestSupport.h"
 
 #include "common/NumberText.h"
@@ -165,6 +166,25 @@ TEST(CliCosting, RequisitionAddsGrossMassesPerMeal)
             EXPECT_DOUBLE_EQ(row.value(QStringLiteral("total")).toDouble(), 60.0);
         }
     }
+}
+
+TEST(CliCosting, RequisitionGoesIntoAWorkbookWithOutputOption)
+{
+    CostingCli cli;
+    const QString out = QDir(cli.t.root()).filePath(QStringLiteral("требование.xlsx"));
+    ASSERT_EQ(cli.run({QStringLiteral("menus"), QStringLiteral("requisition"), QStringLiteral("02.03.2026"),
+                  QStringLiteral("-o"), out}),
+        0)
+        << cli.runner.err.toStdString();
+    EXPECT_TRUE(cli.runner.out.contains(out));
+    const Sheet s = readSheet(out);
+    // The default template lists the base's products by code: 11, 12, 21, 22 from row 12.
+    EXPECT_EQ(s.cell(QStringLiteral("A14")).toString(), u"21");
+    EXPECT_DOUBLE_EQ(s.cell(QStringLiteral("G14")).toDouble(), 60.0);
+    EXPECT_EQ(cli.run({QStringLiteral("menus"), QStringLiteral("requisition"), QStringLiteral("02.03.2026"),
+                  QStringLiteral("-o")}),
+        2)
+        << "-o without a file is a usage error";
 }
 
 TEST(CliCosting, NormsGoOutToAFileAndComeBackAsANewNorm)

@@ -6,6 +6,8 @@
                                      print settings (openpyxl), then a picture (zip level)
   xlsx_tool.py move-cells IN OUT     writes headings for a table moved to F20:F40
   xlsx_tool.py broken KIND OUT       not-zip | no-sheet | bad-xml | huge | ref-name
+  xlsx_tool.py set-row IN OUT ROW A B  writes A (a number when it is one) and B into a row,
+                                     as a user adds a line to a template
 """
 import json
 import sys
@@ -114,6 +116,14 @@ def move_cells(src, dst):
     wb.save(dst)
 
 
+def set_row(src, dst, row, a, b):
+    wb = openpyxl.load_workbook(src)
+    ws = wb.worksheets[0]
+    ws.cell(row=int(row), column=1, value=int(a) if a.isdigit() else a)
+    ws.cell(row=int(row), column=2, value=b)
+    wb.save(dst)
+
+
 def broken(kind, dst):
     if kind == "not-zip":
         open(dst, "wb").write(b"This is a text file, not a workbook.\n")
@@ -152,5 +162,7 @@ if __name__ == "__main__":
         user_edit(sys.argv[2], sys.argv[3])
     elif cmd == "move-cells":
         move_cells(sys.argv[2], sys.argv[3])
+    elif cmd == "set-row":
+        set_row(*sys.argv[2:7])
     elif cmd == "broken":
         broken(sys.argv[2], sys.argv[3])

@@ -12,6 +12,7 @@
 #include "costing/PriceSources.h"
 #include "costing/RationCost.h"
 #include "costing/RationScan.h"
+#include "costing/RequisitionDocument.h"
 #include "costing/chart/FulfilmentChart.h"
 #include "menus/MealList.h"
 #include "menus/MenuBase.h"
@@ -33,12 +34,12 @@ namespace {
 const QString kCostUsage = QStringLiteral("menus cost DATE [--group G] [--meal NAME] [--json]");
 const QString kAnalyseUsage
     = QStringLiteral("menus analyse --from D --to D [--group G] --norm NAME [--json] [--png FILE]");
-const QString kRequisitionUsage = QStringLiteral("menus requisition DATE [--group G] [--json]");
+const QString kRequisitionUsage = QStringLiteral("menus requisition DATE [--group G] [--json] [-o OUT.xlsx]");
 
 // The words and options of the three commands; each takes what it knows.
 struct CostingArgs {
     QStringList words;
-    QString group, meal, from, to, norm, png;
+    QString group, meal, from, to, norm, png, output;
     bool json = false;
     bool bad = false;
 };
@@ -50,6 +51,11 @@ CostingArgs parse(const QStringList &args, const QStringList &withValue)
         const QString &w = args[i];
         if (w == u"--json") {
             a.json = true;
+        } else if (w == u"-o" && withValue.contains(w)) {
+            if (i + 1 >= args.size())
+                a.bad = true;
+            else
+                a.output = args[++i];
         } else if (w.startsWith(u"--")) {
             if (!withValue.contains(w) || i + 1 >= args.size()) {
                 a.bad = true;
@@ -336,8 +342,8 @@ int analyseCommand(CliRun &run)
 
 int requisitionCommand(CliRun &run)
 {
-    const CostingArgs a = parse(run.args, {QStringLiteral("--group")});
-    if (a.bad || a.words.size() != 1)
+    const CostingArgs a = parse(run.args, {QStringLiteral("--group"), QStringLiteral("-o")});
+    if (a.bad || a.words.size() != 1 || (a.json && !a.output.isEmpty()))
         return usage(run, kRequisitionUsage);
     const std::optional<QDate> date = dateArgument(a.words[0]);
     if (!date) {
@@ -355,6 +361,20 @@ int requisitionCommand(CliRun &run)
     if (ration->isEmpty()) {
         run.err << "Рацион не найден: " << formatTextDate(*date) << " [" << groupCaption(a.group) << "]\n";
         return kExitFailed;
+    }
+    if (!a.output.isEmpty()) {
+        // A template made now lists the products of the product base.
+        menu.env.connections().connectBase(BaseId::Products, menu.env.shared(), true);
+        const Result<ListOutcome> made = printRequisition(
+            *ration, menu.env.connections(), menu.env.shared().templatesFolder(), run.settings, a.output, run.prompter);
+        if (!made) {
+            run.err << made.error() << '\n';
+            return kExitFailed;
+        }
+        for (const QString &p : made->problems)
+            run.out << p << '\n';
+        run.out << made->path << '\n';
+        return kExitOk;
     }
     // Without a template every product gets a row and every recipe a place.
     const std::optional<MenuRequisition> r = buildRequisition(*ration, {}, run.settings, run.prompter);

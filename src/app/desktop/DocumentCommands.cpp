@@ -1,7 +1,9 @@
 #include "DocumentCommands.h"
 
 #include "ListDocumentExports.h"
+#include "costing/RequisitionDocument.h"
 #include "documents/CardPrinting.h"
+#include "menus/forms/MenuEditorForm.h"
 #include "recipes/HeatTreatment.h"
 #include "recipes/Microbiology.h"
 #include "recipes/forms/RecipeEditorForm.h"
@@ -31,6 +33,25 @@ bool printCardOfEditor(colBludo &slot, const QString &name, const QString &outpu
         programLossTables(), microbiology.loaded() ? &microbiology : nullptr, context.settings, context.prompter);
     if (!made)
         return false;
+    QDesktopServices::openUrl(QUrl::fromLocalFile(made->path));
+    return true;
+}
+
+// The menu editor's print command: the requisition into the user's folder of requisitions, then shown.
+bool printRequisitionOfEditor(const Ration &ration, AppContext &context)
+{
+    const QDir folder(QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+                          .filePath(QStringLiteral("Kulvera/Требования")));
+    if (!QDir().mkpath(folder.path())) {
+        context.prompter.warning(QStringLiteral("Не удалось создать папку: ") + folder.path());
+        return false;
+    }
+    const Result<ListOutcome> made = printRequisition(ration, context.connections, context.shared.templatesFolder(),
+        context.settings, folder.filePath(requisitionFileName(ration)), context.prompter);
+    if (!made) {
+        context.prompter.warning(made.error());
+        return false;
+    }
     QDesktopServices::openUrl(QUrl::fromLocalFile(made->path));
     return true;
 }
@@ -116,6 +137,7 @@ void registerDocumentCommands(CommandRegistry &registry)
 {
     registry.add(QStringLiteral("ReestrBlud"), printRecipeRegister);
     RecipeEditorForm::setCardPrinter(printCardOfEditor);
+    MenuEditorForm::setRequisitionPrinter(printRequisitionOfEditor);
     if (CommandRegistry::Opener groups = registry.opener(QStringLiteral("Prod_Group")))
         registry.add(QStringLiteral("Prod_Group"), withStatementExport(std::move(groups)));
 }

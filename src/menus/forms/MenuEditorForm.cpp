@@ -83,6 +83,12 @@ void showTotalsIn(QTreeWidgetItem *item, const NutrientTotals &t)
         item->setTextAlignment(c, Qt::AlignRight | Qt::AlignVCenter);
 }
 
+MenuEditorForm::RequisitionPrinter &requisitionPrinter()
+{
+    static MenuEditorForm::RequisitionPrinter printer;
+    return printer;
+}
+
 } // namespace
 
 MenuEditorForm::MenuEditorForm(AppContext &context, QWidget *parent)
@@ -186,6 +192,9 @@ MenuEditorForm::MenuEditorForm(AppContext &context, QWidget *parent)
     auto *redoButton = button(this, mealButtons, QStringLiteral("redo"), QStringLiteral("Вернуть"));
     connect(button(this, mealButtons, QStringLiteral("saveRation"), QStringLiteral("Сохранить")), &QPushButton::clicked,
         this, [this] { save(); });
+    auto *print = button(this, mealButtons, QStringLiteral("printRequisition"), QStringLiteral("Печать требования"));
+    print->setEnabled(static_cast<bool>(requisitionPrinter()));
+    connect(print, &QPushButton::clicked, this, [this] { printRequisition(); });
     connect(undoButton, &QPushButton::clicked, undo_, &QUndoStack::undo);
     connect(redoButton, &QPushButton::clicked, undo_, &QUndoStack::redo);
     connect(undo_, &QUndoStack::canUndoChanged, undoButton, &QPushButton::setEnabled);
@@ -772,6 +781,22 @@ void MenuEditorForm::treeItemChanged(QTreeWidgetItem *item, int column)
     // The edit runs after the view has finished with the item it rebuilds.
     QMetaObject::invokeMethod(
         this, [this, number, typed] { changeOutput(number, typed); }, Qt::QueuedConnection);
+}
+
+void MenuEditorForm::setRequisitionPrinter(RequisitionPrinter printer)
+{
+    requisitionPrinter() = std::move(printer);
+}
+
+bool MenuEditorForm::printRequisition()
+{
+    if (!requisitionPrinter())
+        return false;
+    if (ration_.isEmpty()) {
+        context_.prompter.warning(QStringLiteral("В рационе нет ни одного блюда."), kTitle.toString());
+        return false;
+    }
+    return requisitionPrinter()(ration_, context_);
 }
 
 } // namespace kulvera

@@ -5,6 +5,7 @@
 
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 class QCalendarWidget;
@@ -59,6 +60,11 @@ public:
     bool setDayLocked(bool locked);
     // The dish's recipe from the dish base, at the dish's output, in the recipe editor.
     bool openInRecipeEditor(int dishNumber);
+    // The requisition printer of the program (documents are shown by the program, which sets
+    // it); the print button is unavailable while none is set. It gets the open ration.
+    using RequisitionPrinter = std::function<bool(const Ration &ration, AppContext &context)>;
+    static void setRequisitionPrinter(RequisitionPrinter printer);
+    bool printRequisition();
     // The meal and entry chosen in the ration view ({meal, 0} for a meal row; {0, 0} for none).
     std::pair<int, int> currentPlace() const;
     void selectDish(int meal, int entry);
