@@ -12,6 +12,7 @@
 #include "costing/PriceSources.h"
 #include "costing/RationCost.h"
 #include "costing/RationScan.h"
+#include "costing/StockLotPrices.h"
 #include "menus/MealList.h"
 #include "menus/MenuBase.h"
 #include "products/ProductBase.h"
@@ -156,9 +157,7 @@ int costCommand(CliRun &run)
     }
     menu.env.connections().connectBase(BaseId::Products, menu.env.shared(), true);
     menu.env.connections().connectBase(BaseId::Warehouse, menu.env.shared(), true);
-    // Prices from stock come from the warehouse once it is built; until then
-    // such a line says that no stock is available.
-    NoStockPrices stock;
+    StockLotPrices stock(menu.env.connections());
     PriceSources prices(menu.env.connections(), run.settings, run.prompter, stock);
     SystemClock clock;
     const ProductBase products(menu.env.connections(), run.settings, run.prompter, clock);
