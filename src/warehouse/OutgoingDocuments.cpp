@@ -189,6 +189,10 @@ Status OutgoingDocuments::updatePrices(qint64 key)
 
 Status OutgoingDocuments::post(qint64 key)
 {
+    if (const Status c = base_.requireConnected(); !c)
+        return c;
+    // Read inside the transaction: two postings of one document cannot both pass.
+    Transaction t(base_.database(), base_.errorLog());
     const auto h = editable(key);
     if (!h)
         return Status::failure(h.error());
@@ -203,7 +207,6 @@ Status OutgoingDocuments::post(qint64 key)
     for (const OutgoingLine &line : *rows)
         items.push_back({line.product, line.brutto});
 
-    Transaction t(base_.database(), base_.errorLog());
     // Priced before the lots go: the price is that of the oldest lot left at the date.
     if (const Status e = priceLines(*h); !e)
         return e;
