@@ -145,6 +145,15 @@ double roundTo(double value, int decimals)
     return std::strtod(text.c_str(), nullptr);
 }
 
+double roundHalfEven(double value)
+{
+    // Independent of the FPU rounding mode.
+    const double r = std::round(value); // halves away from zero
+    if (std::fabs(value - std::trunc(value)) == 0.5 && std::fmod(r, 2.0) != 0.0)
+        return r - std::copysign(1.0, value);
+    return r;
+}
+
 QString formatFixed(double value, int decimals)
 {
     if (!std::isfinite(value))

@@ -21,6 +21,9 @@ double numberOr(QStringView text, double fallback = 0.0);
 // first written with 15 significant digits, so 1.005 becomes 1.01 at two
 // decimals. decimals < 0 is taken as 0.
 double roundTo(double value, int decimals);
+// The nearest whole number, halves to the even one (2,5 → 2; 3,5 → 4), as a
+// conversion to an integer does where the program says so.
+double roundHalfEven(double value);
 // The rounded value written with exactly `decimals` decimals and a comma, as
 // the mask "0." followed by that many zeros does ("12,30"; "12" for 0).
 QString formatFixed(double value, int decimals);

@@ -8,6 +8,7 @@
 #include "shell/SettingDefaults.h"
 #include "shell/SqlDialect.h"
 #include "shell/SqlStatement.h"
+#include "warehouse/StockQueries.h"
 
 namespace kulvera {
 
@@ -72,21 +73,9 @@ double PriceSources::supplierListPrice(qint64 product)
 {
     if (const auto it = supplier_.constFind(product); it != supplier_.cend())
         return *it;
-    double p = 0;
-    if (connections_.isConnected(BaseId::Warehouse)) {
-        const QSqlDatabase db = connections_.database(BaseId::Warehouse);
-        // The first row of the list whose supplier and unit exist.
-        SqlStatement q(db,
-            QStringLiteral("SELECT L.\"Price\", L.\"Nac\" FROM \"dt102\" L, \"dt101\" S, \"dt105\" E"
-                           " WHERE L.\"KodProd\" = ? AND S.\"ID\" = L.\"ID_Sel\" AND E.\"ID\" = L.\"EdI\""),
-            &connections_.errorLog());
-        if (q.exec({product}) && q.next()) {
-            p = q.value(0).isNull() ? 0.0 : q.value(0).toDouble();
-            const QVariant markup = q.value(1);
-            if (!markup.isNull() && !markup.toString().isEmpty())
-                p = roundTo((100.0 + markup.toDouble()) * p / 100.0, roundPrice_);
-        }
-    }
+    const double p = connections_.isConnected(BaseId::Warehouse) ? kulvera::supplierListPrice(
+                         connections_.database(BaseId::Warehouse), &connections_.errorLog(), product, true, roundPrice_)
+                                                                 : 0.0;
     supplier_.insert(product, p);
     return p;
 }

@@ -32,8 +32,8 @@ inline constexpr QStringView kNoStockText = u"Нет остатков на ск�
 
 // The warehouse's part of pricing: the price of the oldest remaining posted
 // lot of a product in a warehouse, with the warehouse's and the lot's markups
-// and no date limit. The stock subsystem fills this seam; until it does,
-// `NoStockPrices` stands in and answers that no stock is available.
+// and no date limit. `StockLotPrices` answers from the warehouse base;
+// `NoStockPrices` answers that no stock is available (no warehouse at hand).
 class StockPrices
 {
 public:
@@ -60,7 +60,7 @@ public:
     // "1", else the stock of `warehouse` when `bUsePriceFromWS2` is "1", else
     // the product record.
     ProductPrice currentProductPrice(qint64 product, qint64 warehouse);
-    // The first supplier-list row of the product with its markup, rounded to
+    // The warehouse's supplier-list price with its markup, rounded to
     // RoundPrice; 0 when the list has none or the warehouse base is not open.
     double supplierListPrice(qint64 product);
     // `Цена` of the product, rounded to RoundPrice; 0 when empty or unknown.

@@ -54,16 +54,6 @@ const char16_t *functionName(Expression::Op op)
     return u"?";
 }
 
-// Halves go to the even neighbour, as the language's conversion to a whole
-// number does (2.5 -> 2, 3.5 -> 4), independent of the FPU rounding mode.
-double roundHalfEven(double x)
-{
-    const double r = std::round(x); // halves away from zero
-    if (std::fabs(x - std::trunc(x)) == 0.5 && std::fmod(r, 2.0) != 0.0)
-        return r - std::copysign(1.0, x);
-    return r;
-}
-
 } // namespace
 
 // Recursive descent over the text, emitting postfix code as it goes.

@@ -741,6 +741,13 @@ const QString kMissingLotQuestion = QStringLiteral(
 
 } // namespace
 
+bool IncomingInvoices::writtenOff(const InvoiceLine &line) const
+{
+    SqlStatement s(base_.database(),
+        QStringLiteral("SELECT \"Списание_Детали\" FROM \"Приход_Товара\" WHERE \"Код\" = ?"), base_.errorLog());
+    return s.exec({line.key}) && s.next() && !s.value(0).toString().isEmpty();
+}
+
 Status IncomingInvoices::deleteLine(qint64 key)
 {
     const auto l = line(key);
@@ -752,6 +759,8 @@ Status IncomingInvoices::deleteLine(qint64 key)
         return Status::failure({});
     const auto lot = StockLots(base_).find(l->lot);
     if (lot && !StockLots::untouched(*lot, l->brutto))
+        return Status::failure(QStringLiteral("Для продукта уже произошли изменения"));
+    if (!lot && writtenOff(*l))
         return Status::failure(QStringLiteral("Для продукта уже произошли изменения"));
     if (!lot && !prompter.confirm(kMissingLotQuestion, kTitle.toString()))
         return Status::failure({});
@@ -783,7 +792,7 @@ Result<InvoiceDeletion> IncomingInvoices::deleteInvoice(qint64 headerKey)
         const auto lot = lots.find(it->lot);
         if (lot && StockLots::untouched(*lot, it->brutto))
             doomed.emplace_back(&*it, true);
-        else if (!lot && prompter.confirm(kMissingLotQuestion, kTitle.toString()))
+        else if (!lot && !writtenOff(*it) && prompter.confirm(kMissingLotQuestion, kTitle.toString()))
             doomed.emplace_back(&*it, false);
         else
             ++outcome.keptLines;

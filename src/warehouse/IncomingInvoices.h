@@ -163,6 +163,9 @@ private:
     Status touchHeader(qint64 header);
     Status writeValues(const InvoiceLine &line, double brutto, const LineValues &values);
     std::optional<double> unitKoef(qint64 unit) const;
+    // The write-off trail shows that the line's lot went out of stock: its
+    // receipt is then part of the stock's history and stays.
+    bool writtenOff(const InvoiceLine &line) const;
     // Deletes a line and its untouched lot (no questions); the caller holds the transaction.
     Status deleteLineRows(const InvoiceLine &line, bool withLot);
 

@@ -5,6 +5,8 @@
 #include "shell/SqlStatement.h"
 #include "warehouse/WarehouseBase.h"
 
+#include <algorithm>
+
 namespace kulvera {
 namespace {
 
@@ -101,6 +103,92 @@ double StockLots::stock(qint64 product, qint64 warehouse) const
                        "AND \"Код_Склада\" + 0 = ?"),
         base_.errorLog());
     return s.exec({product, warehouse}) && s.next() ? s.value(0).toDouble() : 0.0;
+}
+
+namespace {
+
+// The lot filter of one product, its warehouse (≤ 0: all) and a last day.
+QString lotsWhere(qint64 warehouse, const std::optional<QDate> &upTo, QVariantList &values, qint64 product)
+{
+    QString where = QStringLiteral(" WHERE \"Проводка\" <> 0 AND \"Код_Прод\" = ?");
+    values << product;
+    if (warehouse > 0) {
+        where += QStringLiteral(" AND \"Код_Склада\" + 0 = ?");
+        values << warehouse;
+    }
+    if (upTo && upTo->isValid()) {
+        where += QStringLiteral(" AND \"Дата\" <= ?");
+        values << QDateTime(*upTo, QTime(23, 59, 59));
+    }
+    return where;
+}
+
+} // namespace
+
+double StockLots::stockUpTo(qint64 product, qint64 warehouse, const std::optional<QDate> &upTo) const
+{
+    QVariantList values;
+    const QString where = lotsWhere(warehouse, upTo, values, product);
+    SqlStatement s(base_.database(), QStringLiteral("SELECT SUM(\"Брутто\") FROM \"Склад\"") + where, base_.errorLog());
+    return s.exec(values) && s.next() ? s.value(0).toDouble() : 0.0;
+}
+
+Result<std::vector<Lot>> StockLots::lotsUpTo(qint64 product, qint64 warehouse, const std::optional<QDate> &upTo) const
+{
+    using R = Result<std::vector<Lot>>;
+    QVariantList values;
+    // The alias "l" of the column list names the table itself here.
+    const QString where = lotsWhere(warehouse, upTo, values, product);
+    SqlStatement s(base_.database(),
+        QStringLiteral("SELECT ") + kLotColumns + QStringLiteral(" FROM \"Склад\" l") + where
+            + QStringLiteral(" ORDER BY l.\"Дата\", l.\"Код\""),
+        base_.errorLog());
+    if (const Status e = s.exec(values); !e)
+        return R::failure(e.error());
+    std::vector<Lot> rows;
+    while (s.next())
+        rows.push_back(readLot(s));
+    return rows;
+}
+
+Result<std::vector<LotTake>> StockLots::takeOldestFirst(
+    qint64 product, qint64 warehouse, double quantity, const std::optional<QDate> &upTo)
+{
+    using R = Result<std::vector<LotTake>>;
+    if (!(quantity >= 0))
+        return R::failure(QStringLiteral("Количество не может быть отрицательным: ") + formatNumber(quantity));
+    const auto lots = lotsUpTo(product, warehouse, upTo);
+    if (!lots)
+        return R::failure(lots.error());
+    double held = 0;
+    for (const Lot &lot : *lots)
+        held += lot.brutto;
+    if (held + kStockEpsilon < quantity) {
+        return R::failure(QStringLiteral("Продукта с кодом ") + QString::number(product)
+            + QStringLiteral(" недостаточно на складе! Не хватает: ") + formatNumber(roundTo(quantity - held, 5)));
+    }
+    std::vector<LotTake> taken;
+    double rest = quantity;
+    for (const Lot &lot : *lots) {
+        if (rest <= kStockEpsilon)
+            break;
+        LotTake t {lot.key, lot.incomingLine, std::min(lot.brutto, rest), false};
+        const double left = lot.brutto - t.quantity;
+        if (left <= kStockEpsilon) {
+            // The whole lot: what the trail records is what the lot held.
+            t.quantity = lot.brutto;
+            t.deleted = true;
+            if (const Status e = base_.exec(QStringLiteral("DELETE FROM \"Склад\" WHERE \"Код\" = ?"), {lot.key}); !e)
+                return R::failure(e.error());
+        } else if (const Status e = base_.exec(
+                       QStringLiteral("UPDATE \"Склад\" SET \"Брутто\" = ? WHERE \"Код\" = ?"), {left, lot.key});
+                   !e) {
+            return R::failure(e.error());
+        }
+        rest -= t.quantity;
+        taken.push_back(t);
+    }
+    return taken;
 }
 
 StockLots::~StockLots() = default;

@@ -44,6 +44,19 @@ struct LotView {
     double koef = 1;
 };
 
+// One step of a first-in-first-out walk: what was taken from which lot.
+struct LotTake {
+    qint64 lot = 0;
+    qint64 incomingLine = 0; // Приход_Код of the lot
+    double quantity = 0; // base unit
+    bool deleted = false; // the lot was used up
+};
+
+// Quantities closer than this to each other are equal: sums of lots and of
+// lines differ from the typed figures in the last bits of a double, and a lot
+// must not be left holding such dust.
+inline constexpr double kStockEpsilon = 1e-9;
+
 struct LotFilter {
     std::optional<qint64> warehouse;
     std::optional<qint64> product;
@@ -62,6 +75,12 @@ public:
     // Current stock of a product in a warehouse (base unit).
     double stock(qint64 product, qint64 warehouse) const;
 
+    // Stock of a product dated up to the end of `upTo` (every date when not
+    // given); `warehouse` ≤ 0 means all warehouses.
+    double stockUpTo(qint64 product, qint64 warehouse, const std::optional<QDate> &upTo) const;
+    // The same lots, oldest first.
+    Result<std::vector<Lot>> lotsUpTo(qint64 product, qint64 warehouse, const std::optional<QDate> &upTo) const;
+
     // A receipt's lot holds what its line received until something is taken
     // from it; only then may the receipt's quantity, warehouse or unit change.
     static bool untouched(const Lot &lot, double receivedBrutto) { return lot.brutto == receivedBrutto; }
@@ -71,6 +90,11 @@ public:
     // Takes a quantity (base unit) off a lot. A negative quantity, or more than
     // the lot holds, is refused; a lot left at exactly 0 is deleted.
     Status take(qint64 key, double quantity);
+    // Takes `quantity` from the lots dated up to `upTo`, oldest first; used-up
+    // lots are deleted. When those lots hold less, nothing is taken and the
+    // failure says what is missing; the caller runs it inside its transaction.
+    Result<std::vector<LotTake>> takeOldestFirst(
+        qint64 product, qint64 warehouse, double quantity, const std::optional<QDate> &upTo);
     // Rewrites the quantity of a receipt's untouched lot; refused when the lot
     // no longer holds `received` (something was taken meanwhile).
     Status correctReceived(qint64 key, double received, double quantity);

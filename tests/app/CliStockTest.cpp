@@ -120,4 +120,58 @@ TEST_F(CliStock, ADuplicateNumberThisYearIsKeptOnlyWhenAnswered)
     EXPECT_EQ(json({S("stock"), S("invoices")}).size(), 2);
 }
 
+TEST_F(CliStock, WriteOffsPostWholeOrNotAtAllAndTheStockStillAddsUp)
+{
+    ASSERT_EQ(cli.run(receive(S("101"), S("01.06.2026"), {S("1:10:40"), S("2:3:20")})), 0) << cli.err.toStdString();
+    ASSERT_EQ(cli.run(receive(S("102"), S("20.06.2026"), {S("1:5:60")})), 0) << cli.err.toStdString();
+    const QStringList price = {S("stock"), S("price"), S("1"), S("--source"), S("stock"), S("--warehouse"), S("Кухня")};
+    // 40 a kilogram with the warehouse's 15 %.
+    ASSERT_EQ(cli.run(price + QStringList {S("--date"), S("10.06.2026")}), 0) << cli.err.toStdString();
+    EXPECT_EQ(cli.out, S("46\n"));
+
+    // Twelve of the first product were there only from the 20th: nothing goes.
+    const QStringList writeoff
+        = {S("stock"), S("writeoff"), S("--warehouse"), S("Кухня"), S("--date"), S("10.06.2026")};
+    EXPECT_EQ(cli.run(writeoff + QStringList {S("1:12"), S("2:4"), S("--post")}), 1);
+    EXPECT_EQ(cli.out, S("3\n"));
+    EXPECT_TRUE(
+        cli.err.contains(S("Продукта с кодом 1 (Крупа ячневая (ячмень)) недостаточно на складе! Не хватает: 2")))
+        << cli.err.toStdString();
+    EXPECT_TRUE(
+        cli.err.contains(S("Продукта с кодом 2 (Сорго (джовар), зерно) недостаточно на складе! Не хватает: 1")));
+    EXPECT_EQ(json({S("stock"), S("lots")}).size(), 3);
+    ASSERT_EQ(cli.run({S("stock"), S("balance"), S("1")}), 0);
+    EXPECT_EQ(cli.out, S("15\n"));
+
+    ASSERT_EQ(cli.run(writeoff + QStringList {S("1:8"), S("2:1")}), 0) << cli.err.toStdString();
+    EXPECT_EQ(cli.out, S("4\n"));
+    ASSERT_EQ(cli.run({S("stock"), S("post"), S("4")}), 0) << cli.err.toStdString();
+    EXPECT_EQ(cli.out, S("Выполнено!\n"));
+    EXPECT_EQ(cli.run({S("stock"), S("post"), S("4")}), 1);
+    EXPECT_TRUE(cli.err.contains(S("Накладная уже проведена!")));
+    // A receipt is not an outgoing document.
+    EXPECT_EQ(cli.run({S("stock"), S("post"), S("1")}), 1);
+
+    const QJsonArray lots = json({S("stock"), S("lots"), S("--product"), S("1")});
+    ASSERT_EQ(lots.size(), 2);
+    EXPECT_DOUBLE_EQ(lots[0][S("brutto")].toDouble(), 2);
+    EXPECT_EQ(lots[1][S("date")].toString(), S("20.06.2026"));
+    ASSERT_EQ(
+        cli.run({S("stock"), S("balance"), S("1"), S("--warehouse"), S("Кухня"), S("--date"), S("10.06.2026")}), 0);
+    EXPECT_EQ(cli.out, S("2\n"));
+    ASSERT_EQ(cli.run({S("stock"), S("balance"), S("1"), S("--date"), S("2026-06-30")}), 0);
+    EXPECT_EQ(cli.out, S("7\n"));
+    ASSERT_EQ(cli.run({S("stock"), S("check")}), 0) << cli.out.toStdString();
+    EXPECT_EQ(cli.out, S("Расхождений нет.\n"));
+    ASSERT_EQ(cli.run(price), 0);
+    EXPECT_EQ(cli.out, S("46\n"));
+    ASSERT_EQ(cli.run({S("stock"), S("price"), S("2"), S("--source"), S("list")}), 0);
+    EXPECT_EQ(cli.out, S("0\n"));
+
+    EXPECT_EQ(cli.run({S("stock"), S("price"), S("1"), S("--source"), S("склад")}), 2);
+    EXPECT_EQ(cli.run({S("stock"), S("writeoff"), S("--date"), S("10.06.2026"), S("1:1")}), 2);
+    EXPECT_EQ(cli.run(writeoff + QStringList {S("1:много")}), 1);
+    EXPECT_EQ(cli.run({S("stock"), S("balance"), S("1"), S("--date"), S("31.02.2026")}), 1);
+}
+
 } // namespace

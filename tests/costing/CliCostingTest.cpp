@@ -78,6 +78,45 @@ TEST(CliCosting, CostOfTheDayIsTheSumOfItsDishesAndOneMealCanBeAsked)
     EXPECT_EQ(cli.run({QStringLiteral("menus"), QStringLiteral("cost"), QStringLiteral("03.03.2026")}), 1);
 }
 
+TEST(CliCosting, WithPricesFromStockTheOldestLotPricesALineAndAProductWithoutStockIsShownUnpriced)
+{
+    CostingCli cli;
+    cli.t.settings().save(Section::Data, QStringLiteral("bUsePriceFromWS2"), QStringLiteral("1"));
+    const QSqlDatabase store = cli.t.connections().database(BaseId::Warehouse);
+    // Warehouse 1, which costing asks, holds two lots of product 11: the older one
+    // costs 0.5 a gram with a markup of 10 %.
+    ASSERT_TRUE(execSql(store,
+        QStringLiteral("INSERT INTO \"Склады\" (\"Код\", \"Склад_Название\", \"Доп_Нац\") VALUES (1, 'Кухня', 0)")));
+    ASSERT_TRUE(execSql(store,
+        QStringLiteral(
+            "INSERT INTO \"Склад\" (\"Код\", \"Код_Прод\", \"Код_Склада\", \"Дата\", \"Брутто\", \"Ед_изм\", "
+            "\"Проводка\") VALUES (1, 11, 1, '2026-02-01 00:00:00', 500, 1, 1), "
+            "(2, 11, 1, '2026-02-10 00:00:00', 500, 1, 1)")));
+    ASSERT_TRUE(execSql(store,
+        QStringLiteral("INSERT INTO \"Приход_Товара\" (\"Код_Прод\", \"Код_Склада\", \"Код_на_Складе\", \"Брутто\", "
+                       "\"Цена\", \"Наценка\", \"Проводка\") VALUES (11, 1, 1, 500, 0.5, 10, 1), "
+                       "(11, 1, 2, 500, 9, 0, 1)")));
+    ASSERT_EQ(cli.run({QStringLiteral("menus"), QStringLiteral("cost"), QStringLiteral("02.03.2026"),
+                  QStringLiteral("--meal"), QStringLiteral("Обед"), QStringLiteral("--json")}),
+        0)
+        << cli.runner.err.toStdString();
+    const QJsonArray dishes = cli.json().value(QStringLiteral("dishes")).toArray();
+    bool seen = false;
+    for (const QJsonValue &d : dishes) {
+        for (const QJsonValue &l : d.toObject().value(QStringLiteral("lines")).toArray()) {
+            const QJsonObject line = l.toObject();
+            if (line.value(QStringLiteral("product")).toString() == u"11") {
+                seen = true;
+                EXPECT_DOUBLE_EQ(line.value(QStringLiteral("price")).toDouble(), 0.55);
+                EXPECT_DOUBLE_EQ(line.value(QStringLiteral("cost")).toDouble(), 66);
+            } else {
+                EXPECT_EQ(line.value(QStringLiteral("unpriced")).toString(), QStringLiteral("Нет остатков на складе"));
+            }
+        }
+    }
+    EXPECT_TRUE(seen);
+}
+
 TEST(CliCosting, AnalyseGivesBothStatementsAndRefusesAChartWithoutGraphics)
 {
     CostingCli cli;

@@ -13,6 +13,7 @@
 #include "costing/RationCost.h"
 #include "costing/RationScan.h"
 #include "costing/RequisitionDocument.h"
+#include "costing/StockLotPrices.h"
 #include "costing/chart/FulfilmentChart.h"
 #include "menus/MealList.h"
 #include "menus/MenuBase.h"
@@ -164,9 +165,7 @@ int costCommand(CliRun &run)
     }
     menu.env.connections().connectBase(BaseId::Products, menu.env.shared(), true);
     menu.env.connections().connectBase(BaseId::Warehouse, menu.env.shared(), true);
-    // Prices from stock come from the warehouse once it is built; until then
-    // such a line says that no stock is available.
-    NoStockPrices stock;
+    StockLotPrices stock(menu.env.connections());
     PriceSources prices(menu.env.connections(), run.settings, run.prompter, stock);
     SystemClock clock;
     const ProductBase products(menu.env.connections(), run.settings, run.prompter, clock);

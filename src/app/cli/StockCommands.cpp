@@ -9,7 +9,10 @@
 #include "shell/SqlStatement.h"
 #include "warehouse/Counterparties.h"
 #include "warehouse/IncomingInvoices.h"
+#include "warehouse/OutgoingDocuments.h"
+#include "warehouse/StockCheck.h"
 #include "warehouse/StockLots.h"
+#include "warehouse/StockQueries.h"
 #include "warehouse/WarehouseBase.h"
 #include "warehouse/Warehouses.h"
 
@@ -25,7 +28,9 @@ namespace {
 const QString kUsage = QStringLiteral(
     "stock warehouses [add NAME [--markup P]] | suppliers [add NAME] | receive --warehouse W --supplier S "
     "--number N --date D [--vat P] PRODUCT:QTY:PRICE ... | invoices [--from D --to D] [--json] | "
-    "lots [--warehouse W] [--product P] [--json] | delete-invoice KEY");
+    "lots [--warehouse W] [--product P] [--json] | delete-invoice KEY | writeoff --warehouse W --date D "
+    "PRODUCT:QTY ... [--post] | post KEY | balance PRODUCT [--warehouse W] [--date D] | "
+    "price PRODUCT --source stock|list|product [--warehouse W] [--date D] | check");
 
 int usage(CliRun &run)
 {
@@ -294,15 +299,156 @@ int deleteInvoiceCommand(CliRun &run, WarehouseBase &base, const QStringList &a)
     return kExitOk;
 }
 
+// An optional "--warehouse W": 0 when not given, nothing when unknown.
+std::optional<qint64> warehouseOption(CliRun &run, WarehouseBase &base, const Options &o)
+{
+    const auto it = o.values.find(QStringLiteral("--warehouse"));
+    if (it == o.values.end())
+        return 0;
+    const auto w = Warehouses(base).findByNameOrKey(it->second);
+    if (!w) {
+        run.err << "Склад не найден: " << it->second << '\n';
+        return std::nullopt;
+    }
+    return w->key;
+}
+
+// An optional "--date D" as the date text the stock operations read; empty when not given.
+std::optional<QString> dateOption(CliRun &run, const Options &o)
+{
+    const auto it = o.values.find(QStringLiteral("--date"));
+    if (it == o.values.end())
+        return QString();
+    const auto d = dateArgument(it->second);
+    if (!d) {
+        run.err << "Неверная дата: " << it->second << '\n';
+        return std::nullopt;
+    }
+    return formatTextDate(*d);
+}
+
+int postDocument(CliRun &run, WarehouseBase &base, qint64 key)
+{
+    if (const Status s = OutgoingDocuments(base).post(key); !s)
+        return failed(run, s.error());
+    run.out << "Выполнено!\n";
+    return kExitOk;
+}
+
+int writeoffCommand(CliRun &run, WarehouseBase &base, const QStringList &a)
+{
+    QStringList args = a;
+    const bool post = args.removeAll(QStringLiteral("--post")) > 0;
+    const auto o = parseOptions(args, {QStringLiteral("--warehouse"), QStringLiteral("--date")});
+    if (!o || o->words.isEmpty() || !o->values.count(QStringLiteral("--warehouse"))
+        || !o->values.count(QStringLiteral("--date")))
+        return usage(run);
+    const auto warehouse = warehouseOption(run, base, *o);
+    if (!warehouse)
+        return kExitFailed;
+    const auto date = dateArgument(o->values.at(QStringLiteral("--date")));
+    if (!date)
+        return failed(run, QStringLiteral("Неверная дата: ") + o->values.at(QStringLiteral("--date")));
+    std::vector<NewOutgoingLine> lines;
+    for (const QString &word : o->words) {
+        // The product may hold ":" in its name: the quantity is the last part.
+        const qsizetype at = word.lastIndexOf(u':');
+        if (at <= 0)
+            return failed(run, QStringLiteral("Строка списания должна быть ПРОДУКТ:КОЛ-ВО: ") + word);
+        const auto product = productArgument(base, word.left(at));
+        if (!product)
+            return failed(run, QStringLiteral("Продукт не найден: ") + word.left(at));
+        const auto quantity = parseNumber(word.mid(at + 1));
+        if (!quantity)
+            return failed(run, QStringLiteral("Количество должно быть числом: ") + word);
+        lines.push_back({*product, *quantity, {}});
+    }
+    const auto key = OutgoingDocuments(base).create({*date, *warehouse, {}}, lines);
+    if (!key)
+        return failed(run, key.error());
+    run.out << *key << '\n';
+    return post ? postDocument(run, base, *key) : kExitOk;
+}
+
+int postCommand(CliRun &run, WarehouseBase &base, const QStringList &a)
+{
+    bool isKey = false;
+    const qint64 key = a.size() == 1 ? a[0].toLongLong(&isKey) : 0;
+    if (!isKey)
+        return usage(run);
+    return postDocument(run, base, key);
+}
+
+int balanceCommand(CliRun &run, WarehouseBase &base, const QStringList &a)
+{
+    const auto o = parseOptions(a, {QStringLiteral("--warehouse"), QStringLiteral("--date")});
+    if (!o || o->words.size() != 1)
+        return usage(run);
+    const auto product = productArgument(base, o->words[0]);
+    if (!product)
+        return failed(run, QStringLiteral("Продукт не найден: ") + o->words[0]);
+    const auto warehouse = warehouseOption(run, base, *o);
+    const auto date = dateOption(run, *o);
+    if (!warehouse || !date)
+        return kExitFailed;
+    run.out << formatNumber(roundTo(StockQueries(base).balanceAtDate(*product, *warehouse, *date), 6)) << '\n';
+    return kExitOk;
+}
+
+int priceCommand(CliRun &run, WarehouseBase &base, const QStringList &a)
+{
+    const auto o
+        = parseOptions(a, {QStringLiteral("--source"), QStringLiteral("--warehouse"), QStringLiteral("--date")});
+    if (!o || o->words.size() != 1 || !o->values.count(QStringLiteral("--source")))
+        return usage(run);
+    const QString source = o->values.at(QStringLiteral("--source"));
+    if (source != u"stock" && source != u"list" && source != u"product")
+        return usage(run);
+    const auto product = productArgument(base, o->words[0]);
+    if (!product)
+        return failed(run, QStringLiteral("Продукт не найден: ") + o->words[0]);
+    const auto warehouse = warehouseOption(run, base, *o);
+    const auto date = dateOption(run, *o);
+    if (!warehouse || !date)
+        return kExitFailed;
+    const StockQueries queries(base);
+    // With the markups, as costing and outgoing documents ask.
+    const double price = source == u"stock" ? queries.priceFromStock(*product, *warehouse, true, *date)
+        : source == u"list"                 ? queries.supplierListPrice(*product, true)
+                                            : queries.productRecordPrice(*product);
+    run.out << formatNumber(price) << '\n';
+    return kExitOk;
+}
+
+int checkCommand(CliRun &run, WarehouseBase &base, const QStringList &a)
+{
+    if (!a.isEmpty())
+        return usage(run);
+    const auto differences = checkStock(base);
+    if (!differences)
+        return failed(run, differences.error());
+    if (differences->empty()) {
+        run.out << "Расхождений нет.\n";
+        return kExitOk;
+    }
+    run.out << "Код продукта\tКод склада\tПартии\tПриход - расход\n";
+    for (const StockDifference &d : *differences) {
+        run.out << d.product << '\t' << d.warehouse << '\t' << formatNumber(roundTo(d.lots, 6)) << '\t'
+                << formatNumber(roundTo(d.lines, 6)) << '\n';
+    }
+    return kExitFailed;
+}
+
 int stockCommand(CliRun &run)
 {
     if (run.args.isEmpty())
         return usage(run);
     const QString verb = run.args[0];
     const QStringList rest = run.args.mid(1);
-    static const QStringList verbs
-        = {QStringLiteral("warehouses"), QStringLiteral("suppliers"), QStringLiteral("receive"),
-            QStringLiteral("invoices"), QStringLiteral("lots"), QStringLiteral("delete-invoice")};
+    static const QStringList verbs = {QStringLiteral("warehouses"), QStringLiteral("suppliers"),
+        QStringLiteral("receive"), QStringLiteral("invoices"), QStringLiteral("lots"), QStringLiteral("delete-invoice"),
+        QStringLiteral("writeoff"), QStringLiteral("post"), QStringLiteral("balance"), QStringLiteral("price"),
+        QStringLiteral("check")};
     if (!verbs.contains(verb))
         return usage(run);
     CliEnvironment env(run);
@@ -323,11 +469,22 @@ int stockCommand(CliRun &run)
         return invoicesCommand(run, base, rest);
     if (verb == u"lots")
         return lotsCommand(run, base, rest);
+    if (verb == u"writeoff")
+        return writeoffCommand(run, base, rest);
+    if (verb == u"post")
+        return postCommand(run, base, rest);
+    if (verb == u"balance")
+        return balanceCommand(run, base, rest);
+    if (verb == u"price")
+        return priceCommand(run, base, rest);
+    if (verb == u"check")
+        return checkCommand(run, base, rest);
     return deleteInvoiceCommand(run, base, rest);
 }
 
 const CliRegistrar stockRegistrar({QStringLiteral("stock"), kUsage,
-    QStringLiteral("warehouses, suppliers, incoming invoices and stock lots"), stockCommand});
+    QStringLiteral("warehouses, suppliers, incoming invoices, write-offs, stock lots, balances and prices"),
+    stockCommand});
 
 } // namespace
 } // namespace kulvera

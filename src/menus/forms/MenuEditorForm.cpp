@@ -5,6 +5,7 @@
 #include "costing/DishCost.h"
 #include "costing/PriceSources.h"
 #include "costing/RationCost.h"
+#include "costing/StockLotPrices.h"
 #include "menus/DayLocks.h"
 #include "menus/MealList.h"
 #include "menus/MenuBase.h"
@@ -626,9 +627,7 @@ void MenuEditorForm::showPrice()
         priceFor_->setCurrentIndex(keep >= 0 && keep < items.size() ? keep : 0);
     }
     const int meal = priceFor_->currentIndex() <= 0 ? -1 : priceFor_->currentIndex();
-    // Prices from stock come once the warehouse is built; until then such a
-    // line costs 0 and says that no stock is available.
-    NoStockPrices stock;
+    StockLotPrices stock(context_.connections);
     PriceSources prices(context_.connections, context_.settings, context_.prompter, stock);
     const ProductBase products(context_.connections, context_.settings, context_.prompter, context_.clock);
     SeasonalOutputs seasonal(&products);

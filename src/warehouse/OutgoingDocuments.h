@@ -1,0 +1,95 @@
+#pragma once
+
+#include "common/Result.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace kulvera {
+
+class WarehouseBase;
+
+// A header of kind 2 (write-off) or 3 (act) in `Накладные_Заголовки`.
+struct OutgoingHeader {
+    qint64 key = 0;
+    int kind = 2;
+    QString number;
+    QDate date;
+    qint64 warehouse = 0;
+    double sum = 0;
+    bool posted = false;
+    QString note;
+};
+
+// A row of `Расход_Товара`. Quantities are kept in the base unit and shown
+// in the line's unit (× `Koef`).
+struct OutgoingLine {
+    qint64 key = 0;
+    qint64 header = 0;
+    qint64 product = 0;
+    QString productName;
+    qint64 warehouse = 0;
+    QDate date;
+    double brutto = 0;
+    double netto = 0;
+    qint64 unit = 0;
+    QString unitPref;
+    double koef = 1;
+    double price = 0; // per unit of the line
+    double value = 0; // Цена_с_нац
+    bool posted = false;
+
+    double quantity() const { return brutto * koef; }
+};
+
+struct NewOutgoingLine {
+    qint64 product = 0;
+    double brutto = 0; // base unit
+    std::optional<qint64> unit; // default: the product's unit (ЕдИ_Ц)
+};
+
+struct NewOutgoing {
+    QDate date;
+    qint64 warehouse = 0;
+    QString note;
+};
+
+// Outgoing documents: a header and its lines, written unposted; posting takes
+// the products from stock first in, first out and marks the document posted,
+// all in one transaction or not at all. Posted documents do not change.
+class OutgoingDocuments
+{
+public:
+    explicit OutgoingDocuments(WarehouseBase &base);
+
+    // A write-off document (kind 2) with its lines, unposted, in one transaction.
+    Result<qint64> create(const NewOutgoing &document, const std::vector<NewOutgoingLine> &lines);
+    std::optional<OutgoingHeader> header(qint64 key) const;
+    Result<std::vector<OutgoingLine>> lines(qint64 header) const;
+
+    // Each line's price becomes the price from stock at the document's date
+    // (markups on) per unit of the line, its value quantity × price, and the
+    // header's sum the lines' total.
+    Status updatePrices(qint64 header);
+    // Prices the lines at the document's date, takes every product's total
+    // from the lots dated up to that day and marks lines and header posted.
+    // When any product is short nothing changes and the failure names each.
+    Status post(qint64 header);
+    // An unposted document and all its lines.
+    Status remove(qint64 header);
+    // Every unposted line above 10 gets its gross mass rounded to tens, halves
+    // to the even ten (15 → 20, 25 → 20). Returns the number of lines changed.
+    Result<int> roundGrossMasses();
+
+private:
+    Status priceLines(const OutgoingHeader &header);
+    Result<OutgoingHeader> editable(qint64 key) const;
+
+    WarehouseBase &base_;
+};
+
+} // namespace kulvera
