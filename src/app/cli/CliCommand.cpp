@@ -1,5 +1,6 @@
 #include "CliCommand.h"
 
+#include "common/TextDate.h"
 #include "shell/SettingsStore.h"
 
 #include <algorithm>
@@ -74,6 +75,14 @@ int runCli(const QStringList &arguments, QTextStream &out, QTextStream &err)
     out.flush();
     err.flush();
     return code;
+}
+
+std::optional<QDate> dateArgument(const QString &text)
+{
+    if (const auto d = parseTextDate(text.trimmed()))
+        return d;
+    const QDate iso = QDate::fromString(text.trimmed(), Qt::ISODate);
+    return iso.isValid() ? std::optional<QDate>(iso) : std::nullopt;
 }
 
 } // namespace kulvera

@@ -2,11 +2,13 @@
 
 #include "common/ConsolePrompter.h"
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace kulvera {
@@ -44,6 +46,10 @@ struct CliRegistrar {
 
 // Parses global flags, finds the command and runs it. Returns the exit code.
 int runCli(const QStringList &arguments, QTextStream &out, QTextStream &err);
+
+// A date on the command line: "dd.mm.yyyy" as everywhere in the program, or
+// "yyyy-mm-dd"; blanks around it are ignored.
+std::optional<QDate> dateArgument(const QString &text);
 
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;

@@ -82,14 +82,6 @@ CostingArgs parse(const QStringList &args, const QStringList &withValue)
     return a;
 }
 
-std::optional<QDate> dateArgument(const QString &text)
-{
-    if (const auto d = parseTextDate(text.trimmed()))
-        return d;
-    const QDate iso = QDate::fromString(text.trimmed(), Qt::ISODate);
-    return iso.isValid() ? std::optional<QDate>(iso) : std::nullopt;
-}
-
 int usage(CliRun &run, const QString &text)
 {
     run.err << "Usage: " << text << '\n';

@@ -72,14 +72,6 @@ MenusArgs parse(const QStringList &args)
     return a;
 }
 
-std::optional<QDate> dateArgument(const QString &text)
-{
-    if (const auto d = parseTextDate(text.trimmed()))
-        return d;
-    const QDate iso = QDate::fromString(text.trimmed(), Qt::ISODate);
-    return iso.isValid() ? std::optional<QDate>(iso) : std::nullopt;
-}
-
 QJsonObject totalsJson(const NutrientTotals &t)
 {
     QJsonObject o;

@@ -44,15 +44,6 @@ int failed(CliRun &run, const QString &error)
     return kExitFailed;
 }
 
-// "dd.mm.yyyy" as everywhere in the program, or "yyyy-mm-dd".
-std::optional<QDate> dateArgument(const QString &text)
-{
-    if (auto d = parseTextDate(text))
-        return d;
-    const QDate iso = QDate::fromString(text, Qt::ISODate);
-    return iso.isValid() ? std::optional<QDate>(iso) : std::nullopt;
-}
-
 // Options "--name value" and plain words, in any order.
 struct Options {
     std::map<QString, QString> values;

@@ -1,23 +1,12 @@
-#include "FormRegistration.h"
-#include "support/CliRunner.h"
+#include "SeededDesktop.h"
 
 #include "common/ProgramLocale.h"
-#include "common/ScriptedPrompter.h"
-#include "shell/AppContext.h"
-#include "shell/Connections.h"
-#include "shell/Databases.h"
-#include "shell/ErrorLog.h"
-#include "shell/SettingsStore.h"
-#include "shell/SharedSettings.h"
-#include "shell/forms/CommandRegistry.h"
 #include "shell/forms/MainWindow.h"
 #include "warehouse/forms/IncomingInvoiceForm.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QMdiSubWindow>
 #include <QTableWidget>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -29,27 +18,9 @@ using namespace kulvera;
 TEST(DemoKitchenWindows, TheStoreRoomShowsItsMonthOfInvoices)
 {
     pinProgramLocale();
-    QTemporaryDir dir;
-    test::CliRunner cli(dir.filePath(QStringLiteral("own.ini")));
-    const QString kitchen = dir.filePath(QStringLiteral("kitchen"));
-    ASSERT_EQ(cli.run({QStringLiteral("demo"), kitchen}), 0) << cli.err.toStdString();
-
-    SettingsStore settings(QDir(kitchen).filePath(QStringLiteral("Kulvera.ini")));
-    SharedSettings shared = SharedSettings::load(settings, {kitchen, kitchen, QString(), kitchen});
-    ErrorLog log(dir.filePath(QStringLiteral("errors.log")));
-    ScriptedPrompter prompter;
-    prompter.setSettings(&settings);
-    Connections connections(prompter, settings, log);
-    connections.setDefaultFolder(shared.databasesFolder());
-    for (BaseId b : {BaseId::Dishes, BaseId::Products, BaseId::Warehouse, BaseId::Menu})
-        ASSERT_NE(connections.connectBase(b, shared, true), Connections::kFailed);
-    attachExternalTables(connections);
-
-    const FixedClock clock(QDate::currentDate());
-    AppContext context {prompter, settings, shared, clock, connections, log};
-    CommandRegistry registry;
-    registerForms(registry);
-    MainWindow window(context, registry);
+    test::DemoKitchenDesktop k;
+    ASSERT_TRUE(k.made);
+    MainWindow window(k.context, k.registry);
     window.resize(1280, 800);
     window.show();
     window.runCommand(QStringLiteral("Nakl_Add"));
@@ -68,5 +39,5 @@ TEST(DemoKitchenWindows, TheStoreRoomShowsItsMonthOfInvoices)
     if (!path.isEmpty()) {
         EXPECT_TRUE(picture.save(path));
     }
-    EXPECT_TRUE(prompter.unexpected().isEmpty()) << prompter.unexpected().join(u'\n').toStdString();
+    EXPECT_TRUE(k.prompter.unexpected().isEmpty()) << k.prompter.unexpected().join(u'\n').toStdString();
 }

@@ -322,26 +322,11 @@ TEST(MenuForms, VariantsBecomeGroupsAndTheArchiveListsTheirRations)
 TEST(MenuEditor, DrawsADayOfTheDemoKitchen)
 {
     pinProgramLocale(); // as the program does first thing: Russian calendar
-    QTemporaryDir dir;
-    test::CliRunner cli(dir.filePath(QStringLiteral("own.ini")));
-    const QString kitchen = dir.filePath(QStringLiteral("kitchen"));
-    ASSERT_EQ(cli.run({QStringLiteral("demo"), kitchen}), 0) << cli.err.toStdString();
-
-    SettingsStore settings(QDir(kitchen).filePath(QStringLiteral("Kulvera.ini")));
-    SharedSettings shared = SharedSettings::load(settings, {kitchen, kitchen, QString(), kitchen});
-    ErrorLog log(dir.filePath(QStringLiteral("errors.log")));
-    ScriptedPrompter prompter;
-    prompter.setSettings(&settings);
-    Connections connections(prompter, settings, log);
-    connections.setDefaultFolder(shared.databasesFolder());
-    for (BaseId b :
-        {BaseId::Dishes, BaseId::Products, BaseId::Losses, BaseId::LossesOutput, BaseId::Warehouse, BaseId::Menu})
-        ASSERT_NE(connections.connectBase(b, shared, true), Connections::kFailed);
-    ASSERT_TRUE(programLossTables().load(connections, settings));
-
+    test::DemoKitchenDesktop k;
+    ASSERT_TRUE(k.made);
+    auto &context = k.context;
+    auto &prompter = k.prompter;
     // Two weeks for each of the two groups.
-    FixedClock clock(QDate(2026, 5, 12));
-    AppContext context {prompter, settings, shared, clock, connections, log};
     const auto base = openMenuBase(context);
     ASSERT_TRUE(base);
     const auto rations = base->list(RationOrder::ByDate);
@@ -359,9 +344,7 @@ TEST(MenuEditor, DrawsADayOfTheDemoKitchen)
     ASSERT_TRUE(older);
     EXPECT_EQ(older->mealCount(), 3);
 
-    CommandRegistry registry;
-    registerForms(registry);
-    MainWindow window(context, registry);
+    MainWindow window(context, k.registry);
     window.resize(1280, 800);
     window.show();
     MenuEditorForm *editor = openEditor(window);

@@ -6,12 +6,16 @@
 #include "common/ScriptedPrompter.h"
 #include "recipes/HeatTreatment.h"
 #include "shell/AppContext.h"
+#include "shell/Databases.h"
 #include "shell/DishCollections.h"
 #include "shell/ErrorLog.h"
 #include "shell/SettingsStore.h"
 #include "shell/SharedSettings.h"
 #include "shell/forms/CommandRegistry.h"
 #include "support/CliRunner.h"
+
+#include <QDir>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -46,6 +50,39 @@ struct Desktop {
     }
 
     QString firstTable() { return listCollections(connections, settings).front().table; }
+};
+
+// The demo kitchen (kulvera-cli demo) and the desktop program's context on
+// its files, on today's date like a user trying it out.
+struct DemoKitchenDesktop {
+    QTemporaryDir dir;
+    QString kitchen = dir.filePath(QStringLiteral("kitchen"));
+    bool made = [this] {
+        CliRunner cli(dir.filePath(QStringLiteral("own.ini")));
+        const int code = cli.run({QStringLiteral("demo"), kitchen});
+        EXPECT_EQ(code, 0) << cli.err.toStdString();
+        return code == 0;
+    }();
+    SettingsStore settings {QDir(kitchen).filePath(QStringLiteral("Kulvera.ini"))};
+    SharedSettings shared = SharedSettings::load(settings, {kitchen, kitchen, QString(), kitchen});
+    ErrorLog log {dir.filePath(QStringLiteral("errors.log"))};
+    ScriptedPrompter prompter;
+    Connections connections {prompter, settings, log};
+    FixedClock clock {QDate::currentDate()};
+    AppContext context {prompter, settings, shared, clock, connections, log};
+    CommandRegistry registry;
+
+    DemoKitchenDesktop()
+    {
+        prompter.setSettings(&settings);
+        connections.setDefaultFolder(shared.databasesFolder());
+        for (BaseId b :
+            {BaseId::Dishes, BaseId::Products, BaseId::Losses, BaseId::LossesOutput, BaseId::Warehouse, BaseId::Menu})
+            EXPECT_NE(connections.connectBase(b, shared, true), Connections::kFailed);
+        attachExternalTables(connections);
+        EXPECT_TRUE(programLossTables().load(connections, settings));
+        registerForms(registry);
+    }
 };
 
 } // namespace kulvera::test
