@@ -1,6 +1,7 @@
 #include "warehouse/Counterparties.h"
 
 #include "shell/SqlStatement.h"
+#include "warehouse/NameOrKey.h"
 #include "warehouse/WarehouseBase.h"
 
 #include <QStringList>
@@ -108,20 +109,8 @@ std::optional<Counterparty> Counterparties::find(qint64 id) const
 
 std::optional<Counterparty> Counterparties::findByNameOrKey(const QString &text) const
 {
-    bool isKey = false;
-    const qint64 key = text.trimmed().toLongLong(&isKey);
-    if (isKey) {
-        if (auto row = find(key))
-            return row;
-    }
-    const auto rows = list();
-    if (!rows)
-        return std::nullopt;
-    for (const Counterparty &row : *rows) {
-        if (row.name.compare(text.trimmed(), Qt::CaseInsensitive) == 0)
-            return row;
-    }
-    return std::nullopt;
+    return kulvera::findByNameOrKey<Counterparty>(
+        text, [this](qint64 key) { return find(key); }, [this] { return list(); });
 }
 
 QVariantList Counterparties::fields(qint64 id) const

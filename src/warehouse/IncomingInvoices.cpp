@@ -648,16 +648,24 @@ Status IncomingInvoices::editLine(qint64 key, LineField field, const QString &ty
     return editLine(key, field, *number);
 }
 
-Status IncomingInvoices::setLineWarehouse(qint64 key, qint64 warehouse)
+Result<InvoiceLine> IncomingInvoices::untouchedLine(qint64 key, const QString &refusal) const
 {
     const auto l = line(key);
     if (!l)
-        return Status::failure(kLineNotFound);
+        return Result<InvoiceLine>::failure(kLineNotFound);
     const auto lot = StockLots(base_).find(l->lot);
     if (!lot)
-        return Status::failure(kLotNotFound);
+        return Result<InvoiceLine>::failure(kLotNotFound);
     if (!StockLots::untouched(*lot, l->brutto))
-        return Status::failure(QStringLiteral("Для продукта уже произошли изменения"));
+        return Result<InvoiceLine>::failure(refusal);
+    return *l;
+}
+
+Status IncomingInvoices::setLineWarehouse(qint64 key, qint64 warehouse)
+{
+    const auto l = untouchedLine(key, QStringLiteral("Для продукта уже произошли изменения"));
+    if (!l)
+        return Status::failure(l.error());
     SqlStatement w(base_.database(), QStringLiteral("SELECT 1 FROM \"Склады\" WHERE \"Код\" = ?"), base_.errorLog());
     if (!w.exec({warehouse}) || !w.next())
         return Status::failure(QStringLiteral("Склад не найден: ") + QString::number(warehouse));
@@ -673,14 +681,9 @@ Status IncomingInvoices::setLineWarehouse(qint64 key, qint64 warehouse)
 
 Status IncomingInvoices::setLineUnit(qint64 key, qint64 unit)
 {
-    const auto l = line(key);
+    const auto l = untouchedLine(key, QStringLiteral("Для продукта вносились изменения!"));
     if (!l)
-        return Status::failure(kLineNotFound);
-    const auto lot = StockLots(base_).find(l->lot);
-    if (!lot)
-        return Status::failure(kLotNotFound);
-    if (!StockLots::untouched(*lot, l->brutto))
-        return Status::failure(QStringLiteral("Для продукта вносились изменения!"));
+        return Status::failure(l.error());
     const auto koef = unitKoef(unit);
     if (!koef)
         return Status::failure(QStringLiteral("Нет такой ед. измерения: ") + QString::number(unit));

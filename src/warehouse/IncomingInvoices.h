@@ -163,6 +163,8 @@ private:
     Status touchHeader(qint64 header);
     Status writeValues(const InvoiceLine &line, double brutto, const LineValues &values);
     std::optional<double> unitKoef(qint64 unit) const;
+    // The line while its lot is still as the line received it; else `refusal`.
+    Result<InvoiceLine> untouchedLine(qint64 key, const QString &refusal) const;
     // The write-off trail shows that the line's lot went out of stock: its
     // receipt is then part of the stock's history and stays.
     bool writtenOff(const InvoiceLine &line) const;

@@ -2,6 +2,7 @@
 
 #include "common/NumberText.h"
 #include "shell/SqlStatement.h"
+#include "warehouse/NameOrKey.h"
 #include "warehouse/WarehouseBase.h"
 
 namespace kulvera {
@@ -52,20 +53,8 @@ std::optional<WarehouseRow> Warehouses::find(qint64 key) const
 
 std::optional<WarehouseRow> Warehouses::findByNameOrKey(const QString &text) const
 {
-    bool isKey = false;
-    const qint64 key = text.trimmed().toLongLong(&isKey);
-    if (isKey) {
-        if (auto row = find(key))
-            return row;
-    }
-    const auto rows = list();
-    if (!rows)
-        return std::nullopt;
-    for (const WarehouseRow &row : *rows) {
-        if (row.name.compare(text.trimmed(), Qt::CaseInsensitive) == 0)
-            return row;
-    }
-    return std::nullopt;
+    return kulvera::findByNameOrKey<WarehouseRow>(
+        text, [this](qint64 key) { return find(key); }, [this] { return list(); });
 }
 
 Result<qint64> Warehouses::add(const QString &name)
