@@ -436,11 +436,15 @@ int stockCommand(CliRun &run)
         return usage(run);
     const QString verb = run.args[0];
     const QStringList rest = run.args.mid(1);
-    static const QStringList verbs = {QStringLiteral("warehouses"), QStringLiteral("suppliers"),
-        QStringLiteral("receive"), QStringLiteral("invoices"), QStringLiteral("lots"), QStringLiteral("delete-invoice"),
-        QStringLiteral("writeoff"), QStringLiteral("post"), QStringLiteral("balance"), QStringLiteral("price"),
-        QStringLiteral("check")};
-    if (!verbs.contains(verb))
+    using Verb = int (*)(CliRun &, WarehouseBase &, const QStringList &);
+    static const std::map<QString, Verb> verbs = {{QStringLiteral("warehouses"), warehousesCommand},
+        {QStringLiteral("suppliers"), suppliersCommand}, {QStringLiteral("receive"), receiveCommand},
+        {QStringLiteral("invoices"), invoicesCommand}, {QStringLiteral("lots"), lotsCommand},
+        {QStringLiteral("delete-invoice"), deleteInvoiceCommand}, {QStringLiteral("writeoff"), writeoffCommand},
+        {QStringLiteral("post"), postCommand}, {QStringLiteral("balance"), balanceCommand},
+        {QStringLiteral("price"), priceCommand}, {QStringLiteral("check"), checkCommand}};
+    const auto found = verbs.find(verb);
+    if (found == verbs.end())
         return usage(run);
     CliEnvironment env(run);
     env.connectAll();
@@ -450,27 +454,7 @@ int stockCommand(CliRun &run)
     AppContext context {run.prompter, run.settings, env.shared(), clock, env.connections(), env.errorLog()};
     WarehouseBase base(context);
     base.setUser(base.userKey(QStringLiteral("Администратор системы")));
-    if (verb == u"warehouses")
-        return warehousesCommand(run, base, rest);
-    if (verb == u"suppliers")
-        return suppliersCommand(run, base, rest);
-    if (verb == u"receive")
-        return receiveCommand(run, base, rest);
-    if (verb == u"invoices")
-        return invoicesCommand(run, base, rest);
-    if (verb == u"lots")
-        return lotsCommand(run, base, rest);
-    if (verb == u"writeoff")
-        return writeoffCommand(run, base, rest);
-    if (verb == u"post")
-        return postCommand(run, base, rest);
-    if (verb == u"balance")
-        return balanceCommand(run, base, rest);
-    if (verb == u"price")
-        return priceCommand(run, base, rest);
-    if (verb == u"check")
-        return checkCommand(run, base, rest);
-    return deleteInvoiceCommand(run, base, rest);
+    return found->second(run, base, rest);
 }
 
 const CliRegistrar stockRegistrar({QStringLiteral("stock"), kUsage,

@@ -6,6 +6,7 @@
 #include "menus/MenuBase.h"
 #include "menus/forms/OpenMenuBase.h"
 #include "shell/DbMaintenance.h"
+#include "shell/forms/FormButtons.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
@@ -41,14 +42,6 @@ public:
     }
 };
 
-QPushButton *button(QWidget *owner, QBoxLayout *row, const QString &name, const QString &text)
-{
-    auto *b = new QPushButton(text, owner);
-    b->setObjectName(name);
-    row->addWidget(b);
-    return b;
-}
-
 } // namespace
 
 MenuArchiveForm::MenuArchiveForm(AppContext &context, QWidget *parent)
@@ -68,14 +61,14 @@ MenuArchiveForm::MenuArchiveForm(AppContext &context, QWidget *parent)
     list_->sortByColumn(0, Qt::AscendingOrder);
     list_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     auto *buttons = new QHBoxLayout;
-    connect(button(this, buttons, QStringLiteral("changeDate"), QStringLiteral("Изменить дату...")),
+    connect(addButton(this, buttons, QStringLiteral("changeDate"), QStringLiteral("Изменить дату...")),
         &QPushButton::clicked, this, [this] { changeDateOfCurrent(); });
-    connect(button(this, buttons, QStringLiteral("removeRations"), QStringLiteral("Удалить")), &QPushButton::clicked,
+    connect(addButton(this, buttons, QStringLiteral("removeRations"), QStringLiteral("Удалить")), &QPushButton::clicked,
         this, [this] { removeChosen(); });
     buttons->addStretch();
-    connect(button(this, buttons, QStringLiteral("archiveMenu"), QStringLiteral("Архивировать базу меню")),
+    connect(addButton(this, buttons, QStringLiteral("archiveMenu"), QStringLiteral("Архивировать базу меню")),
         &QPushButton::clicked, this, [this] { archive(); });
-    connect(button(this, buttons, QStringLiteral("moveRations"), QStringLiteral("Перенести в другую базу...")),
+    connect(addButton(this, buttons, QStringLiteral("moveRations"), QStringLiteral("Перенести в другую базу...")),
         &QPushButton::clicked, this, [this] { chooseTargetAndMove(); });
     list_->installEventFilter(this);
     auto *layout = new QVBoxLayout(this);

@@ -18,6 +18,7 @@
 #include "recipes/Masses.h"
 #include "shell/DishCollections.h"
 #include "shell/SettingDefaults.h"
+#include "shell/forms/FormButtons.h"
 
 #include <QCalendarWidget>
 #include <QCloseEvent>
@@ -64,14 +65,6 @@ private:
     Ration before_;
     Ration after_;
 };
-
-QPushButton *button(QWidget *owner, QBoxLayout *row, const QString &name, const QString &text)
-{
-    auto *b = new QPushButton(text, owner);
-    b->setObjectName(name);
-    row->addWidget(b);
-    return b;
-}
 
 void showTotalsIn(QTreeWidgetItem *item, const NutrientTotals &t)
 {
@@ -160,40 +153,40 @@ MenuEditorForm::MenuEditorForm(AppContext &context, QWidget *parent)
     priceRow->addWidget(price_, 1);
     connect(priceFor_, &QComboBox::currentIndexChanged, this, [this] { showPrice(); });
     auto *dishButtons = new QHBoxLayout;
-    connect(button(this, dishButtons, QStringLiteral("moveUp"), QStringLiteral("Вверх")), &QPushButton::clicked, this,
-        [this] {
+    connect(addButton(this, dishButtons, QStringLiteral("moveUp"), QStringLiteral("Вверх")), &QPushButton::clicked,
+        this, [this] {
             const auto [m, e] = currentPlace();
             moveDish(m, e, true);
         });
-    connect(button(this, dishButtons, QStringLiteral("moveDown"), QStringLiteral("Вниз")), &QPushButton::clicked, this,
-        [this] {
+    connect(addButton(this, dishButtons, QStringLiteral("moveDown"), QStringLiteral("Вниз")), &QPushButton::clicked,
+        this, [this] {
             const auto [m, e] = currentPlace();
             moveDish(m, e, false);
         });
-    connect(button(this, dishButtons, QStringLiteral("removeDish"), QStringLiteral("Удалить блюдо")),
+    connect(addButton(this, dishButtons, QStringLiteral("removeDish"), QStringLiteral("Удалить блюдо")),
         &QPushButton::clicked, this, [this] {
             const auto [m, e] = currentPlace();
             removeDish(m, e);
         });
-    connect(button(this, dishButtons, QStringLiteral("openInEditor"), QStringLiteral("Открыть в редакторе")),
+    connect(addButton(this, dishButtons, QStringLiteral("openInEditor"), QStringLiteral("Открыть в редакторе")),
         &QPushButton::clicked, this, [this] {
             const auto [m, e] = currentPlace();
             openInRecipeEditor(ration_.dishAt(m, e));
         });
     dishButtons->addStretch();
     auto *mealButtons = new QHBoxLayout;
-    connect(button(this, mealButtons, QStringLiteral("addMeal"), QStringLiteral("Добавить прием")),
+    connect(addButton(this, mealButtons, QStringLiteral("addMeal"), QStringLiteral("Добавить прием")),
         &QPushButton::clicked, this, [this] { addMeal(); });
-    connect(button(this, mealButtons, QStringLiteral("renameMeal"), QStringLiteral("Переименовать прием")),
+    connect(addButton(this, mealButtons, QStringLiteral("renameMeal"), QStringLiteral("Переименовать прием")),
         &QPushButton::clicked, this, [this] { renameMeal(currentMealName()); });
-    connect(button(this, mealButtons, QStringLiteral("removeMeal"), QStringLiteral("Удалить прием")),
+    connect(addButton(this, mealButtons, QStringLiteral("removeMeal"), QStringLiteral("Удалить прием")),
         &QPushButton::clicked, this, [this] { removeMeal(currentMealName()); });
     mealButtons->addStretch();
-    auto *undoButton = button(this, mealButtons, QStringLiteral("undo"), QStringLiteral("Отменить"));
-    auto *redoButton = button(this, mealButtons, QStringLiteral("redo"), QStringLiteral("Вернуть"));
-    connect(button(this, mealButtons, QStringLiteral("saveRation"), QStringLiteral("Сохранить")), &QPushButton::clicked,
-        this, [this] { save(); });
-    auto *print = button(this, mealButtons, QStringLiteral("printRequisition"), QStringLiteral("Печать требования"));
+    auto *undoButton = addButton(this, mealButtons, QStringLiteral("undo"), QStringLiteral("Отменить"));
+    auto *redoButton = addButton(this, mealButtons, QStringLiteral("redo"), QStringLiteral("Вернуть"));
+    connect(addButton(this, mealButtons, QStringLiteral("saveRation"), QStringLiteral("Сохранить")),
+        &QPushButton::clicked, this, [this] { save(); });
+    auto *print = addButton(this, mealButtons, QStringLiteral("printRequisition"), QStringLiteral("Печать требования"));
     print->setEnabled(static_cast<bool>(requisitionPrinter()));
     connect(print, &QPushButton::clicked, this, [this] { printRequisition(); });
     connect(undoButton, &QPushButton::clicked, undo_, &QUndoStack::undo);
@@ -228,7 +221,7 @@ MenuEditorForm::MenuEditorForm(AppContext &context, QWidget *parent)
     output_->setToolTip(QStringLiteral("Выход блюда в рационе; пусто: выход рецептуры"));
     auto *addRow = new QHBoxLayout;
     addRow->addWidget(output_, 1);
-    connect(button(this, addRow, QStringLiteral("addDish"), QStringLiteral("В прием")), &QPushButton::clicked, this,
+    connect(addButton(this, addRow, QStringLiteral("addDish"), QStringLiteral("В прием")), &QPushButton::clicked, this,
         [this] { addChosenDish(); });
     auto *right = new QWidget(this);
     auto *rightLayout = new QVBoxLayout(right);

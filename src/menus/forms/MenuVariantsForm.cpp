@@ -3,6 +3,7 @@
 #include "menus/MenuBase.h"
 #include "menus/MenuVariants.h"
 #include "menus/forms/OpenMenuBase.h"
+#include "shell/forms/FormButtons.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -17,14 +18,6 @@ namespace {
 
 constexpr int kIdRole = Qt::UserRole + 1;
 constexpr int kParameterRole = Qt::UserRole + 2;
-
-QPushButton *button(QWidget *owner, QBoxLayout *row, const QString &name, const QString &text)
-{
-    auto *b = new QPushButton(text, owner);
-    b->setObjectName(name);
-    row->addWidget(b);
-    return b;
-}
 
 } // namespace
 
@@ -43,11 +36,11 @@ MenuVariantsForm::MenuVariantsForm(AppContext &context, QWidget *parent)
     parameter_->setObjectName(QStringLiteral("variantParameter"));
     parameter_->setPlaceholderText(QStringLiteral("Параметр варианта"));
     auto *buttons = new QHBoxLayout;
-    connect(button(this, buttons, QStringLiteral("addVariant"), QStringLiteral("Добавить")), &QPushButton::clicked,
+    connect(addButton(this, buttons, QStringLiteral("addVariant"), QStringLiteral("Добавить")), &QPushButton::clicked,
         this, [this] { add(); });
-    connect(button(this, buttons, QStringLiteral("renameVariant"), QStringLiteral("Переименовать")),
+    connect(addButton(this, buttons, QStringLiteral("renameVariant"), QStringLiteral("Переименовать")),
         &QPushButton::clicked, this, [this] { renameCurrent(); });
-    connect(button(this, buttons, QStringLiteral("removeVariant"), QStringLiteral("Удалить")), &QPushButton::clicked,
+    connect(addButton(this, buttons, QStringLiteral("removeVariant"), QStringLiteral("Удалить")), &QPushButton::clicked,
         this, [this] { removeCurrent(); });
     buttons->addStretch();
     list_->installEventFilter(this);

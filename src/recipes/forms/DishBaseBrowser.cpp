@@ -8,6 +8,7 @@
 #include "recipes/Nd2File.h"
 #include "recipes/RecipeExport.h"
 #include "shell/DishCollections.h"
+#include "shell/forms/FormButtons.h"
 
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -29,14 +30,6 @@ namespace {
 constexpr int kDishes = static_cast<int>(BaseId::Dishes);
 constexpr int kSemiFinished = static_cast<int>(BaseId::SemiFinished);
 constexpr int kKeyRole = Qt::UserRole + 1;
-
-QPushButton *addButton(QWidget *owner, QBoxLayout *row, const QString &name, const QString &text)
-{
-    auto *b = new QPushButton(text, owner);
-    b->setObjectName(name);
-    row->addWidget(b);
-    return b;
-}
 
 std::unique_ptr<DishBase> openBase(AppContext &context, int number)
 {
