@@ -159,6 +159,10 @@ int Connections::connectAt(int number, const QString &path, const QString &ident
             // WAL lets two running copies read while one writes.
             pragma.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
             pragma.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+            // A large change (an import, a year of receipts) keeps its pages in
+            // memory until the commit instead of spilling them to the log.
+            pragma.exec(QStringLiteral("PRAGMA cache_size=-32768"));
+            pragma.exec(QStringLiteral("PRAGMA temp_store=MEMORY"));
             debugStep(QStringLiteral("Создаем RecordSet"));
             QSqlQuery probe(db);
             ok = !identifyingTable.isEmpty()

@@ -530,16 +530,50 @@ Result<qint64> IncomingInvoices::addLine(qint64 headerKey, const NewLine &newLin
     return key;
 }
 
+Result<std::vector<qint64>> IncomingInvoices::receiveAll(const std::vector<InvoiceToReceive> &invoices)
+{
+    using R = Result<std::vector<qint64>>;
+    if (const Status c = base_.requireConnected(); !c)
+        return R::failure(c.error());
+    writer().refresh(base_.context().settings);
+    Transaction t(base_.database(), base_.errorLog());
+    std::vector<qint64> keys;
+    keys.reserve(invoices.size());
+    for (const InvoiceToReceive &one : invoices) {
+        const auto key = receiveInto(one.invoice, one.lines);
+        if (!key) {
+            if (key.error().isEmpty()) // the user declined a question
+                return R::failure({});
+            return R::failure(QStringLiteral("Накладная ") + one.invoice.number + QStringLiteral(": ") + key.error());
+        }
+        keys.push_back(*key);
+    }
+    if (const Status s = t.commit(); !s)
+        return R::failure(s.error());
+    return keys;
+}
+
 Result<qint64> IncomingInvoices::receive(const NewInvoice &invoice, const std::vector<NewLine> &newLines)
 {
     using R = Result<qint64>;
     if (const Status c = base_.requireConnected(); !c)
         return R::failure(c.error());
-    LineWriter &writer = this->writer();
-    writer.refresh(base_.context().settings);
+    writer().refresh(base_.context().settings);
     // One transaction from the first check on: the reads of the checks share it instead of
     // each taking the base on its own, and a refusal midway rolls everything back.
     Transaction t(base_.database(), base_.errorLog());
+    const auto key = receiveInto(invoice, newLines);
+    if (!key)
+        return key;
+    if (const Status s = t.commit(); !s)
+        return R::failure(s.error());
+    return key;
+}
+
+Result<qint64> IncomingInvoices::receiveInto(const NewInvoice &invoice, const std::vector<NewLine> &newLines)
+{
+    using R = Result<qint64>;
+    LineWriter &writer = this->writer();
     if (const Status c = checkHeader(invoice); !c)
         return R::failure(c.error());
     InvoiceHeader draft;
@@ -567,8 +601,6 @@ Result<qint64> IncomingInvoices::receive(const NewInvoice &invoice, const std::v
             return R::failure(line.error());
     }
     if (const Status s = updateSum(*key); !s)
-        return R::failure(s.error());
-    if (const Status s = t.commit(); !s)
         return R::failure(s.error());
     return key;
 }

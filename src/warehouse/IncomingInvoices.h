@@ -96,6 +96,12 @@ struct InvoiceDeletion {
     bool headerDeleted = false;
 };
 
+// One invoice of a batch: its header and lines.
+struct InvoiceToReceive {
+    NewInvoice invoice;
+    std::vector<NewLine> lines;
+};
+
 // Incoming invoices: headers, their lines and each line's lot. A line is
 // written posted and its lot created in the same transaction, so a received
 // quantity is in stock as soon as its line exists; a line's quantity,
@@ -135,6 +141,10 @@ public:
     // duplicate-number question (inside it: meant for the command line, imports
     // and the demo, whose answers come at once). Returns the header key.
     Result<qint64> receive(const NewInvoice &invoice, const std::vector<NewLine> &lines);
+    // Many invoices at once (an import, a month of deliveries): all received
+    // in one transaction or none, the failure naming the invoice refused. One
+    // commit instead of one per invoice is what makes a year of receipts fast.
+    Result<std::vector<qint64>> receiveAll(const std::vector<InvoiceToReceive> &invoices);
 
     Status editLine(qint64 line, LineField field, double value);
     // The cell as typed: a non-number is refused.
@@ -154,6 +164,8 @@ private:
     struct Validated;
     Status checkHeader(const NewInvoice &invoice);
     Result<qint64> insertHeader(const NewInvoice &invoice);
+    // Checks and writes one invoice; the caller holds the transaction.
+    Result<qint64> receiveInto(const NewInvoice &invoice, const std::vector<NewLine> &lines);
     struct LineWriter;
     // The statements of writing, prepared on first use and kept for the next calls.
     LineWriter &writer();

@@ -303,3 +303,31 @@ TEST_F(Invoices, QualityFieldsAreWrittenToTheLine)
 }
 
 } // namespace
+
+TEST_F(Invoices, ABatchIsReceivedWholeOrNotAtAll)
+{
+    auto &prompter = bases.prompter();
+    // The third invoice names a product the base does not have: the first two go back too.
+    const auto refused = invoices.receiveAll({{invoice(QStringLiteral("30")), {line(1, 5, 10)}},
+        {invoice(QStringLiteral("31")), {line(2, 3, 10), line(1, 1, 1)}},
+        {invoice(QStringLiteral("32")), {line(404, 1, 1)}}});
+    ASSERT_FALSE(refused);
+    EXPECT_TRUE(refused.error().startsWith(QStringLiteral("Накладная 32: ")));
+    EXPECT_EQ(rows(QStringLiteral("Накладные_Заголовки")), 0);
+    EXPECT_EQ(rows(QStringLiteral("Приход_Товара")), 0);
+    EXPECT_EQ(rows(QStringLiteral("Склад")), 0);
+
+    // A number repeated inside the batch is a duplicate like any other; declining keeps nothing.
+    prompter.expect(QStringLiteral("Накладная с таким номером уже существует! Продолжить?"), Answer::No);
+    EXPECT_FALSE(invoices.receiveAll(
+        {{invoice(QStringLiteral("33")), {line(1, 5, 10)}}, {invoice(QStringLiteral("33")), {line(2, 1, 1)}}}));
+    EXPECT_EQ(rows(QStringLiteral("Склад")), 0);
+
+    const auto keys = invoices.receiveAll(
+        {{invoice(QStringLiteral("34")), {line(1, 5, 10)}}, {invoice(QStringLiteral("35")), {line(2, 3, 10)}}});
+    ASSERT_TRUE(keys);
+    ASSERT_EQ(keys->size(), 2u);
+    EXPECT_DOUBLE_EQ(invoices.header(keys->at(1))->sum, 30);
+    EXPECT_EQ(rows(QStringLiteral("Склад")), 2);
+    EXPECT_TRUE(prompter.unexpected().isEmpty());
+}
