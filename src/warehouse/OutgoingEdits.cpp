@@ -46,21 +46,24 @@ Status OutgoingEdits::setGrossMass(qint64 line, double shown)
     return t.commit();
 }
 
-Status OutgoingEdits::setNote(qint64 header, const QString &note)
+Status OutgoingEdits::setNote(const std::vector<qint64> &headers, const QString &note)
 {
     if (const Status c = base_.requireConnected(); !c)
         return c;
+    OutgoingDocuments documents(base_);
     Transaction t(base_.database(), base_.errorLog());
-    const auto h = OutgoingDocuments(base_).header(header);
-    if (!h)
-        return Status::failure(QStringLiteral("Налкдная не обнаружена в базе! Проводка не сохранена"));
-    if (h->posted)
-        return Status::failure(kPosted);
-    if (const Status e = base_.exec(QStringLiteral("UPDATE \"Накладные_Заголовки\" SET \"Примечание\" = ? WHERE "
-                                                   "\"Код\" = ?"),
-            {note.isEmpty() ? QVariant() : QVariant(note), header});
-        !e)
-        return e;
+    for (const qint64 header : headers) {
+        const auto h = documents.header(header);
+        if (!h)
+            return Status::failure(QStringLiteral("Налкдная не обнаружена в базе! Проводка не сохранена"));
+        if (h->posted)
+            return Status::failure(kPosted);
+        if (const Status e
+            = base_.exec(QStringLiteral("UPDATE \"Накладные_Заголовки\" SET \"Примечание\" = ? WHERE \"Код\" = ?"),
+                {note.isEmpty() ? QVariant() : QVariant(note), header});
+            !e)
+            return e;
+    }
     return t.commit();
 }
 

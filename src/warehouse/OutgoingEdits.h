@@ -20,7 +20,8 @@ public:
 
     // `shown` is typed in the line's unit; the base quantity (÷ `Koef`) is stored.
     Status setGrossMass(qint64 line, double shown);
-    Status setNote(qint64 header, const QString &note);
+    // The same note on every document, or on none when one is posted or gone.
+    Status setNote(const std::vector<qint64> &headers, const QString &note);
     // Every line of `source` in the documents takes `target` with its gross and
     // net masses × `factor`; where a document already has a line of `target`,
     // the multiplied masses are added to that line and the source line goes.

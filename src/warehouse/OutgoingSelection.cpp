@@ -57,6 +57,36 @@ int OutgoingSelection::compareDigits() const
     return digitsSetting(base_, QStringLiteral("lRoundBruttoAndWSByTest"), kDefaultCompareDigits);
 }
 
+Result<std::vector<OutgoingHeader>> OutgoingSelection::list(bool withPosted, std::optional<qint64> warehouse) const
+{
+    using R = Result<std::vector<OutgoingHeader>>;
+    if (const Status c = base_.requireConnected(); !c)
+        return R::failure(c.error());
+    QString sql = QStringLiteral("SELECT \"Код\" FROM \"Накладные_Заголовки\" WHERE \"Документ\" + 0 IN (2, 3)");
+    QVariantList values;
+    if (!withPosted)
+        sql += QStringLiteral(" AND COALESCE(\"Проводка\", 0) = 0");
+    if (warehouse) {
+        sql += QStringLiteral(" AND \"Код_Склада\" = ?");
+        values << *warehouse;
+    }
+    sql += QStringLiteral(" ORDER BY \"Дата\", \"Код\"");
+    SqlStatement s(base_.database(), sql, base_.errorLog());
+    if (const Status e = s.exec(values); !e)
+        return R::failure(e.error());
+    std::vector<qint64> keys;
+    while (s.next())
+        keys.push_back(s.value(0).toLongLong());
+    s.finish();
+    OutgoingDocuments documents(base_);
+    std::vector<OutgoingHeader> rows;
+    for (const qint64 key : keys) {
+        if (auto h = documents.header(key))
+            rows.push_back(std::move(*h));
+    }
+    return rows;
+}
+
 Result<std::vector<OutgoingHeader>> OutgoingSelection::headers(const std::vector<qint64> &keys) const
 {
     using R = Result<std::vector<OutgoingHeader>>;

@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 namespace kulvera {
@@ -38,6 +39,10 @@ public:
     static const QString kDifferentDates;
 
     explicit OutgoingSelection(WarehouseBase &base);
+
+    // Headers of kinds 2 and 3 by date: unposted ones, posted too with
+    // `withPosted`, of one warehouse when given.
+    Result<std::vector<OutgoingHeader>> list(bool withPosted, std::optional<qint64> warehouse) const;
 
     // The headers of the keys, in the order given; fails when one is gone or
     // when their dates differ.

@@ -77,7 +77,7 @@ TEST_F(Outgoing, AGrossMassIsTypedInTheLineUnitAndOnlyUnpostedLinesChange)
         edits.setGrossMass(lines[0].key + 100, 1).error(), QStringLiteral("Не удалось иджентифицировать продукт!"));
     EXPECT_FALSE(edits.setGrossMass(lines[1].key, -1));
 
-    ASSERT_TRUE(edits.setNote(doc, QStringLiteral("ужин")));
+    ASSERT_TRUE(edits.setNote({doc}, QStringLiteral("ужин")));
     EXPECT_EQ(documents.header(doc)->note, QStringLiteral("ужин"));
 
     ASSERT_TRUE(documents.remove(document(kJune10, {take(1, 1)})));
@@ -85,7 +85,8 @@ TEST_F(Outgoing, AGrossMassIsTypedInTheLineUnitAndOnlyUnpostedLinesChange)
     ASSERT_TRUE(documents.post(posted));
     const qint64 postedLine = documents.lines(posted)->front().key;
     EXPECT_EQ(edits.setGrossMass(postedLine, 1).error(), QStringLiteral("Накладная уже проведена!"));
-    EXPECT_EQ(edits.setNote(posted, QStringLiteral("x")).error(), QStringLiteral("Накладная уже проведена!"));
+    EXPECT_EQ(edits.setNote({doc, posted}, QStringLiteral("x")).error(), QStringLiteral("Накладная уже проведена!"));
+    EXPECT_EQ(documents.header(doc)->note, QStringLiteral("ужин"));
     EXPECT_EQ(masses(posted), (Masses {{1, 3}}));
     EXPECT_TRUE(documents.header(posted)->note.isEmpty());
 }
