@@ -161,8 +161,10 @@ Result<std::vector<SelectionProduct>> OutgoingSelection::products(
         p.shown = roundTo(p.brutto * koefs[i], digits);
         p.available = lots.stockUpTo(p.product, warehouse, date);
         QStringList units;
-        for (const UnitStock &u : queries.stockByUnit(p.product, warehouse, formatTextDate(date)).units)
+        const UnitStockResult stock = queries.stockByUnit(p.product, warehouse, formatTextDate(date));
+        for (const UnitStock &u : stock.units)
             units << u.display();
+        p.stockWarnings = stock.warnings;
         p.availableText = units.join(QStringLiteral("; "));
         p.short_ = roundTo(p.brutto, compare) > roundTo(p.available, compare);
     }

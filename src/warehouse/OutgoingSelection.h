@@ -4,6 +4,7 @@
 #include "warehouse/OutgoingDocuments.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 #include <vector>
@@ -24,6 +25,7 @@ struct SelectionProduct {
     std::vector<qint64> lines;
     double available = 0; // base unit: lots of the warehouse dated up to the documents' date
     QString availableText; // the stock per unit of entry, "12,5 кг"
+    QStringList stockWarnings; // lots whose receipt left the quantity empty
     bool short_ = false; // more is needed than the warehouse holds
 };
 

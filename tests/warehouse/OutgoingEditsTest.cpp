@@ -152,6 +152,15 @@ TEST_F(Outgoing, OnlyDocumentsOfOneDateAreSelectedAndTheirProductsAreSummedWithT
     EXPECT_TRUE(table[1].short_);
     EXPECT_TRUE(table[1].availableText.isEmpty());
 
+    // A lot whose receipt left the quantity empty is named rather than counted.
+    ASSERT_TRUE(base.exec(QStringLiteral("INSERT INTO \"Склад\" (\"Код_Прод\", \"Код_Склада\", \"Дата\", \"Брутто\", "
+                                         "\"Ед_изм\", \"Проводка\") VALUES (2, ?, ?, NULL, 3, 1)"),
+        {store, kJune1}));
+    const auto carrots = selection.products({a}, store)->back();
+    ASSERT_EQ(carrots.stockWarnings.size(), 1);
+    EXPECT_TRUE(carrots.stockWarnings.front().startsWith(QStringLiteral("Для продукта с кодом: 2 имеет пустое")));
+    EXPECT_TRUE(carrots.availableText.isEmpty());
+
     bases.settings().save(Section::Data, QStringLiteral("lRoundProdInNaklMinus"), QStringLiteral("1"));
     EXPECT_DOUBLE_EQ(selection.products({a, b}, store)->front().brutto, 3.2);
 }

@@ -317,6 +317,11 @@ void OutgoingDocumentsForm::reloadProducts()
         }
     }
     products_->setSortingEnabled(true);
+    QStringList warnings;
+    for (const SelectionProduct &p : productRows_)
+        warnings << p.stockWarnings;
+    if (!warnings.isEmpty())
+        base_.context().prompter.warning(warnings.join(u'\n'), kTitle);
     if (products_->rowCount() > 0)
         products_->setCurrentCell(0, Product);
 }
