@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -202,6 +203,50 @@ TEST_F(OutgoingForm, AReplacementWithAFactorMergesIntoTheExistingTargetLine)
     form.productGrid()->setCurrentCell(0, Form::Product);
     QTest::keyClick(form.productGrid(), Qt::Key_Return);
     EXPECT_DOUBLE_EQ(documents.lines(doc)->front().brutto, 3.25);
+    EXPECT_TRUE(prompter().unexpected().isEmpty()) << prompter().unexpected().join(u'\n').toStdString();
+}
+
+TEST_F(OutgoingForm, PricesNoteRoundingAndDeletionAskFirstAndSortingKeepsTheSelection)
+{
+    receive(1, 50, kJune1);
+    const qint64 a = document(kJune10, {{1, 15}});
+    const qint64 b = document(kJune10, {{1, 2}});
+    Form form(context);
+    show(form);
+    const auto press = [&](const char *name) {
+        QTest::mouseClick(form.findChild<QPushButton *>(QString::fromUtf8(name)), Qt::LeftButton);
+    };
+    click(form, a);
+    prompter().expect(QStringLiteral("Обновить цены на продукты?"), Answer::Yes);
+    press("cmdPrices");
+    EXPECT_DOUBLE_EQ(documents.header(a)->sum, 450);
+    EXPECT_EQ(cell(form.headerGrid(), form.rowOf(a), Form::Sum), QStringLiteral("450,00"));
+
+    prompter().expectInput(QStringLiteral("Введите новое примечание к накладной"), QStringLiteral("завтрак"));
+    press("cmdNote");
+    EXPECT_EQ(documents.header(a)->note, QStringLiteral("завтрак"));
+
+    prompter().expect(QStringLiteral("Округление массы брутто и нетто"), Answer::Yes);
+    press("cmdRound");
+    EXPECT_TRUE(prompter().saw(QStringLiteral("Масса брутто округлена!")));
+    EXPECT_DOUBLE_EQ(documents.lines(a)->front().brutto, 20);
+    EXPECT_EQ(cell(form.productGrid(), 0, Form::Quantity), QStringLiteral("20"));
+
+    // Sorted by key, newest first: the rows move, the selection names the same document.
+    QHeaderView *heading = form.headerGrid()->horizontalHeader();
+    QTest::mouseClick(heading->viewport(), Qt::LeftButton, {},
+        QPoint(heading->sectionViewportPosition(Form::HeaderKey) + 5, heading->height() / 2));
+    QTest::mouseClick(heading->viewport(), Qt::LeftButton, {},
+        QPoint(heading->sectionViewportPosition(Form::HeaderKey) + 5, heading->height() / 2));
+    EXPECT_EQ(form.rowOf(b), 0);
+    EXPECT_EQ(form.selectedKeys(), (std::vector<qint64> {a}));
+
+    prompter().expect(QStringLiteral("Удалить накладную из базы?"), Answer::Yes);
+    form.headerGrid()->setFocus();
+    QTest::keyClick(form.headerGrid(), Qt::Key_Delete);
+    EXPECT_FALSE(documents.header(a));
+    EXPECT_EQ(form.rowOf(a), -1);
+    EXPECT_TRUE(prompter().scriptDone());
     EXPECT_TRUE(prompter().unexpected().isEmpty()) << prompter().unexpected().join(u'\n').toStdString();
 }
 
