@@ -1,6 +1,7 @@
 #include "warehouse/forms/WarehouseForms.h"
 
 #include "warehouse/forms/IncomingInvoiceForm.h"
+#include "warehouse/forms/OutgoingDocumentsForm.h"
 #include "warehouse/forms/StockForm.h"
 #include "warehouse/forms/SuppliersForm.h"
 #include "warehouse/forms/WarehousesForm.h"
@@ -28,6 +29,7 @@ void registerWarehouseForms(CommandRegistry &registry)
     registry.add(QStringLiteral("curWS"), opener<StockForm>());
     registry.add(QStringLiteral("Suppli"), opener<SuppliersForm>());
     registry.add(QStringLiteral("Nakl_Add"), opener<IncomingInvoiceForm>());
+    registry.add(QStringLiteral("NaklMinus"), opener<OutgoingDocumentsForm>());
 }
 
 } // namespace kulvera
