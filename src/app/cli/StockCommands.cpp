@@ -438,13 +438,13 @@ int stockCommand(CliRun &run)
     const QString verb = run.args[0];
     const QStringList rest = run.args.mid(1);
     using Verb = int (*)(CliRun &, WarehouseBase &, const QStringList &);
-    static const std::map<QString, Verb> verbs
-        = {{QStringLiteral("warehouses"), warehousesCommand}, {QStringLiteral("suppliers"), suppliersCommand},
-            {QStringLiteral("receive"), receiveCommand}, {QStringLiteral("invoices"), invoicesCommand},
-            {QStringLiteral("lots"), lotsCommand}, {QStringLiteral("delete-invoice"), deleteInvoiceCommand},
-            {QStringLiteral("writeoff"), writeoffCommand}, {QStringLiteral("post"), postCommand},
-            {QStringLiteral("balance"), balanceCommand}, {QStringLiteral("price"), priceCommand},
-            {QStringLiteral("check"), checkCommand}, {QStringLiteral("turnover"), stockTurnoverCommand}};
+    static const std::map<QString, Verb> verbs = {{QStringLiteral("warehouses"), warehousesCommand},
+        {QStringLiteral("suppliers"), suppliersCommand}, {QStringLiteral("receive"), receiveCommand},
+        {QStringLiteral("invoices"), invoicesCommand}, {QStringLiteral("lots"), lotsCommand},
+        {QStringLiteral("delete-invoice"), deleteInvoiceCommand}, {QStringLiteral("writeoff"), writeoffCommand},
+        {QStringLiteral("post"), postCommand}, {QStringLiteral("balance"), balanceCommand},
+        {QStringLiteral("price"), priceCommand}, {QStringLiteral("check"), checkCommand},
+        {QStringLiteral("turnover"), stockTurnoverCommand}};
     const auto found = verbs.find(verb);
     if (found == verbs.end())
         return usage(run);
