@@ -2,7 +2,10 @@
 
 #include "common/NumberText.h"
 #include "common/TextDate.h"
+#include "products/UnitBase.h"
+#include "shell/Connections.h"
 #include "shell/SharedSettings.h"
+#include "shell/SqlStatement.h"
 #include "warehouse/Warehouses.h"
 #include "warehouse/forms/TurnoverChartView.h"
 #include "warehouse/forms/WarehouseGrid.h"
@@ -86,10 +89,19 @@ TurnoverForm::TurnoverForm(AppContext &context, QWidget *parent)
     table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     chart_ = new TurnoverChartView(this);
     chart_->setObjectName(QStringLiteral("chart"));
+    chartGroup_ = new QComboBox(this);
+    chartGroup_->setObjectName(QStringLiteral("chartGroup"));
+    chartGroup_->addItem(QStringLiteral("Выбранные в отчете продукты"), qint64 {-1});
+    const UnitBase groups(context.connections, context.settings, context.prompter, static_cast<int>(BaseId::Warehouse));
+    if (groups.available(false)) {
+        for (const UnitGroup &g : groups.groups())
+            chartGroup_->addItem(g.name, g.key);
+    }
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(period_, 1);
     buttons->addWidget(buildButton);
     buttons->addWidget(printButton);
+    buttons->addWidget(chartGroup_);
     buttons->addWidget(chartButton);
     auto *split = new QSplitter(Qt::Horizontal, this);
     split->addWidget(table_);
@@ -101,6 +113,7 @@ TurnoverForm::TurnoverForm(AppContext &context, QWidget *parent)
     connect(printButton, &QPushButton::clicked, this, &TurnoverForm::choosePrintFile);
     connect(chartButton, &QPushButton::clicked, this, &TurnoverForm::chooseChartFile);
     connect(table_, &QTableWidget::itemSelectionChanged, this, &TurnoverForm::showChart);
+    connect(chartGroup_, &QComboBox::currentIndexChanged, this, &TurnoverForm::showChart);
 }
 
 bool TurnoverForm::build()
@@ -117,6 +130,15 @@ bool TurnoverForm::build()
         return false;
     }
     rows_ = std::move(rows).value();
+    productGroup_.clear();
+    SqlStatement group(base_.database(),
+        QStringLiteral("SELECT \"Код_Группы\" FROM ") + base_.productTable() + QStringLiteral(" WHERE \"Код\" = ?"),
+        base_.errorLog());
+    for (const TurnoverRow &r : rows_) {
+        if (group.exec({r.product}) && group.next())
+            productGroup_[r.product] = group.value(0).toLongLong();
+        group.finish();
+    }
     table_->setHorizontalHeaderLabels({QStringLiteral("Номер п/п"), QStringLiteral("Код продукта"),
         QStringLiteral("Сырье"), QStringLiteral("Ед. изм."),
         QStringLiteral("Остаток на ") + formatTextDate(built_.from), QStringLiteral("Приход"), QStringLiteral("Расход"),
@@ -152,20 +174,33 @@ bool TurnoverForm::print(const QString &outputPath)
 
 bool TurnoverForm::showChart()
 {
-    std::set<int> chosen;
-    for (const QTableWidgetItem *item : table_->selectedItems())
-        chosen.insert(item->row());
-    if (chosen.empty() || rows_.empty())
+    if (rows_.empty())
         return false;
     std::vector<qint64> products;
-    for (const int r : chosen)
-        products.push_back(rows_[static_cast<std::size_t>(r)].product);
+    QString title;
+    const qint64 chosenGroup = chartGroup_->currentData().toLongLong();
+    if (chosenGroup >= 0) {
+        for (const TurnoverRow &r : rows_) {
+            if (productGroup_[r.product] == chosenGroup)
+                products.push_back(r.product);
+        }
+        title = chartGroup_->currentText();
+    } else {
+        std::set<int> chosen;
+        for (const QTableWidgetItem *item : table_->selectedItems())
+            chosen.insert(item->row());
+        for (const int r : chosen)
+            products.push_back(rows_[static_cast<std::size_t>(r)].product);
+        title = products.size() == 1 ? rows_[static_cast<std::size_t>(*chosen.begin())].name
+                                     : QStringLiteral("Выбранные продукты (") + QString::number(products.size()) + u')';
+    }
+    if (products.empty()) {
+        chart_->setChart({});
+        return false;
+    }
     const auto weeks = weeklyTurnover(base_, products, built_);
     if (!weeks)
         return false;
-    const QString title = products.size() == 1
-        ? rows_[static_cast<std::size_t>(*chosen.begin())].name
-        : QStringLiteral("Выбранные продукты (") + QString::number(products.size()) + u')';
     chart_->setChart(TurnoverChart(title, *weeks));
     return true;
 }

@@ -6,6 +6,8 @@
 
 #include <QWidget>
 
+#include <map>
+
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
@@ -47,9 +49,12 @@ public:
     ReportPeriod *period() const { return period_; }
     QTableWidget *grid() const { return table_; }
     const TurnoverChartView *chartView() const { return chart_; }
+    // What the chart shows: the rows chosen in the grid, or a product group.
+    QComboBox *chartGroup() const { return chartGroup_; }
     bool build();
     bool print(const QString &outputPath);
-    // The chart of the chosen rows; false when none is chosen or nothing was built.
+    // The chart of the chosen group's products of the report, or of the rows
+    // chosen in the grid (several make a group); false when there are none.
     bool showChart();
     bool exportChart(const QString &path);
 
@@ -61,6 +66,8 @@ private:
     ReportPeriod *period_;
     QTableWidget *table_;
     TurnoverChartView *chart_;
+    QComboBox *chartGroup_;
+    std::map<qint64, qint64> productGroup_; // product → Код_Группы, of the built report
     std::vector<TurnoverRow> rows_;
     TurnoverFilter built_;
     TurnoverHeading builtHeading_;

@@ -1,5 +1,6 @@
 #include "warehouse/WarehouseFixture.h"
 
+#include "products/UnitBase.h"
 #include "shell/forms/CommandRegistry.h"
 #include "warehouse/StockCheck.h"
 #include "warehouse/forms/ProductBookForm.h"
@@ -183,6 +184,30 @@ TEST_F(StockReportForms, TheTurnoverFormBuildsTheReportPrintsItAndChartsTheChose
 
     ASSERT_TRUE(form.print(dir.filePath(QStringLiteral("report.xlsx"))));
     EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("report.xlsx"))));
+}
+
+TEST_F(StockReportForms, TheChartOfAProductGroupSumsItsProductsOfTheReport)
+{
+    UnitBase units(bases.connections(), bases.settings(), bases.prompter(), static_cast<int>(BaseId::Warehouse));
+    const qint64 vegetables = units.addGroup().value();
+    ASSERT_TRUE(units.renameGroup(vegetables, QStringLiteral("Овощи")));
+    ASSERT_TRUE(execSql(bases.connections().database(BaseId::Products),
+        QStringLiteral("UPDATE \"dt010\" SET \"Код_Группы\" = ? WHERE \"Код\" = 1"), {vegetables}));
+    receive(1, 10, 20, QDate(2026, 6, 2));
+    receive(1, 3, 20, QDate(2026, 6, 3));
+    receive(2, 4, 20, QDate(2026, 6, 3)); // of no group
+    TurnoverForm form(context);
+    period(form.period(), QDate(2026, 6, 1), QDate(2026, 6, 7));
+    ASSERT_TRUE(form.build());
+    const int index = form.chartGroup()->findText(QStringLiteral("Овощи"));
+    ASSERT_GT(index, 0);
+    form.chartGroup()->setCurrentIndex(index);
+    ASSERT_EQ(form.chartView()->chart().weeks().size(), 1u);
+    EXPECT_DOUBLE_EQ(form.chartView()->chart().weeks()[0].incoming, 13);
+    EXPECT_DOUBLE_EQ(form.chartView()->chart().weeks()[0].balance, 13);
+    // Back to the rows chosen in the grid: none chosen, no chart.
+    form.chartGroup()->setCurrentIndex(0);
+    EXPECT_TRUE(form.chartView()->chart().weeks().empty());
 }
 
 TEST_F(StockReportForms, TheProductBookFormListsTheChosenProductAndKeepsItsListingChoice)
