@@ -235,6 +235,20 @@ Status StockLots::correctReceived(qint64 key, double received, double quantity)
     return {};
 }
 
+Status StockLots::setPlace(qint64 key, qint64 place)
+{
+    const auto lot = find(key);
+    if (!lot)
+        return Status::failure(QStringLiteral("Ошибка идентификации продукта на складе!"));
+    if (place != 0) {
+        SqlStatement s(base_.database(),
+            QStringLiteral("SELECT \"Код_Склада\" FROM \"Склады_Структура\" WHERE \"Код\" = ?"), base_.errorLog());
+        if (!s.exec({place}) || !s.next() || s.value(0).toLongLong() != lot->warehouse)
+            return Status::failure(QStringLiteral("Место хранения не принадлежит складу партии!"));
+    }
+    return base_.exec(QStringLiteral("UPDATE \"Склад\" SET \"Код_Полки\" = ? WHERE \"Код\" = ?"), {place, key});
+}
+
 Result<int> StockLots::deleteEmptyLots()
 {
     if (const Status c = base_.requireConnected(); !c)

@@ -98,6 +98,9 @@ public:
     // Rewrites the quantity of a receipt's untouched lot; refused when the lot
     // no longer holds `received` (something was taken meanwhile).
     Status correctReceived(qint64 key, double received, double quantity);
+    // Moves a lot to a storage place of its own warehouse (0: none); the
+    // quantity is not touched.
+    Status setPlace(qint64 key, qint64 place);
 
     // The start-up cleanup: lots left at 0 go. A lot whose receipt was 0 and
     // that was never touched stays with its line, which could not otherwise be

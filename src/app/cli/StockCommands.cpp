@@ -1,5 +1,6 @@
 #include "CliCommand.h"
 #include "CliEnvironment.h"
+#include "StockTurnoverCommand.h"
 
 #include "common/Clock.h"
 #include "common/NumberText.h"
@@ -442,7 +443,8 @@ int stockCommand(CliRun &run)
         {QStringLiteral("invoices"), invoicesCommand}, {QStringLiteral("lots"), lotsCommand},
         {QStringLiteral("delete-invoice"), deleteInvoiceCommand}, {QStringLiteral("writeoff"), writeoffCommand},
         {QStringLiteral("post"), postCommand}, {QStringLiteral("balance"), balanceCommand},
-        {QStringLiteral("price"), priceCommand}, {QStringLiteral("check"), checkCommand}};
+        {QStringLiteral("price"), priceCommand}, {QStringLiteral("check"), checkCommand},
+        {QStringLiteral("turnover"), stockTurnoverCommand}};
     const auto found = verbs.find(verb);
     if (found == verbs.end())
         return usage(run);

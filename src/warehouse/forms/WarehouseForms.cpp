@@ -2,8 +2,10 @@
 
 #include "warehouse/forms/IncomingInvoiceForm.h"
 #include "warehouse/forms/OutgoingDocumentsForm.h"
+#include "warehouse/forms/ProductBookForm.h"
 #include "warehouse/forms/StockForm.h"
 #include "warehouse/forms/SuppliersForm.h"
+#include "warehouse/forms/TurnoverForm.h"
 #include "warehouse/forms/WarehousesForm.h"
 
 namespace kulvera {
@@ -30,6 +32,8 @@ void registerWarehouseForms(CommandRegistry &registry)
     registry.add(QStringLiteral("Suppli"), opener<SuppliersForm>());
     registry.add(QStringLiteral("Nakl_Add"), opener<IncomingInvoiceForm>());
     registry.add(QStringLiteral("NaklMinus"), opener<OutgoingDocumentsForm>());
+    registry.add(QStringLiteral("Inc_out_prods"), opener<TurnoverForm>());
+    registry.add(QStringLiteral("Calc_Prods"), opener<ProductBookForm>());
 }
 
 } // namespace kulvera

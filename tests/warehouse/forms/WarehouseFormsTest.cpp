@@ -208,8 +208,8 @@ TEST_F(WarehouseForms, TheStockListShowsTheLotsOfAWarehouse)
     StockForm form(context);
     ASSERT_EQ(form.grid()->rowCount(), 2);
     EXPECT_EQ(cell(form.grid(), 0, 0), QStringLiteral("Картофель"));
-    EXPECT_EQ(cell(form.grid(), 0, 2), QStringLiteral("10,000"));
-    EXPECT_EQ(cell(form.grid(), 1, 4), QStringLiteral("ООО Овощи"));
+    EXPECT_EQ(cell(form.grid(), 0, StockForm::Quantity), QStringLiteral("10,000"));
+    EXPECT_EQ(cell(form.grid(), 1, StockForm::Supplier), QStringLiteral("ООО Овощи"));
 }
 
 } // namespace
