@@ -141,4 +141,20 @@ double PriceSources::priceUnitFactor(qint64 product)
     return factor;
 }
 
+QString PriceSources::priceUnitName(qint64 product)
+{
+    const qint64 unit = productRow(product).unit.value_or(defaultUnit_);
+    if (const auto it = unitNames_.constFind(unit); it != unitNames_.cend())
+        return *it;
+    QString name;
+    if (unit > 0 && connections_.isConnected(BaseId::Warehouse)) {
+        SqlStatement q(connections_.database(BaseId::Warehouse),
+            QStringLiteral("SELECT \"Name\" FROM \"dt105\" WHERE \"ID\" = ?"), &connections_.errorLog());
+        if (q.exec({unit}) && q.next())
+            name = q.value(0).toString().trimmed();
+    }
+    unitNames_.insert(unit, name);
+    return name;
+}
+
 } // namespace kulvera

@@ -70,6 +70,9 @@ public:
     // "Система коэффициентов была изменена!" when the units table does not
     // give exactly one row for the unit.
     double priceUnitFactor(qint64 product);
+    // The name of the product's price unit ("кг"), "" when the units table
+    // does not know it.
+    QString priceUnitName(qint64 product);
 
     int roundPrice() const { return roundPrice_; }
 
@@ -93,6 +96,7 @@ private:
     QHash<qint64, ProductPriceRow> products_;
     QHash<qint64, double> supplier_;
     QHash<qint64, double> unitFactors_;
+    QHash<qint64, QString> unitNames_;
 };
 
 // The number of decimals a setting holds, or `fallback` when it is not a

@@ -31,6 +31,17 @@ void SheetWriter::number(int row, int col, double value, const QString &format, 
         check(book_.setLook(row, col, withFormat));
 }
 
+void SheetWriter::formula(
+    int row, int col, const QString &formula, std::optional<double> value, const QString &format, const CellLook &look)
+{
+    check(book_.setFormula(row, col, formula, value));
+    CellLook withFormat = look;
+    if (!format.isEmpty())
+        withFormat.numberFormat = format;
+    if (withFormat != CellLook {})
+        check(book_.setLook(row, col, withFormat));
+}
+
 void SheetWriter::look(int row, int col, const CellLook &look)
 {
     check(book_.setLook(row, col, look));

@@ -27,6 +27,9 @@ public:
     {
         number(cell.row, cell.col, value, format, look);
     }
+    // A formula ("SUM(C7:C9)") with its present value; see XlsxWorkbook::setFormula.
+    void formula(int row, int col, const QString &formula, std::optional<double> value, const QString &format,
+        const CellLook &look = {});
     void look(int row, int col, const CellLook &look);
     void hideRow(int row);
     void rowHeight(int row, double points);

@@ -951,6 +951,24 @@ Status XlsxWorkbook::setNumber(int row, int col, double value)
     return {};
 }
 
+Status XlsxWorkbook::setFormula(int row, int col, const QString &formula, std::optional<double> value)
+{
+    if (!onSheet(row, col))
+        return badCell(row, col);
+    const QString text = formula.startsWith(u'=') ? formula.mid(1) : formula;
+    if (text.trimmed().isEmpty())
+        return Status::failure(QStringLiteral("Пустая формула в ячейке ") + cellAddress(row, col));
+    if (value && !std::isfinite(*value))
+        return Status::failure(QStringLiteral("Не число в ячейке ") + cellAddress(row, col));
+    pugi::xml_node c = d->cell(row, col, true);
+    d->clearValue(c);
+    c.append_child("f").text().set(utf8(xmlSafe(text)).c_str());
+    if (value)
+        c.append_child("v").text().set(utf8(numberText(*value)).c_str());
+    d->sheetHasFormulas = true;
+    return {};
+}
+
 Status XlsxWorkbook::clearCell(int row, int col)
 {
     if (!onSheet(row, col))

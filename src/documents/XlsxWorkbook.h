@@ -63,6 +63,10 @@ public:
     // Writing cells of the first sheet. A formula in the cell is replaced.
     Status setText(int row, int col, const QString &text);
     Status setNumber(int row, int col, double value);
+    // A formula in A1 notation without the leading "=" ("SUM(C7:C9)"), with
+    // the value it gives now, so a reader that does not calculate sees it too;
+    // the workbook is recalculated when opened.
+    Status setFormula(int row, int col, const QString &formula, std::optional<double> value = std::nullopt);
     Status setLook(int row, int col, const CellLook &look);
     Status clearCell(int row, int col);
     Status setRowHidden(int row, bool hidden = true);

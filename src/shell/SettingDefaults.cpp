@@ -132,6 +132,14 @@ constexpr SettingDefault kDefaults[] = {
     {S::Calc, u"lEndProdInTreb1", u"500", false, false},
     {S::Documents, u"MaxDishForSvodMenu", u"100", false, false},
     {S::Documents, u"MaxRationForSvodMenu", u"100", false, false},
+    {S::Documents, u"StartRowSvodMenu", u"7", false, false}, // first dish row when the template names none
+    {S::Documents, u"sSvodMenuItogTit", u"ИТОГО", false, false},
+    {S::Documents, u"sSvodMenuItogStrBold", u"1", false, false},
+    {S::Documents, u"sSvodMenuItogStrItalic", u"0", false, false},
+    {S::Documents, u"bSkipItogStrSvodMenu", u"0", false, false},
+    {S::Documents, u"bSkipSvodMenuTablLines", u"0", false, false},
+    {S::Documents, u"bSkipItogAfter1SvodMenu", u"0", false, false},
+    {S::Documents, u"bSkipItogAfter2SvodMenu", u"0", false, false},
     {S::Documents, u"FormatForBaseProd", u"0.000", false, false}, // composition values on the product card
     {S::Messages, u"frmTN_TestDelPf", u"1", false, false},
     {S::Data, u"bShowFullHS", u"0", false, false},

@@ -1,5 +1,6 @@
 #include "CliCommand.h"
 #include "CliEnvironment.h"
+#include "CliMenuAccess.h"
 #include "CliRecipeTable.h"
 
 #include "common/Clock.h"
@@ -103,27 +104,6 @@ QString optionalText(const std::optional<double> &v, int decimals)
     return v ? formatFixed(*v, decimals) : QString();
 }
 
-// The menu base with the installation's codec, opened for one command.
-struct MenuAccess {
-    CliEnvironment env;
-    std::optional<CliRecipeTable> recipes;
-    std::optional<MenuBase> base;
-
-    explicit MenuAccess(CliRun &run)
-        : env(run)
-    {
-        recipes = openRecipeTable(env, run, QString());
-        if (!recipes)
-            return;
-        const int number = env.connections().connectBase(BaseId::Menu, env.shared(), true);
-        if (number == Connections::kFailed) {
-            run.err << "Cannot open the menu base " << basePath(BaseId::Menu, run.settings, env.shared()) << '\n';
-            return;
-        }
-        base.emplace(env.connections(), number, run.settings, run.prompter, recipes->base->codec());
-    }
-};
-
 int costCommand(CliRun &run)
 {
     const CostingArgs a = parse(run.args, {QStringLiteral("--group"), QStringLiteral("--meal")});
@@ -134,7 +114,7 @@ int costCommand(CliRun &run)
         run.err << "Не удалось распознать дату! " << a.words[0] << '\n';
         return kExitUsage;
     }
-    MenuAccess menu(run);
+    CliMenuAccess menu(run);
     if (!menu.base)
         return kExitFailed;
     const QStringList meals = MealList(run.settings, run.prompter).names();
@@ -227,7 +207,7 @@ int analyseCommand(CliRun &run)
         run.err << "Не удалось распознать дату! " << a.from << " - " << a.to << '\n';
         return kExitUsage;
     }
-    MenuAccess menu(run);
+    CliMenuAccess menu(run);
     if (!menu.base)
         return kExitFailed;
     const NormBase norms(menu.env.connections(), menu.base->number(), run.prompter);
@@ -341,7 +321,7 @@ int requisitionCommand(CliRun &run)
         run.err << "Не удалось распознать дату! " << a.words[0] << '\n';
         return kExitUsage;
     }
-    MenuAccess menu(run);
+    CliMenuAccess menu(run);
     if (!menu.base)
         return kExitFailed;
     const Result<Ration> ration = menu.base->load({*date, a.group});

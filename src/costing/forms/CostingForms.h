@@ -4,7 +4,8 @@
 
 namespace kulvera {
 
-// Registers "AnalysMenu" (rations against a norm) and "fiz_norm" (the norms).
+// Registers "AnalysMenu" (rations against a norm), "fiz_norm" (the norms) and
+// "GlobalVed" (the statements over several days or variants).
 void registerCostingForms(CommandRegistry &registry);
 
 } // namespace kulvera
