@@ -1,5 +1,7 @@
 #include "warehouse/forms/WarehouseForms.h"
 
+#include "warehouse/forms/DishSalesForm.h"
+#include "warehouse/forms/DishWriteOffForm.h"
 #include "warehouse/forms/IncomingInvoiceForm.h"
 #include "warehouse/forms/StockForm.h"
 #include "warehouse/forms/SuppliersForm.h"
@@ -28,6 +30,8 @@ void registerWarehouseForms(CommandRegistry &registry)
     registry.add(QStringLiteral("curWS"), opener<StockForm>());
     registry.add(QStringLiteral("Suppli"), opener<SuppliersForm>());
     registry.add(QStringLiteral("Nakl_Add"), opener<IncomingInvoiceForm>());
+    registry.add(QStringLiteral("NewMinus"), opener<DishWriteOffForm>());
+    registry.add(QStringLiteral("nakl_di"), opener<DishSalesForm>());
 }
 
 } // namespace kulvera
