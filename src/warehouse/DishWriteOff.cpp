@@ -6,6 +6,7 @@
 #include "recipes/RecipeExpansion.h"
 #include "shell/SqlStatement.h"
 #include "warehouse/WarehouseBase.h"
+#include "warehouse/Warehouses.h"
 
 #include <cmath>
 
@@ -24,13 +25,18 @@ DishWriteOff::DishWriteOff(WarehouseBase &base, DishBase &dishes)
 
 Result<qint64> DishWriteOff::start(const NewOutgoing &document)
 {
+    using R = Result<qint64>;
+    if (const Status c = base_.requireConnected(); !c)
+        return R::failure(c.error());
+    // Bad input is not worth a second attempt; a failed write may be (a busy base).
+    if (!document.date.isValid())
+        return R::failure(QStringLiteral("не определена дата накладной!"));
+    if (!Warehouses(base_).find(document.warehouse))
+        return R::failure(QStringLiteral("Склад не идентифицирован!"));
     OutgoingDocuments documents(base_);
     for (;;) {
         const auto key = documents.addHeader(document);
         if (key)
-            return key;
-        // Bad input is not worth a second attempt; a failed write may be (a busy base).
-        if (!base_.connected() || !document.date.isValid())
             return key;
         if (!base_.context().prompter.confirm(
                 QStringLiteral("Ошибка сохранения заголовка в базе!") + u'\n' + QStringLiteral("Повторно сохранить?"),

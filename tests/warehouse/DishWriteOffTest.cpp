@@ -157,6 +157,10 @@ TEST_F(DishWriteOffTest, AHeaderThatCannotBeWrittenIsOfferedAgainUntilTheUserGiv
     EXPECT_TRUE(prompter.scriptDone());
     EXPECT_TRUE(prompter.unexpected().isEmpty());
     EXPECT_EQ(rows(QStringLiteral("Накладные_Заголовки")), 0);
+    // An unknown warehouse is bad input: no second attempt is offered.
+    EXPECT_EQ(
+        writeOff.start({QDate(2026, 6, 12), store + 100, {}}).error(), QStringLiteral("Склад не идентифицирован!"));
+    EXPECT_TRUE(prompter.unexpected().isEmpty());
 
     ASSERT_TRUE(base.exec(QStringLiteral("DROP TRIGGER refuse")));
     prompter.clear();
