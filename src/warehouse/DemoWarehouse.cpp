@@ -9,6 +9,7 @@
 #include "warehouse/Warehouses.h"
 
 #include <algorithm>
+#include <set>
 
 namespace kulvera {
 namespace {
@@ -25,19 +26,27 @@ struct DemoSupplier {
     std::initializer_list<int> weekdays; // delivery days, 1 = Monday
 };
 
+// Quantities cover what the demo kitchen's week of rations takes for its
+// portions even when only the first delivery of the month comes at its
+// smallest (0.6 of the usual), since the demo writes its menus off.
 const DemoSupplier kSuppliers[] = {
     {u"ООО «Овощная база»",
         {{u"Картофель", 35, 60}, {u"Морковь", 45, 20}, {u"Лук репчатый", 38, 15}, {u"Капуста белокочанная", 30, 25},
-            {u"Свёкла", 40, 12}, {u"Томаты", 160, 8}, {u"Огурцы", 140, 8}, {u"Яблоки", 110, 15}},
+            {u"Свёкла", 40, 12}, {u"Томаты", 160, 8}, {u"Огурцы", 140, 8}, {u"Яблоки", 110, 15},
+            {u"Смородина чёрная", 450, 6}, {u"Лук зелёный", 300, 1}, {u"Чеснок", 250, 1}},
         {1, 4}},
     {u"ООО «Молочный край»",
-        {{u"Молоко коровье цельное", 75, 40}, {u"Сыр мягкий (панир)", 650, 4}, {u"Яйцо куриное", 160, 10},
-            {u"Масло топлёное (гхи)", 900, 3}, {u"Крупа манная", 70, 10}, {u"Мука пшеничная высшего сорта", 55, 25},
-            {u"Рис пропаренный шлифованный", 110, 15}},
+        {{u"Молоко коровье цельное", 75, 110}, {u"Сыр мягкий (панир)", 650, 15}, {u"Яйцо куриное", 160, 15},
+            {u"Масло топлёное (гхи)", 900, 4}, {u"Крупа манная", 70, 10}, {u"Мука пшеничная высшего сорта", 55, 25},
+            {u"Рис пропаренный шлифованный", 110, 15}, {u"Крупа рисовая", 95, 10}, {u"Крупа ячневая (ячмень)", 60, 5},
+            {u"Горох сухой", 80, 2}, {u"Вермишель", 90, 7}, {u"Сахар тростниковый нерафинированный", 120, 12},
+            {u"Масло подсолнечное", 160, 6}, {u"Курага", 600, 5}, {u"Изюм", 450, 3}, {u"Сок лимона", 400, 1}},
         {2, 5}},
     {u"ИП Кузнецов А. П. (мясо и птица)",
-        {{u"Говядина, лопатка", 620, 15}, {u"Свинина, лопатка", 420, 12}, {u"Куры, филе грудки", 430, 15},
-            {u"Печень говяжья", 380, 5}, {u"Индейка, грудка с кожей", 520, 6}},
+        {{u"Говядина, лопатка", 620, 15}, {u"Говядина, задняя часть", 680, 25}, {u"Свинина, лопатка", 420, 12},
+            {u"Куры, филе грудки", 430, 15}, {u"Куры, голень без кожи", 330, 8}, {u"Куры, бедро без кожи", 350, 8},
+            {u"Печень говяжья", 380, 5}, {u"Печень куриная", 300, 7}, {u"Индейка, грудка с кожей", 520, 6},
+            {u"Пангасиус", 450, 8}},
         {3}},
 };
 
@@ -103,6 +112,7 @@ Result<DemoWarehouseSummary> seedDemoWarehouse(AppContext &context, const QDate 
         base.errorLog());
     IncomingInvoices invoices(base);
     Sequence random;
+    std::set<const char16_t *> delivered;
     int number = 0;
     for (QDate day = today.addDays(-29); day <= today; day = day.addDays(1)) {
         for (size_t s = 0; s < std::size(kSuppliers); ++s) {
@@ -112,9 +122,10 @@ Result<DemoWarehouseSummary> seedDemoWarehouse(AppContext &context, const QDate 
                 continue;
             std::vector<NewLine> lines;
             for (const DemoProduct &p : supplier.products) {
-                // Not every product comes every time.
-                if (random.next() < 0.3)
+                // Not every product comes every time, but each comes once a month at least.
+                if (random.next() < 0.3 && delivered.count(p.name) > 0)
                     continue;
+                delivered.insert(p.name);
                 if (!find.exec({QString::fromUtf16(p.name)}) || !find.next())
                     continue; // a product the user removed from the base
                 NewLine line;

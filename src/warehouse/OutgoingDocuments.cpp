@@ -78,29 +78,22 @@ Result<std::vector<OutgoingLine>> OutgoingDocuments::lines(qint64 header) const
     return rows;
 }
 
-Result<qint64> OutgoingDocuments::create(const NewOutgoing &document, const std::vector<NewOutgoingLine> &lines)
+Result<std::vector<qint64>> OutgoingDocuments::checkLines(const std::vector<NewOutgoingLine> &lines) const
 {
-    using R = Result<qint64>;
-    if (const Status c = base_.requireConnected(); !c)
-        return R::failure(c.error());
-    if (!document.date.isValid())
-        return R::failure(QStringLiteral("не определена дата накладной!"));
+    using R = Result<std::vector<qint64>>;
     if (lines.empty())
         return R::failure(QStringLiteral("Нет данных для сохранения!"));
-    SqlStatement warehouse(
-        base_.database(), QStringLiteral("SELECT 1 FROM \"Склады\" WHERE \"Код\" = ?"), base_.errorLog());
-    if (!warehouse.exec({document.warehouse}) || !warehouse.next())
-        return R::failure(QStringLiteral("Склад не идентифицирован!"));
     SqlStatement productUnit(base_.database(),
         QStringLiteral("SELECT \"ЕдИ_Ц\" FROM ") + base_.productTable() + QStringLiteral(" WHERE \"Код\" = ?"),
         base_.errorLog());
     SqlStatement unitExists(
         base_.database(), QStringLiteral("SELECT 1 FROM \"dt105\" WHERE \"ID\" = ?"), base_.errorLog());
-    // Checked before anything is written.
     std::vector<qint64> units;
     for (const NewOutgoingLine &line : lines) {
         if (!std::isfinite(line.brutto) || line.brutto < 0)
             return R::failure(QStringLiteral("Количество не может быть отрицательным: ") + formatNumber(line.brutto));
+        if (line.netto && (!std::isfinite(*line.netto) || *line.netto < 0))
+            return R::failure(QStringLiteral("Количество не может быть отрицательным: ") + formatNumber(*line.netto));
         if (!productUnit.exec({line.product}) || !productUnit.next())
             return R::failure(QStringLiteral("Продукт не найден: ") + QString::number(line.product));
         const qint64 unit = line.unit ? *line.unit : productUnit.value(0).toLongLong();
@@ -110,33 +103,96 @@ Result<qint64> OutgoingDocuments::create(const NewOutgoing &document, const std:
         unitExists.finish();
         units.push_back(unit);
     }
+    return units;
+}
+
+Status OutgoingDocuments::insertLines(qint64 header, const QDate &date, qint64 warehouse,
+    const std::vector<NewOutgoingLine> &lines, const std::vector<qint64> &units)
+{
     const QDateTime now = base_.now();
-    Transaction t(base_.database(), base_.errorLog());
+    SqlStatement l(base_.database(),
+        QStringLiteral(
+            "INSERT INTO \"Расход_Товара\" (\"Код_Накл\", \"Код_Прод\", \"Название_рецептуры\", \"Выход\", "
+            "\"Количество_Пор\", \"Код_Склада\", \"Брутто\", \"Нетто\", \"Ед_изм\", \"Дата\", \"Код_опер\", "
+            "\"Код_Польз\", \"Дата_Операции\", \"Проводка\") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 0, ?, ?, 0)"),
+        base_.errorLog());
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const NewOutgoingLine &line = lines[i];
+        const bool fromDish = !line.dish.isEmpty();
+        if (const Status e = l.exec({header, line.product, fromDish ? QVariant(line.dish) : QVariant(),
+                fromDish ? QVariant(line.output) : QVariant(), fromDish ? QVariant(line.portions) : QVariant(),
+                warehouse, line.brutto, line.netto.value_or(line.brutto), units[i], date, base_.user(), now});
+            !e)
+            return e;
+    }
+    return {};
+}
+
+Result<qint64> OutgoingDocuments::addHeader(const NewOutgoing &document)
+{
+    using R = Result<qint64>;
+    if (const Status c = base_.requireConnected(); !c)
+        return R::failure(c.error());
+    if (!document.date.isValid())
+        return R::failure(QStringLiteral("не определена дата накладной!"));
+    SqlStatement warehouse(
+        base_.database(), QStringLiteral("SELECT 1 FROM \"Склады\" WHERE \"Код\" = ?"), base_.errorLog());
+    if (!warehouse.exec({document.warehouse}) || !warehouse.next())
+        return R::failure(QStringLiteral("Склад не идентифицирован!"));
+    warehouse.finish();
     // The warehouse is also the header's `Поставщик`, as write-offs by dishes write it.
     SqlStatement h(base_.database(),
         QStringLiteral("INSERT INTO \"Накладные_Заголовки\" (\"Дата\", \"Документ\", \"Поставщик\", \"Код_Склада\", "
                        "\"Сумма\", \"Проводка\", \"Дата_Операции\", \"Пользователь\", \"Примечание\") "
                        "VALUES (?, 2, ?, ?, 0, 0, ?, ?, ?)"),
         base_.errorLog());
-    if (const Status e = h.exec({document.date, document.warehouse, document.warehouse, now, base_.user(),
+    if (const Status e = h.exec({document.date, document.warehouse, document.warehouse, base_.now(), base_.user(),
             document.note.isEmpty() ? QVariant() : QVariant(document.note)});
         !e)
         return R::failure(e.error());
-    const qint64 key = h.lastInsertId().toLongLong();
-    SqlStatement l(base_.database(),
-        QStringLiteral("INSERT INTO \"Расход_Товара\" (\"Код_Накл\", \"Код_Прод\", \"Код_Склада\", \"Брутто\", "
-                       "\"Нетто\", \"Ед_изм\", \"Дата\", \"Код_опер\", \"Код_Польз\", \"Дата_Операции\", \"Проводка\") "
-                       "VALUES (?, ?, ?, ?, ?, ?, ?, 0, ?, ?, 0)"),
-        base_.errorLog());
-    for (size_t i = 0; i < lines.size(); ++i) {
-        if (const Status e = l.exec({key, lines[i].product, document.warehouse, lines[i].brutto, lines[i].brutto,
-                units[i], document.date, base_.user(), now});
-            !e)
-            return R::failure(e.error());
-    }
+    return h.lastInsertId().toLongLong();
+}
+
+Result<qint64> OutgoingDocuments::create(const NewOutgoing &document, const std::vector<NewOutgoingLine> &lines)
+{
+    using R = Result<qint64>;
+    if (const Status c = base_.requireConnected(); !c)
+        return R::failure(c.error());
+    if (!document.date.isValid())
+        return R::failure(QStringLiteral("не определена дата накладной!"));
+    // Checked before anything is written.
+    const auto units = checkLines(lines);
+    if (!units)
+        return R::failure(units.error());
+    Transaction t(base_.database(), base_.errorLog());
+    const auto key = addHeader(document);
+    if (!key)
+        return key;
+    if (const Status e = insertLines(*key, document.date, document.warehouse, lines, *units); !e)
+        return R::failure(e.error());
     if (const Status e = t.commit(); !e)
         return R::failure(e.error());
     return key;
+}
+
+Status OutgoingDocuments::replaceLines(qint64 key, const std::vector<NewOutgoingLine> &lines, const QString &procedure)
+{
+    const auto units = checkLines(lines);
+    if (!units)
+        return Status::failure(units.error());
+    Transaction t(base_.database(), base_.errorLog());
+    // Read inside the transaction: a document posted meanwhile is not rewritten.
+    const auto h = editable(key);
+    if (!h)
+        return Status::failure(h.error());
+    if (const Status e = base_.exec(QStringLiteral("DELETE FROM \"Расход_Товара\" WHERE \"Код_Накл\" = ?"), {key}); !e)
+        return e;
+    if (const Status e = insertLines(key, h->date, h->warehouse, lines, *units); !e)
+        return e;
+    if (const Status e = t.commit(); !e)
+        return e;
+    base_.logDeletion(procedure);
+    return {};
 }
 
 Result<OutgoingHeader> OutgoingDocuments::editable(qint64 key) const

@@ -50,6 +50,11 @@ struct NewOutgoingLine {
     qint64 product = 0;
     double brutto = 0; // base unit
     std::optional<qint64> unit; // default: the product's unit (ЕдИ_Ц)
+    std::optional<double> netto {}; // base unit; default: the gross mass
+    // The dish whose preparation consumes the product (a write-off by dishes).
+    QString dish {};
+    double output = 0; // grams
+    double portions = 0;
 };
 
 struct NewOutgoing {
@@ -68,6 +73,11 @@ public:
 
     // A write-off document (kind 2) with its lines, unposted, in one transaction.
     Result<qint64> create(const NewOutgoing &document, const std::vector<NewOutgoingLine> &lines);
+    // The header alone, to be filled later by replaceLines().
+    Result<qint64> addHeader(const NewOutgoing &document);
+    // The lines of an unposted document become these, in one transaction; the
+    // deletion of the old ones goes to the session log under `procedure`.
+    Status replaceLines(qint64 header, const std::vector<NewOutgoingLine> &lines, const QString &procedure);
     std::optional<OutgoingHeader> header(qint64 key) const;
     Result<std::vector<OutgoingLine>> lines(qint64 header) const;
 
@@ -86,6 +96,10 @@ public:
     Result<int> roundGrossMasses();
 
 private:
+    // The unit of each line, every line checked before anything is written.
+    Result<std::vector<qint64>> checkLines(const std::vector<NewOutgoingLine> &lines) const;
+    Status insertLines(qint64 header, const QDate &date, qint64 warehouse, const std::vector<NewOutgoingLine> &lines,
+        const std::vector<qint64> &units);
     Status priceLines(const OutgoingHeader &header);
     Result<OutgoingHeader> editable(qint64 key) const;
 

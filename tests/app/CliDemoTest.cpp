@@ -1,6 +1,7 @@
 #include "support/CliRunner.h"
 
 #include "DemoKitchen.h"
+#include "common/Clock.h"
 #include "common/ProgramLocale.h"
 #include "common/ScriptedPrompter.h"
 #include "menus/MealList.h"
@@ -11,11 +12,17 @@
 #include "recipes/HeatTreatment.h"
 #include "recipes/Masses.h"
 #include "recipes/PositionKey.h"
+#include "shell/AppContext.h"
 #include "shell/Connections.h"
+#include "shell/Databases.h"
 #include "shell/DishCollections.h"
 #include "shell/ErrorLog.h"
 #include "shell/SettingsStore.h"
 #include "shell/SharedSettings.h"
+#include "shell/SqlDialect.h"
+#include "shell/SqlStatement.h"
+#include "warehouse/StockCheck.h"
+#include "warehouse/WarehouseBase.h"
 
 #include <QDirIterator>
 #include <QJsonArray>
@@ -23,6 +30,7 @@
 #include <QJsonObject>
 
 #include <QFileInfo>
+#include <algorithm>
 #include <map>
 
 #include <gtest/gtest.h>
@@ -264,4 +272,65 @@ TEST(CliDemo, TheKitchenHasItsStoreRoomWithAMonthOfReceipts)
         ASSERT_TRUE(date.isValid()) << QJsonDocument(lot.toObject()).toJson().toStdString();
         EXPECT_LT(date, firstDay);
     }
+}
+
+TEST(CliDemo, TheMenusOfPastDaysAreWrittenOffByDishesAndPosted)
+{
+    DemoCli cli;
+    ASSERT_EQ(cli.demo(), 0) << cli.runner.err.toStdString();
+    ASSERT_EQ(cli.inKitchen({QStringLiteral("stock"), QStringLiteral("check")}), 0) << cli.runner.out.toStdString();
+    EXPECT_TRUE(cli.runner.out.contains(u"Расхождений нет.")) << cli.runner.out.toStdString();
+
+    OpenedKitchen k(cli.kitchenSettings);
+    ASSERT_NE(k.connections.connectBase(BaseId::Warehouse, k.shared, true), Connections::kFailed);
+    const QSqlDatabase db = k.connections.database(BaseId::Warehouse);
+    SqlStatement headers(db,
+        QStringLiteral("SELECT COUNT(*), MIN(\"Дата\"), MAX(\"Дата\") FROM \"Накладные_Заголовки\" "
+                       "WHERE \"Документ\" = 2 AND \"Проводка\" = 1"));
+    ASSERT_TRUE(headers.exec() && headers.next());
+    // Both groups of every day from the first up to today, or of the first day when none is past.
+    const QDate today = QDate::currentDate();
+    const QDate firstDay = demoKitchenFirstDay(today);
+    const QDate lastDay = std::min(firstDay.addDays(4), std::max(today, firstDay));
+    EXPECT_EQ(headers.value(0).toInt(), 2 * (firstDay.daysTo(lastDay) + 1));
+    EXPECT_EQ(storedDate(headers.value(1)), firstDay);
+    EXPECT_EQ(storedDate(headers.value(2)), lastDay);
+    headers.finish();
+    // Lines of dishes, in grams, every one posted.
+    SqlStatement lines(db,
+        QStringLiteral("SELECT COUNT(*), SUM(\"Проводка\" = 0), MIN(\"Ед_изм\"), MAX(\"Ед_изм\"), "
+                       "COUNT(DISTINCT \"Название_рецептуры\") FROM \"Расход_Товара\""));
+    ASSERT_TRUE(lines.exec() && lines.next());
+    EXPECT_GT(lines.value(0).toInt(), 20);
+    EXPECT_EQ(lines.value(1).toInt(), 0);
+    EXPECT_EQ(lines.value(2).toInt(), 2);
+    EXPECT_EQ(lines.value(3).toInt(), 2);
+    EXPECT_GE(lines.value(4).toInt(), 5);
+}
+
+TEST(CliDemo, AWholeWeekOfMenusIsCoveredByTheStoreRoom)
+{
+    // Made on a Friday: Monday to Friday are written off, ten rations of twenty portions.
+    QTemporaryDir dir;
+    ScriptedPrompter prompter;
+    ErrorLog log(dir.filePath(QStringLiteral("errors.log")));
+    const FixedClock friday(QDateTime(QDate(2026, 12, 4), QTime(18, 0)));
+    const QString folder = dir.filePath(QStringLiteral("kitchen"));
+    const Status built = buildDemoKitchen(folder, prompter, log, friday, {});
+    ASSERT_TRUE(built) << built.error().toStdString();
+
+    OpenedKitchen k(demoKitchenSettingsFile(folder));
+    ASSERT_NE(k.connections.connectBase(BaseId::Warehouse, k.shared, true), Connections::kFailed);
+    attachExternalTables(k.connections);
+    const FixedClock clock(friday.now());
+    AppContext context {k.prompter, k.settings, k.shared, clock, k.connections, k.log};
+    WarehouseBase base(context);
+    SqlStatement posted(base.database(),
+        QStringLiteral("SELECT COUNT(*) FROM \"Накладные_Заголовки\" WHERE \"Документ\" = 2 AND \"Проводка\" = 1"));
+    ASSERT_TRUE(posted.exec() && posted.next());
+    EXPECT_EQ(posted.value(0).toInt(), 10);
+    posted.finish();
+    const auto differences = checkStock(base);
+    ASSERT_TRUE(differences);
+    EXPECT_TRUE(differences->empty());
 }

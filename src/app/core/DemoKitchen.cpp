@@ -1,6 +1,7 @@
 #include "DemoKitchen.h"
 
 #include "DemoKitchenRations.h"
+#include "DemoKitchenWriteOffs.h"
 #include "SeedData.h"
 #include "common/Clock.h"
 #include "recipes/DemoRecipes.h"
@@ -63,6 +64,7 @@ const std::vector<DemoKitchenStep> &demoKitchenSteps()
         {QStringLiteral("Рецептуры столовой"), addCanteenRecipes},
         {QStringLiteral("Рационы на две недели"), addDemoRations},
         {QStringLiteral("Склад: поставщики и приход за месяц"), addDemoStock},
+        {QStringLiteral("Склад: списание по меню прошедших дней"), writeOffDemoRations},
     };
     return steps;
 }
@@ -111,7 +113,8 @@ Status buildDemoKitchen(const QString &folder, Prompter &prompter, ErrorLog &err
         SharedSettings shared = SharedSettings::load(settings, {absolute, absolute, QString(), absolute});
         Connections connections(prompter, settings, errorLog);
         connections.setDefaultFolder(shared.databasesFolder());
-        DemoKitchen kitchen {absolute, settings, shared, connections, prompter, demoKitchenFirstDay(clock.today())};
+        DemoKitchen kitchen {
+            absolute, settings, shared, connections, prompter, demoKitchenFirstDay(clock.today()), clock.today()};
         for (const DemoKitchenStep &step : demoKitchenSteps()) {
             if (progress)
                 progress(step.title);

@@ -32,6 +32,7 @@ struct DemoKitchen {
     Connections &connections;
     Prompter &prompter;
     QDate firstDay; // day 1 of its rations: demoKitchenFirstDay()
+    QDate today; // the day the kitchen is made
 };
 
 // The Monday of the week the kitchen is made, or of the next week when it is

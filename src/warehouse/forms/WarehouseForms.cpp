@@ -1,5 +1,7 @@
 #include "warehouse/forms/WarehouseForms.h"
 
+#include "warehouse/forms/DishSalesForm.h"
+#include "warehouse/forms/DishWriteOffForm.h"
 #include "warehouse/forms/IncomingInvoiceForm.h"
 #include "warehouse/forms/OutgoingDocumentsForm.h"
 #include "warehouse/forms/ProductBookForm.h"
@@ -34,6 +36,8 @@ void registerWarehouseForms(CommandRegistry &registry)
     registry.add(QStringLiteral("NaklMinus"), opener<OutgoingDocumentsForm>());
     registry.add(QStringLiteral("Inc_out_prods"), opener<TurnoverForm>());
     registry.add(QStringLiteral("Calc_Prods"), opener<ProductBookForm>());
+    registry.add(QStringLiteral("NewMinus"), opener<DishWriteOffForm>());
+    registry.add(QStringLiteral("nakl_di"), opener<DishSalesForm>());
 }
 
 } // namespace kulvera
