@@ -1,6 +1,7 @@
 #include "warehouse/forms/WarehouseForms.h"
 
 #include "warehouse/forms/IncomingInvoiceForm.h"
+#include "warehouse/forms/MovementForm.h"
 #include "warehouse/forms/StockForm.h"
 #include "warehouse/forms/SuppliersForm.h"
 #include "warehouse/forms/WarehousesForm.h"
@@ -9,14 +10,14 @@ namespace kulvera {
 namespace {
 
 // Every warehouse form needs the warehouse base; without it the command says so.
-template <typename Form> CommandRegistry::Opener opener()
+template <typename Form, typename... Args> CommandRegistry::Opener opener(Args... args)
 {
-    return [](AppContext &context, QWidget *parent) -> QWidget * {
+    return [args...](AppContext &context, QWidget *parent) -> QWidget * {
         if (!context.connections.isConnected(BaseId::Warehouse)) {
             context.prompter.warning(QStringLiteral("Не подключена база склада и калькуляций!"));
             return nullptr;
         }
-        return new Form(context, parent);
+        return new Form(context, parent, args...);
     };
 }
 
@@ -28,6 +29,8 @@ void registerWarehouseForms(CommandRegistry &registry)
     registry.add(QStringLiteral("curWS"), opener<StockForm>());
     registry.add(QStringLiteral("Suppli"), opener<SuppliersForm>());
     registry.add(QStringLiteral("Nakl_Add"), opener<IncomingInvoiceForm>());
+    registry.add(QStringLiteral("MovInternal"), opener<MovementForm>(MovementForm::Mode::Movement));
+    registry.add(QStringLiteral("akt_sp"), opener<MovementForm>(MovementForm::Mode::Act));
 }
 
 } // namespace kulvera
