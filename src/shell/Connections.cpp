@@ -159,6 +159,9 @@ int Connections::connectAt(int number, const QString &path, const QString &ident
             // WAL lets two running copies read while one writes.
             pragma.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
             pragma.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+            // Up to 64 MiB of pages kept (taken only as pages are read): the default 2 MiB made a
+            // posting of many products read the same lot pages from the file once per pass.
+            pragma.exec(QStringLiteral("PRAGMA cache_size=-65536"));
             debugStep(QStringLiteral("Создаем RecordSet"));
             QSqlQuery probe(db);
             ok = !identifyingTable.isEmpty()
