@@ -159,9 +159,11 @@ int Connections::connectAt(int number, const QString &path, const QString &ident
             // WAL lets two running copies read while one writes.
             pragma.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
             pragma.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
-            // A large change (an import, a year of receipts) keeps its pages in
-            // memory until the commit instead of spilling them to the log.
-            pragma.exec(QStringLiteral("PRAGMA cache_size=-32768"));
+            // Up to 64 MiB of pages kept (taken only as pages are read): the default 2 MiB made a
+            // posting of many products read the same lot pages from the file once per pass, and a
+            // large change (an import, a year of receipts) spill its pages to the log before the commit.
+            pragma.exec(QStringLiteral("PRAGMA cache_size=-65536"));
+            // Save points of nested changes keep their sub-journals in memory, not in temporary files.
             pragma.exec(QStringLiteral("PRAGMA temp_store=MEMORY"));
             debugStep(QStringLiteral("Создаем RecordSet"));
             QSqlQuery probe(db);

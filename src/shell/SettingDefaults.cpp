@@ -130,6 +130,8 @@ constexpr SettingDefault kDefaults[] = {
     {S::UserInterface, u"sFormatNumbersSumm", u"0.00", false, false},
     {S::Calc, u"dNDS", u"18", false, false},
     {S::Calc, u"lEndProdInTreb1", u"500", false, false},
+    {S::Calc, u"sStTextMovInt", u"[внут.перемещ.] ", false, false}, // note of an internal movement
+    {S::Calc, u"sAktS", u"[акт списания]", false, false}, // note of a write-off act
     {S::Documents, u"MaxDishForSvodMenu", u"100", false, false},
     {S::Documents, u"MaxRationForSvodMenu", u"100", false, false},
     {S::Documents, u"StartRowSvodMenu", u"7", false, false}, // first dish row when the template names none

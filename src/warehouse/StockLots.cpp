@@ -209,19 +209,60 @@ Result<qint64> StockLots::create(const Lot &lot)
     return s.lastInsertId().toLongLong();
 }
 
-Status StockLots::take(qint64 key, double quantity)
+Result<LotTake> StockLots::take(qint64 key, double quantity)
 {
-    if (quantity < 0)
-        return Status::failure(QStringLiteral("Количество не может быть отрицательным: ") + formatNumber(quantity));
+    using R = Result<LotTake>;
+    if (!(quantity >= 0))
+        return R::failure(QStringLiteral("Количество не может быть отрицательным: ") + formatNumber(quantity));
     const auto lot = find(key);
     if (!lot)
-        return Status::failure(QStringLiteral("Ошибка идентификации продукта на складе!"));
-    if (quantity > lot->brutto)
-        return Status::failure(QStringLiteral("На складе недостаточно продукта: ") + formatNumber(lot->brutto));
+        return R::failure(QStringLiteral("Ошибка идентификации продукта на складе!"));
+    if (quantity > lot->brutto + kStockEpsilon)
+        return R::failure(QStringLiteral("Масса не может быть больше имеющегося количества!"));
+    LotTake t {key, lot->incomingLine, quantity, false};
     const double left = lot->brutto - quantity;
-    if (left == 0)
-        return base_.exec(QStringLiteral("DELETE FROM \"Склад\" WHERE \"Код\" = ?"), {key});
-    return base_.exec(QStringLiteral("UPDATE \"Склад\" SET \"Брутто\" = ? WHERE \"Код\" = ?"), {left, key});
+    if (left <= kStockEpsilon) {
+        t.quantity = lot->brutto;
+        t.deleted = true;
+        if (const Status e = base_.exec(QStringLiteral("DELETE FROM \"Склад\" WHERE \"Код\" = ?"), {key}); !e)
+            return R::failure(e.error());
+        return t;
+    }
+    if (const Status e
+        = base_.exec(QStringLiteral("UPDATE \"Склад\" SET \"Брутто\" = ? WHERE \"Код\" = ?"), {left, key});
+        !e)
+        return R::failure(e.error());
+    return t;
+}
+
+Status StockLots::merge(qint64 key, double quantity)
+{
+    if (!(quantity >= 0))
+        return Status::failure(QStringLiteral("Количество не может быть отрицательным: ") + formatNumber(quantity));
+    SqlStatement s(base_.database(),
+        QStringLiteral("UPDATE \"Склад\" SET \"Брутто\" = \"Брутто\" + ? WHERE \"Код\" = ?"), base_.errorLog());
+    if (const Status e = s.exec({quantity, key}); !e)
+        return e;
+    if (s.rowsAffected() != 1)
+        return Status::failure(QStringLiteral("Ошибка идентификации продукта на складе!"));
+    return {};
+}
+
+std::optional<Lot> StockLots::firstLot(qint64 product, qint64 warehouse) const
+{
+    SqlStatement s(base_.database(),
+        QStringLiteral("SELECT ") + kLotColumns
+            + QStringLiteral(" FROM \"Склад\" l WHERE l.\"Код_Прод\" = ? AND l.\"Код_Склада\" + 0 = ? "
+                             "AND l.\"Проводка\" <> 0 ORDER BY l.\"Код\" LIMIT 1"),
+        base_.errorLog());
+    if (!s.exec({product, warehouse}) || !s.next())
+        return std::nullopt;
+    return readLot(s);
+}
+
+Status StockLots::linkIncomingLine(qint64 key, qint64 incomingLine)
+{
+    return base_.exec(QStringLiteral("UPDATE \"Склад\" SET \"Приход_Код\" = ? WHERE \"Код\" = ?"), {incomingLine, key});
 }
 
 Status StockLots::correctReceived(qint64 key, double received, double quantity)

@@ -88,8 +88,17 @@ public:
     // Adds a lot; the caller (a document line) runs it inside its own transaction.
     Result<qint64> create(const Lot &lot);
     // Takes a quantity (base unit) off a lot. A negative quantity, or more than
-    // the lot holds, is refused; a lot left at exactly 0 is deleted.
-    Status take(qint64 key, double quantity);
+    // the lot holds, is refused; a lot left at 0 (within kStockEpsilon, so a
+    // typed whole lot leaves no dust) is deleted and the whole lot counts as taken.
+    Result<LotTake> take(qint64 key, double quantity);
+    // The one way a lot grows: an internal movement merges the quantity it
+    // brings into the target warehouse's first lot of the product. The lot
+    // keeps its date, supplier and unit.
+    Status merge(qint64 key, double quantity);
+    // The first posted lot (lowest key) of a product in a warehouse.
+    std::optional<Lot> firstLot(qint64 product, qint64 warehouse) const;
+    // Links a lot to the receipt line that made it (Приход_Код).
+    Status linkIncomingLine(qint64 key, qint64 incomingLine);
     // Takes `quantity` from the lots dated up to `upTo`, oldest first; used-up
     // lots are deleted. When those lots hold less, nothing is taken and the
     // failure says what is missing; the caller runs it inside its transaction.

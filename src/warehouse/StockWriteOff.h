@@ -45,11 +45,15 @@ public:
     // What is missing of `quantity` in the lots dated up to `date`; 0 when enough.
     double shortage(qint64 product, double quantity, qint64 warehouse, const std::optional<QDate> &date) const;
 
+    // Appends (date, quantity) to the trail of the receipt lines of the lot;
+    // movements and acts, which take chosen lots, record what they took too.
+    // The caller holds the transaction.
+    Status appendTrail(const LotTake &taken, const std::optional<QDate> &date);
+
 private:
     // The caller holds the transaction.
     Result<std::vector<LotTake>> take(
         qint64 product, double quantity, qint64 warehouse, const std::optional<QDate> &date);
-    Status appendTrail(const LotTake &taken, const std::optional<QDate> &date);
     void logDeletions(const std::vector<LotTake> &taken) const;
     QString productName(qint64 product) const;
 

@@ -174,4 +174,58 @@ TEST_F(CliStock, WriteOffsPostWholeOrNotAtAllAndTheStockStillAddsUp)
     EXPECT_EQ(cli.run({S("stock"), S("balance"), S("1"), S("--date"), S("31.02.2026")}), 1);
 }
 
+TEST_F(CliStock, AMovementTakesTheSourcesOldestLotsUpToTheDateAndAnActWritesOff)
+{
+    ASSERT_EQ(cli.run({S("stock"), S("warehouses"), S("add"), S("Бар")}), 0) << cli.err.toStdString();
+    ASSERT_EQ(cli.run(receive(S("101"), S("01.06.2026"), {S("1:10:40")})), 0) << cli.err.toStdString();
+    ASSERT_EQ(cli.run(receive(S("102"), S("03.06.2026"), {S("1:5:60")})), 0) << cli.err.toStdString();
+    ASSERT_EQ(cli.run(receive(S("103"), S("20.06.2026"), {S("1:50:60")})), 0) << cli.err.toStdString();
+    const QStringList move
+        = {S("stock"), S("move"), S("--from"), S("Кухня"), S("--to"), S("2"), S("--date"), S("10.06.2026")};
+
+    // Only fifteen were there on the 10th: nothing moves.
+    EXPECT_EQ(cli.run(move + QStringList {S("1:16")}), 1);
+    EXPECT_TRUE(cli.err.contains(S("Продукта с кодом 1 недостаточно на складе! Не хватает: 1")))
+        << cli.err.toStdString();
+    EXPECT_EQ(cli.run({S("stock"), S("move"), S("--from"), S("Кухня"), S("--to"), S("Кухня"), S("--date"),
+                  S("10.06.2026"), S("1:1")}),
+        1);
+    EXPECT_TRUE(cli.err.contains(S("Нельзя перемещать продукты внутри одного склада")));
+    EXPECT_EQ(cli.run(move + QStringList {S("1:-1")}), 1);
+    EXPECT_EQ(cli.run({S("stock"), S("move"), S("--from"), S("Кухня"), S("--date"), S("10.06.2026"), S("1:1")}), 2);
+    EXPECT_TRUE(json({S("stock"), S("lots"), S("--warehouse"), S("Бар")}).isEmpty());
+
+    // The whole first lot and two of the second.
+    ASSERT_EQ(cli.run(move + QStringList {S("1:12")}), 0) << cli.err.toStdString();
+    EXPECT_EQ(cli.out, S("4\t5\nПродукты перемещены.\n"));
+    const QJsonArray kitchen = json({S("stock"), S("lots"), S("--warehouse"), S("Кухня")});
+    ASSERT_EQ(kitchen.size(), 2);
+    EXPECT_DOUBLE_EQ(kitchen[0][S("brutto")].toDouble(), 3);
+    EXPECT_EQ(kitchen[0][S("date")].toString(), S("03.06.2026"));
+    // One lot in the bar: the second row merged into the lot the first one made.
+    const QJsonArray bar = json({S("stock"), S("lots"), S("--warehouse"), S("Бар")});
+    ASSERT_EQ(bar.size(), 1);
+    EXPECT_DOUBLE_EQ(bar[0][S("brutto")].toDouble(), 12);
+    EXPECT_EQ(bar[0][S("date")].toString(), S("10.06.2026"));
+    EXPECT_EQ(bar[0][S("supplier")].toString(), S("ООО Зерно"));
+    ASSERT_EQ(cli.run({S("stock"), S("balance"), S("1"), S("--warehouse"), S("Бар")}), 0);
+    EXPECT_EQ(cli.out, S("12\n"));
+    ASSERT_EQ(
+        cli.run({S("stock"), S("balance"), S("1"), S("--warehouse"), S("Кухня"), S("--date"), S("10.06.2026")}), 0);
+    EXPECT_EQ(cli.out, S("3\n"));
+
+    ASSERT_EQ(cli.run({S("stock"), S("act"), S("--warehouse"), S("Бар"), S("--date"), S("11.06.2026"), S("--note"),
+                  S("порча"), S("1:2,5")}),
+        0)
+        << cli.err.toStdString();
+    EXPECT_EQ(cli.out,
+        S("6\nАкт на списание подготовлен. Продукты списаны со склада. Для просмотра акт зайдите: Учет - Расход "
+          "продуктов - Накладные\n"));
+    ASSERT_EQ(cli.run({S("stock"), S("balance"), S("1"), S("--warehouse"), S("Бар")}), 0);
+    EXPECT_EQ(cli.out, S("9,5\n"));
+    EXPECT_EQ(cli.run({S("stock"), S("post"), S("6")}), 1);
+    EXPECT_TRUE(cli.err.contains(S("Накладная уже проведена!")));
+    ASSERT_EQ(cli.run({S("stock"), S("check")}), 0) << cli.out.toStdString();
+}
+
 } // namespace

@@ -13,6 +13,7 @@
 #include "warehouse/OutgoingDocuments.h"
 #include "warehouse/StockCheck.h"
 #include "warehouse/StockLots.h"
+#include "warehouse/StockMovements.h"
 #include "warehouse/StockQueries.h"
 #include "warehouse/WarehouseBase.h"
 #include "warehouse/Warehouses.h"
@@ -30,7 +31,8 @@ const QString kUsage = QStringLiteral(
     "stock warehouses [add NAME [--markup P]] | suppliers [add NAME] | receive --warehouse W --supplier S "
     "--number N --date D [--vat P] PRODUCT:QTY:PRICE ... | invoices [--from D --to D] [--json] | "
     "lots [--warehouse W] [--product P] [--json] | delete-invoice KEY | writeoff --warehouse W --date D "
-    "PRODUCT:QTY ... [--post] | post KEY | balance PRODUCT [--warehouse W] [--date D] | "
+    "PRODUCT:QTY ... [--post] | post KEY | move --from W --to W --date D [--number N] [--note T] PRODUCT:QTY ... | "
+    "act --warehouse W --date D [--number N] [--note T] PRODUCT:QTY ... | balance PRODUCT [--warehouse W] [--date D] | "
     "price PRODUCT --source stock|list|product [--warehouse W] [--date D] | check");
 
 int usage(CliRun &run)
@@ -327,6 +329,32 @@ int postDocument(CliRun &run, WarehouseBase &base, qint64 key)
     return kExitOk;
 }
 
+// "PRODUCT:QTY" words (quantities in the base unit); says what is wrong with the first bad one.
+std::optional<std::vector<WriteOffItem>> productQuantities(CliRun &run, WarehouseBase &base, const QStringList &words)
+{
+    std::vector<WriteOffItem> items;
+    for (const QString &word : words) {
+        // The product may hold ":" in its name: the quantity is the last part.
+        const qsizetype at = word.lastIndexOf(u':');
+        if (at <= 0) {
+            failed(run, QStringLiteral("Строка списания должна быть ПРОДУКТ:КОЛ-ВО: ") + word);
+            return std::nullopt;
+        }
+        const auto product = productArgument(base, word.left(at));
+        if (!product) {
+            failed(run, QStringLiteral("Продукт не найден: ") + word.left(at));
+            return std::nullopt;
+        }
+        const auto quantity = parseNumber(word.mid(at + 1));
+        if (!quantity) {
+            failed(run, QStringLiteral("Количество должно быть числом: ") + word);
+            return std::nullopt;
+        }
+        items.push_back({*product, *quantity});
+    }
+    return items;
+}
+
 int writeoffCommand(CliRun &run, WarehouseBase &base, const QStringList &a)
 {
     QStringList args = a;
@@ -341,20 +369,12 @@ int writeoffCommand(CliRun &run, WarehouseBase &base, const QStringList &a)
     const auto date = dateArgument(o->values.at(QStringLiteral("--date")));
     if (!date)
         return failed(run, QStringLiteral("Неверная дата: ") + o->values.at(QStringLiteral("--date")));
+    const auto items = productQuantities(run, base, o->words);
+    if (!items)
+        return kExitFailed;
     std::vector<NewOutgoingLine> lines;
-    for (const QString &word : o->words) {
-        // The product may hold ":" in its name: the quantity is the last part.
-        const qsizetype at = word.lastIndexOf(u':');
-        if (at <= 0)
-            return failed(run, QStringLiteral("Строка списания должна быть ПРОДУКТ:КОЛ-ВО: ") + word);
-        const auto product = productArgument(base, word.left(at));
-        if (!product)
-            return failed(run, QStringLiteral("Продукт не найден: ") + word.left(at));
-        const auto quantity = parseNumber(word.mid(at + 1));
-        if (!quantity)
-            return failed(run, QStringLiteral("Количество должно быть числом: ") + word);
-        lines.push_back({*product, *quantity, {}});
-    }
+    for (const WriteOffItem &item : *items)
+        lines.push_back({item.product, item.quantity, {}});
     const auto key = OutgoingDocuments(base).create({*date, *warehouse, {}}, lines);
     if (!key)
         return failed(run, key.error());
@@ -369,6 +389,92 @@ int postCommand(CliRun &run, WarehouseBase &base, const QStringList &a)
     if (!isKey)
         return usage(run);
     return postDocument(run, base, key);
+}
+
+// Chosen lots oldest first up to the date, then a movement or an act of them.
+struct LotCommand {
+    Options options;
+    QDate date;
+    std::vector<LotQuantity> rows;
+};
+
+// Nothing when refused, with `code` the exit code to give.
+std::optional<LotCommand> lotCommand(CliRun &run, WarehouseBase &base, const QStringList &a,
+    const QString &sourceOption, const QStringList &more, int &code)
+{
+    code = kExitUsage;
+    const auto o = parseOptions(a,
+        QStringList {sourceOption, QStringLiteral("--date"), QStringLiteral("--number"), QStringLiteral("--note")}
+            + more);
+    if (!o || o->words.isEmpty() || !o->values.count(sourceOption) || !o->values.count(QStringLiteral("--date"))) {
+        usage(run);
+        return std::nullopt;
+    }
+    for (const QString &option : more) {
+        if (!o->values.count(option)) {
+            usage(run);
+            return std::nullopt;
+        }
+    }
+    code = kExitFailed;
+    const auto source = Warehouses(base).findByNameOrKey(o->values.at(sourceOption));
+    if (!source) {
+        failed(run, QStringLiteral("Склад не найден: ") + o->values.at(sourceOption));
+        return std::nullopt;
+    }
+    const auto date = dateArgument(o->values.at(QStringLiteral("--date")));
+    if (!date) {
+        failed(run, QStringLiteral("Неверная дата: ") + o->values.at(QStringLiteral("--date")));
+        return std::nullopt;
+    }
+    const auto items = productQuantities(run, base, o->words);
+    if (!items)
+        return std::nullopt;
+    const auto rows = StockMovements(base).oldestFirst(*items, source->key, *date);
+    if (!rows) {
+        failed(run, rows.error());
+        return std::nullopt;
+    }
+    return LotCommand {*o, *date, *rows};
+}
+
+QString optionOr(const Options &o, const QString &name)
+{
+    const auto it = o.values.find(name);
+    return it == o.values.end() ? QString() : it->second;
+}
+
+int moveCommand(CliRun &run, WarehouseBase &base, const QStringList &a)
+{
+    int code = kExitOk;
+    const auto c = lotCommand(run, base, a, QStringLiteral("--from"), {QStringLiteral("--to")}, code);
+    if (!c)
+        return code;
+    const auto from = Warehouses(base).findByNameOrKey(c->options.values.at(QStringLiteral("--from")));
+    const auto to = Warehouses(base).findByNameOrKey(c->options.values.at(QStringLiteral("--to")));
+    if (!to)
+        return failed(run, QStringLiteral("Склад не найден: ") + c->options.values.at(QStringLiteral("--to")));
+    const auto keys = StockMovements(base).move({c->date, optionOr(c->options, QStringLiteral("--number")), from->key,
+        to->key, optionOr(c->options, QStringLiteral("--note")), c->rows});
+    if (!keys)
+        return failed(run, keys.error());
+    run.out << keys->receipt << '\t' << keys->issue << '\n' << StockMovements::kMoved << '\n';
+    return kExitOk;
+}
+
+int actCommand(CliRun &run, WarehouseBase &base, const QStringList &a)
+{
+    int code = kExitOk;
+    const auto c = lotCommand(run, base, a, QStringLiteral("--warehouse"), {}, code);
+    if (!c)
+        return code;
+    const auto warehouse = Warehouses(base).findByNameOrKey(c->options.values.at(QStringLiteral("--warehouse")));
+    const auto key = StockMovements(base).writeOffAct({c->date, optionOr(c->options, QStringLiteral("--number")),
+        warehouse->key, optionOr(c->options, QStringLiteral("--note")), c->rows});
+    if (!key)
+        return failed(run, key.error());
+    run.out << *key << '\n' << StockMovements::kActDone << '\n';
+    return kExitOk;
 }
 
 int balanceCommand(CliRun &run, WarehouseBase &base, const QStringList &a)
@@ -442,7 +548,8 @@ int stockCommand(CliRun &run)
         {QStringLiteral("suppliers"), suppliersCommand}, {QStringLiteral("receive"), receiveCommand},
         {QStringLiteral("invoices"), invoicesCommand}, {QStringLiteral("lots"), lotsCommand},
         {QStringLiteral("delete-invoice"), deleteInvoiceCommand}, {QStringLiteral("writeoff"), writeoffCommand},
-        {QStringLiteral("post"), postCommand}, {QStringLiteral("balance"), balanceCommand},
+        {QStringLiteral("post"), postCommand}, {QStringLiteral("move"), moveCommand},
+        {QStringLiteral("act"), actCommand}, {QStringLiteral("balance"), balanceCommand},
         {QStringLiteral("price"), priceCommand}, {QStringLiteral("check"), checkCommand},
         {QStringLiteral("turnover"), stockTurnoverCommand}};
     const auto found = verbs.find(verb);
@@ -460,7 +567,8 @@ int stockCommand(CliRun &run)
 }
 
 const CliRegistrar stockRegistrar({QStringLiteral("stock"), kUsage,
-    QStringLiteral("warehouses, suppliers, incoming invoices, write-offs, stock lots, balances and prices"),
+    QStringLiteral("warehouses, suppliers, incoming invoices, write-offs, movements, acts, stock lots, balances and "
+                   "prices"),
     stockCommand});
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "warehouse/forms/DishSalesForm.h"
 #include "warehouse/forms/DishWriteOffForm.h"
 #include "warehouse/forms/IncomingInvoiceForm.h"
+#include "warehouse/forms/MovementForm.h"
 #include "warehouse/forms/OutgoingDocumentsForm.h"
 #include "warehouse/forms/ProductBookForm.h"
 #include "warehouse/forms/StockForm.h"
@@ -14,14 +15,14 @@ namespace kulvera {
 namespace {
 
 // Every warehouse form needs the warehouse base; without it the command says so.
-template <typename Form> CommandRegistry::Opener opener()
+template <typename Form, typename... Args> CommandRegistry::Opener opener(Args... args)
 {
-    return [](AppContext &context, QWidget *parent) -> QWidget * {
+    return [args...](AppContext &context, QWidget *parent) -> QWidget * {
         if (!context.connections.isConnected(BaseId::Warehouse)) {
             context.prompter.warning(QStringLiteral("Не подключена база склада и калькуляций!"));
             return nullptr;
         }
-        return new Form(context, parent);
+        return new Form(context, parent, args...);
     };
 }
 
@@ -38,6 +39,8 @@ void registerWarehouseForms(CommandRegistry &registry)
     registry.add(QStringLiteral("Calc_Prods"), opener<ProductBookForm>());
     registry.add(QStringLiteral("NewMinus"), opener<DishWriteOffForm>());
     registry.add(QStringLiteral("nakl_di"), opener<DishSalesForm>());
+    registry.add(QStringLiteral("MovInternal"), opener<MovementForm>(MovementForm::Mode::Movement));
+    registry.add(QStringLiteral("akt_sp"), opener<MovementForm>(MovementForm::Mode::Act));
 }
 
 } // namespace kulvera
