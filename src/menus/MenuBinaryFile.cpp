@@ -82,7 +82,8 @@ Result<QByteArray> readMenuFileBytes(const QString &path, qint64 maxBytes)
             + QString::number(info.size()) + QStringLiteral(" байт)"));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return R::failure(QStringLiteral("Не удалось открыть файл '") + path + QStringLiteral("': ") + file.errorString());
+        return R::failure(
+            QStringLiteral("Не удалось открыть файл '") + path + QStringLiteral("': ") + file.errorString());
     // Read what the file holds (never a buffer of the limit's size); a file
     // that grew since it was measured is cut off at the limit and refused.
     QByteArray data = file.readAll();

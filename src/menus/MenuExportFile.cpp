@@ -179,8 +179,9 @@ Result<RationImportSummary> loadMenuExportFile(const MenuBase &base, const QStri
             row[static_cast<size_t>(n)] = v->isEmpty() ? QString() : *v;
         }
         if (const Status s = staged.add(row); !s)
-            return refuse(prompter, QStringLiteral("Строка ") + QString::number(r + 1) + QStringLiteral(": ")
-                    + s.error() + QStringLiteral(". База меню не изменена."));
+            return refuse(prompter,
+                QStringLiteral("Строка ") + QString::number(r + 1) + QStringLiteral(": ") + s.error()
+                    + QStringLiteral(". База меню не изменена."));
     }
     if (!in.atEnd() || rows == 0)
         return refuse(prompter, damaged(path));

@@ -68,8 +68,8 @@ Status saveRationFile(const Ration &ration, const QString &fileName, const Ratio
     const QFileInfo file(fileName);
     const QFileInfo folder(file.absolutePath());
     if (!folder.isDir() || !folder.isWritable()) {
-        const QString text = QStringLiteral("Нет прав на запись в папку '")
-            + QDir::toNativeSeparators(file.absolutePath()) + u'\'';
+        const QString text
+            = QStringLiteral("Нет прав на запись в папку '") + QDir::toNativeSeparators(file.absolutePath()) + u'\'';
         prompter.error(text, title);
         return Status::failure(text);
     }
@@ -131,7 +131,8 @@ Result<LoadedRation> loadRationFile(const QString &fileName, const RecipeFileCon
     if (!info.isFile())
         return refuse(prompter, QStringLiteral("Файл ") + fileName + QStringLiteral(" не найден!"));
     if (info.size() > kMaxRationFileBytes)
-        return refuse(prompter, QStringLiteral("Файл '") + fileName + QStringLiteral("' не является файлом рациона: ")
+        return refuse(prompter,
+            QStringLiteral("Файл '") + fileName + QStringLiteral("' не является файлом рациона: ")
                 + QStringLiteral("размер ") + QString::number(info.size()) + QStringLiteral(" байт"));
     INI_Work ini(&prompter);
     ini.setFilename(fileName);
@@ -179,7 +180,8 @@ Result<LoadedRation> loadRationFile(const QString &fileName, const RecipeFileCon
         }
     }
     if (!out.notAdded.isEmpty())
-        prompter.notice(QStringLiteral("Список рецептур не добавленных в рацион: ") + out.notAdded.join(QStringLiteral(", ")),
+        prompter.notice(
+            QStringLiteral("Список рецептур не добавленных в рацион: ") + out.notAdded.join(QStringLiteral(", ")),
             kNotAddedNoticeKey.toString(), MenuBase::kTitle.toString());
     return out;
 }

@@ -290,8 +290,8 @@ Result<int> saveSqlMenuFile(const MenuBase &base, const std::vector<QDate> &days
     if (const Status s = q.exec(params); !s)
         return fail(s.error());
 
-    const QString head = QStringLiteral("INSERT INTO ") + table + QStringLiteral(" (") + columnList
-        + QStringLiteral(") values (");
+    const QString head
+        = QStringLiteral("INSERT INTO ") + table + QStringLiteral(" (") + columnList + QStringLiteral(") values (");
     QByteArray statements;
     int rows = 0;
     QString statement;
@@ -303,8 +303,8 @@ Result<int> saveSqlMenuFile(const MenuBase &base, const std::vector<QDate> &days
             const QVariant v = q.value(c);
             if (v.isNull())
                 continue;
-            statement += textColumn[static_cast<size_t>(c)] ? quotedText(base.codec().decode(v.toString()))
-                                                             : v.toString();
+            statement
+                += textColumn[static_cast<size_t>(c)] ? quotedText(base.codec().decode(v.toString())) : v.toString();
         }
         statement += u')';
         const QByteArray scrambled = scrambleText(statement);
@@ -394,7 +394,8 @@ Result<RationImportSummary> loadSqlMenuFile(const MenuBase &base, const QString 
     MenuFileReader in(data.value());
     const std::optional<QString> signature = in.plain();
     if (!signature || *signature != kSqlMenuSignature)
-        return refuse(prompter, QStringLiteral("Формат файла (") + signature.value_or(QString())
+        return refuse(prompter,
+            QStringLiteral("Формат файла (") + signature.value_or(QString())
                 + QStringLiteral(") не определен. Возможно, что он не совместим с текущей версией системы"));
     const std::optional<qint32> count = in.number();
     const std::optional<qint32> one = in.number();
@@ -404,8 +405,8 @@ Result<RationImportSummary> loadSqlMenuFile(const MenuBase &base, const QString 
     const std::optional<QString> columnText = in.scrambled();
     const std::optional<QString> definitionText = in.scrambled();
     const std::optional<QByteArray> statementBytes = in.bytes();
-    if (!count || *count < 0 || !one || *one != 1 || !minusOne || *minusOne != u"-1" || !source || !table
-        || !columnText || !definitionText || !statementBytes || !in.atEnd())
+    if (!count || *count < 0 || !one || *one != 1 || !minusOne || *minusOne != u"-1" || !source || !table || !columnText
+        || !definitionText || !statementBytes || !in.atEnd())
         return refuse(prompter, damaged(path));
 
     prompter.status(QStringLiteral("Формирование массива..."));
@@ -434,9 +435,9 @@ Result<RationImportSummary> loadSqlMenuFile(const MenuBase &base, const QString 
     if (!seen.count(26))
         return refuse(prompter, QStringLiteral("В файле нет колонки даты рациона (l26)"));
     const QStringList definitions = definitionText->split(u',');
-    static const QStringList kTypeWords = {QStringLiteral("BIT"), QStringLiteral("INT"),
-        QStringLiteral("COUNTER PRIMARY KEY"), QStringLiteral("DOUBLE"), QStringLiteral("TEXT(255)"),
-        QStringLiteral("MEMO")};
+    static const QStringList kTypeWords
+        = {QStringLiteral("BIT"), QStringLiteral("INT"), QStringLiteral("COUNTER PRIMARY KEY"),
+            QStringLiteral("DOUBLE"), QStringLiteral("TEXT(255)"), QStringLiteral("MEMO")};
     bool definitionsOk = definitions.size() == columns.size();
     for (qsizetype c = 0; definitionsOk && c < columns.size(); ++c) {
         const QString d = definitions[c].trimmed();
@@ -467,17 +468,20 @@ Result<RationImportSummary> loadSqlMenuFile(const MenuBase &base, const QString 
         const QString statement = unscrambleText(all.sliced(from, to - from));
         const Result<std::vector<QString>> values = parseSqlMenuInsert(statement, *table, columns);
         if (!values)
-            return refuse(prompter, QStringLiteral("Оператор ") + QString::number(number)
+            return refuse(prompter,
+                QStringLiteral("Оператор ") + QString::number(number)
                     + QStringLiteral(" файла меню не является добавлением строки в таблицу ") + *table
-                    + QStringLiteral(": ") + values.error() + QStringLiteral(". Файл не загружен, база меню не изменена."));
+                    + QStringLiteral(": ") + values.error()
+                    + QStringLiteral(". Файл не загружен, база меню не изменена."));
         row.fill(QString());
         for (size_t c = 0; c < columnNumbers.size(); ++c) {
             if (columnNumbers[c] > 0)
                 row[static_cast<size_t>(columnNumbers[c])] = values.value()[c];
         }
         if (const Status s = staged.add(row); !s)
-            return refuse(prompter, QStringLiteral("Оператор ") + QString::number(number) + QStringLiteral(": ")
-                    + s.error() + QStringLiteral(". Файл не загружен, база меню не изменена."));
+            return refuse(prompter,
+                QStringLiteral("Оператор ") + QString::number(number) + QStringLiteral(": ") + s.error()
+                    + QStringLiteral(". Файл не загружен, база меню не изменена."));
         from = to + kSeparatorBytes.size();
     }
     if (number != *count || number == 0)

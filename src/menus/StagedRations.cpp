@@ -155,7 +155,8 @@ Result<RationImportSummary> StagedRations::commit(const QString &title)
         return R::failure(QStringLiteral("Транзакция не начата"));
     for (const Key *k : skip) {
         if (const Status s = execSql(db,
-                QStringLiteral("UPDATE ") + table_ + QStringLiteral(" SET \"take\" = 0 WHERE \"day\" = ? AND \"grp\" = ?"),
+                QStringLiteral("UPDATE ") + table_
+                    + QStringLiteral(" SET \"take\" = 0 WHERE \"day\" = ? AND \"grp\" = ?"),
                 {k->day, k->group});
             !s)
             return R::failure(s.error());

@@ -486,8 +486,7 @@ Result<RecipeFileHeader> loadRecipeIni(colBludo &slot, const INI_Work &ini, cons
 
 // Every section of a recipe: "main", the positions, "mb", "fh", "ec".
 void fillRecipeIni(INI_Work &ini, const colBludo &slot, const RecipeFileHeader &header, const DishValues &values,
-    const RecipeFileContext &context, const QString &type, const QString &sectionPrefix,
-    const QString &positionPrefix)
+    const RecipeFileContext &context, const QString &type, const QString &sectionPrefix, const QString &positionPrefix)
 {
     const QString mainSection = sectionPrefix + QStringLiteral("main");
     const QDateTime now = context.clock.now();
@@ -617,8 +616,8 @@ Status saveRecipeFile(colBludo &slot, const RecipeFileHeader &header, const QStr
     INI_Work ini;
     const qsizetype dot = fileName.lastIndexOf(u'.');
     const qsizetype slash = std::max(fileName.lastIndexOf(u'/'), fileName.lastIndexOf(u'\\'));
-    fillRecipeIni(ini, slot, header, values, context, dot > slash ? fileName.mid(dot + 1) : QString(), {},
-        options.prefix);
+    fillRecipeIni(
+        ini, slot, header, values, context, dot > slash ? fileName.mid(dot + 1) : QString(), {}, options.prefix);
 
     if (const Status s = ini.writeTo(fileName, options.sync); !s) {
         const QString text

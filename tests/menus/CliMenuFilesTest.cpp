@@ -45,13 +45,17 @@ TEST(CliMenuFiles, TwoDatesTypedWithACommaAndABlankBothExport)
 
     Installation to;
     ASSERT_EQ(to.run({QStringLiteral("import"), path}), 0) << to.runner.err.toStdString();
-    EXPECT_EQ(to.rations(), (QStringList {QStringLiteral("02.03.2026\t(без имени)"), QStringLiteral("03.03.2026\tЯсли")}));
+    EXPECT_EQ(
+        to.rations(), (QStringList {QStringLiteral("02.03.2026\t(без имени)"), QStringLiteral("03.03.2026\tЯсли")}));
 
     // A part that is not a date stops the export and is named.
-    EXPECT_EQ(from.run({QStringLiteral("export"), QStringLiteral("02.03.2026,32.03.2026"), from.file(QStringLiteral("x.menu"))}), 1);
+    EXPECT_EQ(from.run({QStringLiteral("export"), QStringLiteral("02.03.2026,32.03.2026"),
+                  from.file(QStringLiteral("x.menu"))}),
+        1);
     EXPECT_TRUE(from.runner.err.contains(QStringLiteral("Не удалось распознать дату - '32.03.2026'")));
     EXPECT_FALSE(QFileInfo::exists(from.file(QStringLiteral("x.menu"))));
-    EXPECT_EQ(from.run({QStringLiteral("export"), QStringLiteral("10.10.2030"), from.file(QStringLiteral("x.menu"))}), 1);
+    EXPECT_EQ(
+        from.run({QStringLiteral("export"), QStringLiteral("10.10.2030"), from.file(QStringLiteral("x.menu"))}), 1);
 }
 
 TEST(CliMenuFiles, SqlTransferBetweenTwoInstallationsAndAHostileFileChangesNothing)
@@ -87,7 +91,8 @@ TEST(CliMenuFiles, SqlTransferBetweenTwoInstallationsAndAHostileFileChangesNothi
     const int rows = to.rows();
     const QString bad = to.file(QStringLiteral("bad.sql_menu"));
     ASSERT_TRUE(writeBytes(bad,
-        sqlMenuBytes(QStringLiteral("base_temp"), QStringLiteral("ID,l26"), QStringLiteral("ID COUNTER PRIMARY KEY,l26 TEXT(255)"),
+        sqlMenuBytes(QStringLiteral("base_temp"), QStringLiteral("ID,l26"),
+            QStringLiteral("ID COUNTER PRIMARY KEY,l26 TEXT(255)"),
             {QStringLiteral("INSERT INTO base_temp (ID,l26) values (1,'02.03.2026')"),
                 QStringLiteral("DELETE FROM base_temp")})));
     EXPECT_EQ(to.run({QStringLiteral("import-sql"), bad}, true), 1);

@@ -69,9 +69,9 @@ inline QByteArray sqlMenuBytes(const QString &table, const QString &columns, con
             joined += "<!STR!>";
         joined += handScrambled(cp1251(statements[i]));
     }
-    return plainStr(QStringLiteral("KVB_SQL_SYSTEM3")) + le32(count < 0 ? static_cast<qint32>(statements.size()) : count)
-        + le32(1) + plainStr(QStringLiteral("-1")) + plainStr(source) + scrambledStr(table) + scrambledStr(columns)
-        + scrambledStr(definitions) + str(joined);
+    return plainStr(QStringLiteral("KVB_SQL_SYSTEM3"))
+        + le32(count < 0 ? static_cast<qint32>(statements.size()) : count) + le32(1) + plainStr(QStringLiteral("-1"))
+        + plainStr(source) + scrambledStr(table) + scrambledStr(columns) + scrambledStr(definitions) + str(joined);
 }
 
 inline bool writeBytes(const QString &path, const QByteArray &bytes)

@@ -178,8 +178,8 @@ TEST(SqlMenuFile, WritesTheLayoutByteForByte)
     values[30] = QStringLiteral("''");
     const QString statement = QStringLiteral("INSERT INTO base_temp (") + columns.join(u',')
         + QStringLiteral(") values (") + values.join(u',') + u')';
-    const QByteArray expected = sqlMenuBytes(QStringLiteral("base_temp"), columns.join(u','),
-        definitions.join(u','), {statement}, 1, QFileInfo(f.db().databaseName()).fileName());
+    const QByteArray expected = sqlMenuBytes(QStringLiteral("base_temp"), columns.join(u','), definitions.join(u','),
+        {statement}, 1, QFileInfo(f.db().databaseName()).fileName());
     EXPECT_EQ(readBytes(path).toHex(), expected.toHex());
     EXPECT_TRUE(f.t.prompter().saw(QStringLiteral("Данные сохранены в ") + path));
 }
@@ -280,7 +280,8 @@ TEST(SqlMenuFile, HostileStatementsAreRefusedAndTheBaseStaysByteForByte)
         const auto loaded = loadSqlMenuFile(f.base, path);
         EXPECT_FALSE(loaded) << c.what;
         if (c.statements.size() == 2 && c.table == u"base_temp") {
-            EXPECT_TRUE(loaded.error().contains(QStringLiteral("Оператор 2"))) << c.what << loaded.error().toStdString();
+            EXPECT_TRUE(loaded.error().contains(QStringLiteral("Оператор 2")))
+                << c.what << loaded.error().toStdString();
         }
         EXPECT_EQ(f.rows(), rows) << c.what;
         EXPECT_TRUE(f.baseBytes() == before) << c.what;
@@ -315,9 +316,8 @@ TEST(SqlMenuFile, ParsesLiteralsStrictly)
     EXPECT_EQ(v.value()[1], u"It's");
     EXPECT_TRUE(v.value()[2].isNull());
     EXPECT_FALSE(v.value()[1].isNull());
-    EXPECT_EQ(parseSqlMenuInsert(u"INSERT INTO base_temp (ID,l1,l2) values (1,'',2)", u"base_temp", columns)
-                  ->at(1),
-        u"");
+    EXPECT_EQ(
+        parseSqlMenuInsert(u"INSERT INTO base_temp (ID,l1,l2) values (1,'',2)", u"base_temp", columns)->at(1), u"");
     EXPECT_FALSE(parseSqlMenuInsert(u"INSERT INTO base_temp (ID,l2,l1) values (1,'',2)", u"base_temp", columns));
     EXPECT_FALSE(parseSqlMenuInsert(u"INSERT INTO base_tempx (ID,l1,l2) values (1,'',2)", u"base_temp", columns));
     EXPECT_FALSE(parseSqlMenuInsert(u"INSERT INTO base_temp (ID,l1,l2) values (1,'',2))", u"base_temp", columns));
@@ -427,8 +427,8 @@ TEST(RationFile, RoundTripKeepsMealsDishesMassesAndTheNorm)
     r.setNormCode(QStringLiteral("3"));
     const QString path = f.file(defaultRationFileName(r.date()));
     EXPECT_TRUE(path.endsWith(QStringLiteral("меню_2026_03_02.menu")));
-    ASSERT_TRUE(saveRationFile(r, path, {QStringLiteral("Неделя 1"), QStringLiteral("menu"), QStringLiteral("Дети")},
-        f.context));
+    ASSERT_TRUE(saveRationFile(
+        r, path, {QStringLiteral("Неделя 1"), QStringLiteral("menu"), QStringLiteral("Дети")}, f.context));
     EXPECT_TRUE(f.t.prompter().saw(QStringLiteral("Файл меню '") + path + QStringLiteral("' сохранен.")));
 
     INI_Work ini;
@@ -484,7 +484,8 @@ TEST(RationFile, AMealHoldsAtMostFiveHundredDishesAndDamagedFilesAreRefused)
             if (!name.startsWith(from))
                 continue;
             for (int v = 0; v < ini.ValuesCount(name); ++v)
-                ini.setValue(to + name.mid(from.size()), ini.ValueName(name, v), ini.Value(name, ini.ValueName(name, v)));
+                ini.setValue(
+                    to + name.mid(from.size()), ini.ValueName(name, v), ini.Value(name, ini.ValueName(name, v)));
         }
     }
     ASSERT_TRUE(ini.UpdateFile());
@@ -505,8 +506,8 @@ TEST(RationFile, TheBufferListsRationFilesByTitle)
     const QString folder = rationBufferFolder(f.t.root());
     ASSERT_TRUE(QDir().mkpath(folder));
     const Ration r = f.lunch(QString());
-    ASSERT_TRUE(saveRationFile(r, QDir(folder).filePath(QStringLiteral("buf.menu")), {QStringLiteral("Буфер"), QStringLiteral("menu"), {}},
-        f.context, {false, false}));
+    ASSERT_TRUE(saveRationFile(r, QDir(folder).filePath(QStringLiteral("buf.menu")),
+        {QStringLiteral("Буфер"), QStringLiteral("menu"), {}}, f.context, {false, false}));
     ASSERT_TRUE(saveRationFile(r, QDir(folder).filePath(QStringLiteral("a.menu")), {}, f.context, {false, false}));
     f.insertRow(QStringLiteral("02.03.2026"), QVariant(), kSalad, QStringLiteral("pro00000001"));
     ASSERT_TRUE(saveMenuExportFile(f.base, {f.day}, QDir(folder).filePath(QStringLiteral("b.menu")), {false, false}));

@@ -71,7 +71,8 @@ struct MenuFilesEnv {
             run.err << "Cannot open the menu base " << basePath(BaseId::Menu, run.settings, env.shared()) << '\n';
             return;
         }
-        base = std::make_unique<MenuBase>(env.connections(), number, run.settings, run.prompter, recipes->base->codec());
+        base
+            = std::make_unique<MenuBase>(env.connections(), number, run.settings, run.prompter, recipes->base->codec());
     }
 };
 
@@ -161,8 +162,9 @@ int loadRation(CliRun &run)
     if (!ration.date().isValid())
         return failed(run, QStringLiteral("В файле нет даты рациона: укажите --date"));
     if (m.base->exists(ration.key())
-        && !run.prompter.confirm(QStringLiteral("На дату ") + formatTextDate(ration.date()) + QStringLiteral(" для группы '")
-                + groupCaption(ration.group()) + QStringLiteral("' уже есть рацион. Заменить его рационом из файла?"),
+        && !run.prompter.confirm(QStringLiteral("На дату ") + formatTextDate(ration.date())
+                + QStringLiteral(" для группы '") + groupCaption(ration.group())
+                + QStringLiteral("' уже есть рацион. Заменить его рационом из файла?"),
             MenuBase::kTitle.toString(), QStringLiteral("ReplaceRationFromFile")))
         return failed(run, QStringLiteral("Рацион не загружен: на эту дату уже есть рацион"));
     const RationEditing editing(*m.base);

@@ -8,11 +8,11 @@
 #include "costing/RationScan.h"
 #include "costing/forms/FulfilmentChartView.h"
 #include "menus/MenuBase.h"
-#include "menus/SqlMenuFile.h"
-#include "shell/DbStructure.h"
 #include "menus/MenuVariants.h"
+#include "menus/SqlMenuFile.h"
 #include "menus/forms/OpenMenuBase.h"
 #include "recipes/AssimilationCoefficients.h"
+#include "shell/DbStructure.h"
 #include "shell/SettingDefaults.h"
 #include "shell/SharedSettings.h"
 
@@ -21,7 +21,6 @@
 #include <QDateEdit>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QTemporaryDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -29,6 +28,7 @@
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QVBoxLayout>
 
 namespace kulvera {

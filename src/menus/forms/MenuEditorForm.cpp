@@ -24,17 +24,17 @@
 
 #include <QCalendarWidget>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QMenu>
-#include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QShortcut>
 #include <QSplitter>
@@ -537,8 +537,8 @@ void MenuEditorForm::chooseRationFileToSave()
 void MenuEditorForm::chooseRationFileToLoad()
 {
     const QString folder = context_.settings.get(Section::Data, kRationFileFolderKey.toString());
-    const QString file = QFileDialog::getOpenFileName(
-        this, QStringLiteral("Загрузка меню"), folder, kRationFileOpenFilter.toString());
+    const QString file
+        = QFileDialog::getOpenFileName(this, QStringLiteral("Загрузка меню"), folder, kRationFileOpenFilter.toString());
     if (!file.isEmpty())
         pasteFromFile(file);
 }
