@@ -179,7 +179,6 @@ const std::vector<QString> &positionKeyNames()
     return names;
 }
 
-const QString kMain = QStringLiteral("main");
 const QString kSupported = QStringLiteral("Поддержкивается загрузка только файлов второго типа (.nd2)!");
 
 // A line break inside a value would end the value and could make the next
@@ -299,9 +298,10 @@ QString ndPart(const QStringList &parts, int n)
     return n >= 1 && n <= parts.size() ? parts[n - 1] : QString();
 }
 
-void writeMicrobiology(INI_Work &ini, const RecipeFileHeader &header, const RecipeFileContext &context)
+void writeMicrobiology(
+    INI_Work &ini, const RecipeFileHeader &header, const RecipeFileContext &context, const QString &sectionPrefix)
 {
-    const QString mb = QStringLiteral("mb");
+    const QString mb = sectionPrefix + QStringLiteral("mb");
     const IndicatorSet *set = nullptr;
     if (context.microbiology && header.microbiology > 0)
         set = context.microbiology->find(header.microbiology, header.cardType == 2);
@@ -321,10 +321,10 @@ void writeMicrobiology(INI_Work &ini, const RecipeFileHeader &header, const Reci
 }
 
 // Sections "fh" and "ec": values per 100 g of the dish.
-void writeComputed(INI_Work &ini, const RecipeFileHeader &header, const DishValues &v)
+void writeComputed(INI_Work &ini, const RecipeFileHeader &header, const DishValues &v, const QString &sectionPrefix)
 {
     const clsProds &h = v.per100;
-    const QString fh = QStringLiteral("fh");
+    const QString fh = sectionPrefix + QStringLiteral("fh");
     if (header.cardType == 4) {
         ini.setValue(fh, QStringLiteral("alc_min"), fixedText(0, 1));
         ini.setValue(fh, QStringLiteral("alc_sug"), fixedText(0, 1));
@@ -336,7 +336,7 @@ void writeComputed(INI_Work &ini, const RecipeFileHeader &header, const DishValu
     ini.setValue(fh, QStringLiteral("spirt"), fixedText(0, 1));
     ini.setValue(fh, QStringLiteral("carb"), fixedText(carbohydrates(h), 1));
 
-    const QString ec = QStringLiteral("ec");
+    const QString ec = sectionPrefix + QStringLiteral("ec");
     ini.setValue(ec, QStringLiteral("carb"), fixedText(carbohydrates(h), 2));
     ini.setValue(ec, QStringLiteral("protein"), fixedText(h.Bel, 2));
     ini.setValue(ec, QStringLiteral("fat"), fixedText(h.Gir, 2));
@@ -375,28 +375,32 @@ QString wrongValueText(const QString &key, const QString &section)
 
 // An integer of the header: absent keeps the default; a value that is not a
 // whole number in range fails.
-bool headerInteger(const INI_Work &ini, const QString &key, int &target)
+bool headerInteger(const INI_Work &ini, const QString &mainSection, const QString &key, int &target)
 {
-    if (!ini.ValueExists(kMain, key) || ini.Value(kMain, key).trimmed().isEmpty())
+    if (!ini.ValueExists(mainSection, key) || ini.Value(mainSection, key).trimmed().isEmpty())
         return true;
-    return setInteger(target, ini.Value(kMain, key));
+    return setInteger(target, ini.Value(mainSection, key));
 }
 
-Result<RecipeFileHeader> loadRecipeIni(
-    colBludo &slot, const INI_Work &ini, const RecipeFileContext &context, const QString &prefix)
+// `sectionPrefix` begins every section name of the recipe (a recipe inside a
+// ration file), `positionPrefix` the position sections only.
+Result<RecipeFileHeader> loadRecipeIni(colBludo &slot, const INI_Work &ini, const RecipeFileContext &context,
+    const QString &sectionPrefix, const QString &positionPrefix)
 {
-    if (!ini.SectionExists(kMain))
+    const QString mainSection = sectionPrefix + QStringLiteral("main");
+    const QString prefix = sectionPrefix + positionPrefix;
+    if (!ini.SectionExists(mainSection))
         return refuse(context, QStringLiteral("Не найдена основная секция файла (секция main)"));
 
-    if (!ini.ValueExists(kMain, QStringLiteral("type")))
+    if (!ini.ValueExists(mainSection, QStringLiteral("type")))
         return refuse(context, QStringLiteral("Не определить тип файла (значение type)"));
-    const QString type = ini.Value(kMain, QStringLiteral("type"));
+    const QString type = ini.Value(mainSection, QStringLiteral("type"));
     if (type.compare(u"nd2", Qt::CaseInsensitive) != 0 && type.compare(u"menu", Qt::CaseInsensitive) != 0)
         return refuse(context, QStringLiteral("Ошибка типа (значение type)") + u'\n' + kSupported);
 
-    if (!ini.ValueExists(kMain, QStringLiteral("version")))
+    if (!ini.ValueExists(mainSection, QStringLiteral("version")))
         return refuse(context, QStringLiteral("Не идентифицирована версия файла  (значение Version)"));
-    const std::optional<double> version = parseNumber(ini.Value(kMain, QStringLiteral("version")));
+    const std::optional<double> version = parseNumber(ini.Value(mainSection, QStringLiteral("version")));
     if (!version || !std::isfinite(*version))
         return refuse(
             context, QStringLiteral("Ошибка версии") + u'\n' + kSupported + QStringLiteral("  (значение Version)"));
@@ -404,13 +408,13 @@ Result<RecipeFileHeader> loadRecipeIni(
         return refuse(
             context, QStringLiteral("Ошибка версии (2)") + u'\n' + kSupported + QStringLiteral(" (значение Version)"));
 
-    if (!ini.ValueExists(kMain, QStringLiteral("count")))
+    if (!ini.ValueExists(mainSection, QStringLiteral("count")))
         return refuse(context, QStringLiteral("Не установлено количество продуктов в рецептуре (значение count)"));
     const QString countError = QStringLiteral("Ошибка версии") + u'\n'
         + QStringLiteral("Ошибочное значения количества позиций в рецептуре (значение count)!");
     int count = 0;
-    if (!setInteger(count, ini.Value(kMain, QStringLiteral("count")))
-        || *parseNumber(ini.Value(kMain, QStringLiteral("count"))) != count)
+    if (!setInteger(count, ini.Value(mainSection, QStringLiteral("count")))
+        || *parseNumber(ini.Value(mainSection, QStringLiteral("count"))) != count)
         return refuse(context, countError);
     if (count == 0)
         return refuse(context, QStringLiteral("В рецептуре нет продуктов (значение count)"));
@@ -429,21 +433,21 @@ Result<RecipeFileHeader> loadRecipeIni(
         return refuse(context, wrongValueText(tooLong->second, tooLong->first));
 
     RecipeFileHeader header;
-    header.name = textOfValue(ini.Value(kMain, QStringLiteral("name")));
-    header.output = textOfValue(ini.Value(kMain, QStringLiteral("out")));
-    if (!headerInteger(ini, QStringLiteral("vid"), header.cardType))
-        return refuse(context, wrongValueText(QStringLiteral("vid"), kMain));
-    if (!headerInteger(ini, QStringLiteral("mb"), header.microbiology))
-        return refuse(context, wrongValueText(QStringLiteral("mb"), kMain));
+    header.name = textOfValue(ini.Value(mainSection, QStringLiteral("name")));
+    header.output = textOfValue(ini.Value(mainSection, QStringLiteral("out")));
+    if (!headerInteger(ini, mainSection, QStringLiteral("vid"), header.cardType))
+        return refuse(context, wrongValueText(QStringLiteral("vid"), mainSection));
+    if (!headerInteger(ini, mainSection, QStringLiteral("mb"), header.microbiology))
+        return refuse(context, wrongValueText(QStringLiteral("mb"), mainSection));
     for (int i = 0; i < 7; ++i)
-        header.texts[i] = textOfValue(ini.Value(kMain, QString::fromUtf16(kTextKeys[i])));
-    header.out1 = textOfValue(ini.Value(kMain, QStringLiteral("out1")));
-    header.out2 = textOfValue(ini.Value(kMain, QStringLiteral("out2")));
-    header.out3 = textOfValue(ini.Value(kMain, QStringLiteral("out3")));
-    header.stn = textOfValue(ini.Value(kMain, QStringLiteral("stn")));
-    header.diet = textOfValue(ini.Value(kMain, QStringLiteral("diet")));
-    header.otv = textOfValue(ini.Value(kMain, QStringLiteral("otv")));
-    header.zav = textOfValue(ini.Value(kMain, QStringLiteral("zav")));
+        header.texts[i] = textOfValue(ini.Value(mainSection, QString::fromUtf16(kTextKeys[i])));
+    header.out1 = textOfValue(ini.Value(mainSection, QStringLiteral("out1")));
+    header.out2 = textOfValue(ini.Value(mainSection, QStringLiteral("out2")));
+    header.out3 = textOfValue(ini.Value(mainSection, QStringLiteral("out3")));
+    header.stn = textOfValue(ini.Value(mainSection, QStringLiteral("stn")));
+    header.diet = textOfValue(ini.Value(mainSection, QStringLiteral("diet")));
+    header.otv = textOfValue(ini.Value(mainSection, QStringLiteral("otv")));
+    header.zav = textOfValue(ini.Value(mainSection, QStringLiteral("zav")));
 
     std::vector<clsProds> positions;
     for (int n = 1; n <= count; ++n) {
@@ -478,6 +482,50 @@ Result<RecipeFileHeader> loadRecipeIni(
         slot.Add(clsBludo(std::move(p)));
     log(context, QStringLiteral("Файл загружен"));
     return header;
+}
+
+// Every section of a recipe: "main", the positions, "mb", "fh", "ec".
+void fillRecipeIni(INI_Work &ini, const colBludo &slot, const RecipeFileHeader &header, const DishValues &values,
+    const RecipeFileContext &context, const QString &type, const QString &sectionPrefix, const QString &positionPrefix)
+{
+    const QString mainSection = sectionPrefix + QStringLiteral("main");
+    const QDateTime now = context.clock.now();
+    const QStringList version = versionParts();
+    ini.setValue(mainSection, QStringLiteral("date_cr"), now.toString(QStringLiteral("dd.MM.yyyy")));
+    ini.setValue(mainSection, QStringLiteral("time_cr"), now.toString(QStringLiteral("hh:mm")));
+    ini.setValue(mainSection, QStringLiteral("kv"), SharedSettings::kProductTitle);
+    ini.setValue(mainSection, QStringLiteral("Major"), version[0]);
+    ini.setValue(mainSection, QStringLiteral("Minor"), version[1]);
+    ini.setValue(mainSection, QStringLiteral("Revision"), version[2]);
+    ini.setValue(mainSection, QStringLiteral("S"), QString::number(kBuildNumber));
+    ini.setValue(mainSection, QStringLiteral("type"), type);
+    ini.setValue(mainSection, QStringLiteral("version"), QString::number(kRecipeFileVersion));
+    ini.setValue(mainSection, QStringLiteral("count"), QString::number(slot.Count()));
+    ini.setValue(mainSection, QStringLiteral("name"), fileValue(header.name));
+    ini.setValue(mainSection, QStringLiteral("out"), fileValue(header.output));
+    ini.setValue(mainSection, QStringLiteral("out_d"), formatNumber(outputValue(header.output)));
+    ini.setValue(mainSection, QStringLiteral("vid"), QString::number(header.cardType));
+    ini.setValue(mainSection, QStringLiteral("mb"), QString::number(header.microbiology));
+    for (int i = 0; i < 7; ++i)
+        ini.setValue(mainSection, QString::fromUtf16(kTextKeys[i]), fileValue(tidyCardText(header.texts[i])));
+    ini.setValue(mainSection, QStringLiteral("out1"), fileValue(header.out1));
+    ini.setValue(mainSection, QStringLiteral("out2"), fileValue(header.out2));
+    ini.setValue(mainSection, QStringLiteral("out3"), fileValue(header.out3));
+    ini.setValue(mainSection, QStringLiteral("stn"), fileValue(header.stn));
+    ini.setValue(mainSection, QStringLiteral("diet"), fileValue(header.diet));
+    ini.setValue(mainSection, QStringLiteral("otv"), fileValue(header.otv));
+    ini.setValue(mainSection, QStringLiteral("zav"), fileValue(header.zav));
+
+    int n = 0;
+    for (const clsBludo &b : slot) {
+        const QString section = sectionPrefix + positionPrefix + QString::number(++n);
+        const clsProds &p = b.clsProds();
+        const std::vector<QString> &keys = positionKeyNames();
+        for (size_t i = 0; i < keys.size(); ++i)
+            ini.setValue(section, keys[i], valueOf(p, kPositionKeys[i].member));
+    }
+    writeMicrobiology(ini, header, context, sectionPrefix);
+    writeComputed(ini, header, values, sectionPrefix);
 }
 
 } // namespace
@@ -566,45 +614,10 @@ Status saveRecipeFile(colBludo &slot, const RecipeFileHeader &header, const QStr
     const DishValues values = computeDish(slot, header.name, outputValue(header.output), context.losses, prompter);
 
     INI_Work ini;
-    const QDateTime now = context.clock.now();
-    const QStringList version = versionParts();
-    ini.setValue(kMain, QStringLiteral("date_cr"), now.toString(QStringLiteral("dd.MM.yyyy")));
-    ini.setValue(kMain, QStringLiteral("time_cr"), now.toString(QStringLiteral("hh:mm")));
-    ini.setValue(kMain, QStringLiteral("kv"), SharedSettings::kProductTitle);
-    ini.setValue(kMain, QStringLiteral("Major"), version[0]);
-    ini.setValue(kMain, QStringLiteral("Minor"), version[1]);
-    ini.setValue(kMain, QStringLiteral("Revision"), version[2]);
-    ini.setValue(kMain, QStringLiteral("S"), QString::number(kBuildNumber));
     const qsizetype dot = fileName.lastIndexOf(u'.');
     const qsizetype slash = std::max(fileName.lastIndexOf(u'/'), fileName.lastIndexOf(u'\\'));
-    ini.setValue(kMain, QStringLiteral("type"), dot > slash ? fileName.mid(dot + 1) : QString());
-    ini.setValue(kMain, QStringLiteral("version"), QString::number(kRecipeFileVersion));
-    ini.setValue(kMain, QStringLiteral("count"), QString::number(slot.Count()));
-    ini.setValue(kMain, QStringLiteral("name"), fileValue(header.name));
-    ini.setValue(kMain, QStringLiteral("out"), fileValue(header.output));
-    ini.setValue(kMain, QStringLiteral("out_d"), formatNumber(outputValue(header.output)));
-    ini.setValue(kMain, QStringLiteral("vid"), QString::number(header.cardType));
-    ini.setValue(kMain, QStringLiteral("mb"), QString::number(header.microbiology));
-    for (int i = 0; i < 7; ++i)
-        ini.setValue(kMain, QString::fromUtf16(kTextKeys[i]), fileValue(tidyCardText(header.texts[i])));
-    ini.setValue(kMain, QStringLiteral("out1"), fileValue(header.out1));
-    ini.setValue(kMain, QStringLiteral("out2"), fileValue(header.out2));
-    ini.setValue(kMain, QStringLiteral("out3"), fileValue(header.out3));
-    ini.setValue(kMain, QStringLiteral("stn"), fileValue(header.stn));
-    ini.setValue(kMain, QStringLiteral("diet"), fileValue(header.diet));
-    ini.setValue(kMain, QStringLiteral("otv"), fileValue(header.otv));
-    ini.setValue(kMain, QStringLiteral("zav"), fileValue(header.zav));
-
-    int n = 0;
-    for (const clsBludo &b : slot) {
-        const QString section = options.prefix + QString::number(++n);
-        const clsProds &p = b.clsProds();
-        const std::vector<QString> &keys = positionKeyNames();
-        for (size_t i = 0; i < keys.size(); ++i)
-            ini.setValue(section, keys[i], valueOf(p, kPositionKeys[i].member));
-    }
-    writeMicrobiology(ini, header, context);
-    writeComputed(ini, header, values);
+    fillRecipeIni(
+        ini, slot, header, values, context, dot > slash ? fileName.mid(dot + 1) : QString(), {}, options.prefix);
 
     if (const Status s = ini.writeTo(fileName, options.sync); !s) {
         const QString text
@@ -627,7 +640,7 @@ Result<RecipeFileHeader> loadRecipeFile(
                 + QStringLiteral("размер ") + QString::number(info.size()) + QStringLiteral(" байт"));
     INI_Work ini(&context.prompter);
     ini.setFilename(fileName);
-    return loadRecipeIni(slot, ini, context, prefix);
+    return loadRecipeIni(slot, ini, context, {}, prefix);
 }
 
 Result<RecipeFileHeader> loadRecipeText(
@@ -635,7 +648,27 @@ Result<RecipeFileHeader> loadRecipeText(
 {
     INI_Work ini;
     ini.loadText(text);
-    return loadRecipeIni(slot, ini, context, prefix);
+    return loadRecipeIni(slot, ini, context, {}, prefix);
+}
+
+void addRecipeSections(INI_Work &ini, const colBludo &slot, const RecipeFileHeader &header,
+    const RecipeFileContext &context, const QString &sectionPrefix, const QString &type)
+{
+    // The values per 100 g are worked out on a copy: the recipe itself is
+    // written as it stands.
+    colBludo copy;
+    copy.reserve(slot.Count());
+    for (const clsBludo &b : slot)
+        copy.Add(clsBludo(b.clsProds()));
+    const DishValues values
+        = computeDish(copy, header.name, outputValue(header.output), context.losses, context.prompter);
+    fillRecipeIni(ini, slot, header, values, context, type, sectionPrefix, {});
+}
+
+Result<RecipeFileHeader> readRecipeSections(
+    colBludo &slot, const INI_Work &ini, const RecipeFileContext &context, const QString &sectionPrefix)
+{
+    return loadRecipeIni(slot, ini, context, sectionPrefix, {});
 }
 
 } // namespace kulvera

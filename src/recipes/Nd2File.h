@@ -13,6 +13,7 @@ namespace kulvera {
 
 class Clock;
 class HeatTreatmentTables;
+class INI_Work;
 class MicrobiologyBase;
 class Prompter;
 
@@ -88,6 +89,16 @@ Result<RecipeFileHeader> loadRecipeFile(
 // The same on text already in memory (parsed by the rules of INI_Work).
 Result<RecipeFileHeader> loadRecipeText(
     colBludo &slot, const QString &text, const RecipeFileContext &context, const QString &prefix = {});
+
+// A recipe's sections inside a larger file (the ration file): every section
+// name ("main", the positions, "mb", "fh", "ec") begins with `sectionPrefix`,
+// and `type` is the main section's type. The slot is written as it stands;
+// the values per 100 g are worked out on a copy.
+void addRecipeSections(INI_Work &ini, const colBludo &slot, const RecipeFileHeader &header,
+    const RecipeFileContext &context, const QString &sectionPrefix, const QString &type);
+// Reads such a recipe by the rules of loadRecipeFile.
+Result<RecipeFileHeader> readRecipeSections(
+    colBludo &slot, const INI_Work &ini, const RecipeFileContext &context, const QString &sectionPrefix);
 
 // Limits past which a file cannot be a recipe.
 inline constexpr qint64 kMaxRecipeFileBytes = 32LL * 1024 * 1024;

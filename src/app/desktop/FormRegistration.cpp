@@ -1,6 +1,7 @@
 #include "FormRegistration.h"
 
 #include "DocumentCommands.h"
+#include "costing/forms/AnalysisForm.h"
 #include "costing/forms/CostingForms.h"
 #include "menus/forms/MenuEditorForm.h"
 #include "menus/forms/MenuForms.h"
@@ -14,6 +15,7 @@
 #include "util/forms/FormulasForm.h"
 #include "warehouse/forms/WarehouseForms.h"
 
+#include <QMdiArea>
 #include <QMdiSubWindow>
 
 #include <memory>
@@ -63,6 +65,16 @@ void preloadForms(MainWindow &window, AppContext &context)
         context.prompter.status(QStringLiteral("Загрузка форм :: меню рационов..."));
         hide(openMenuEditor(context, &window));
     }
+}
+
+bool openMenuFileInAnalysis(MainWindow &window, const QString &file)
+{
+    window.runCommand(QStringLiteral("AnalysMenu"));
+    for (QMdiSubWindow *sub : window.documents()->subWindowList()) {
+        if (auto *form = qobject_cast<AnalysisForm *>(sub->widget()))
+            return form->analyseMenuFile(file);
+    }
+    return false;
 }
 
 } // namespace kulvera

@@ -1,5 +1,7 @@
 #pragma once
 
+class QString;
+
 namespace kulvera {
 
 class CommandRegistry;
@@ -13,5 +15,8 @@ void registerForms(CommandRegistry &registry);
 // unless `bDontLoadTN` is set, the menu editor unless `bDontLoadMenu` is),
 // kept out of sight until their command runs.
 void preloadForms(MainWindow &window, AppContext &context);
+// The rations analysis opened on a ".sql_menu" file (the start-up switch):
+// the file's rations are analysed without being added to the menu base.
+bool openMenuFileInAnalysis(MainWindow &window, const QString &file);
 
 } // namespace kulvera

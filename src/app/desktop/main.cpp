@@ -101,6 +101,10 @@ int main(int argc, char *argv[])
     SplashObserver splash;
     kulvera::StartupSequence startup(prompter, *settings, clock, environment, hooks, &splash);
     kulvera::installStartupHooks(hooks, startup, *settings, prompter, clock);
+    // A ".sql_menu" named on the command line opens in the rations analysis
+    // once the main window is there.
+    QString menuFile;
+    hooks.set(QStringLiteral("openMenuFile"), [&] { menuFile = startup.commandLine().menuFile; });
     if (startup.run(QCoreApplication::arguments().mid(1)) == kulvera::StartupSequence::Outcome::Exit)
         return 0;
 
@@ -114,6 +118,8 @@ int main(int argc, char *argv[])
     window.show();
     splash.splash().finish(&window);
     prompter.status(QStringLiteral("Программа загружена и готова к работе"));
+    if (!menuFile.isEmpty())
+        kulvera::openMenuFileInAnalysis(window, menuFile);
     const int code = QApplication::exec();
     settings->sync();
     return code;

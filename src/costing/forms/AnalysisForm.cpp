@@ -9,8 +9,10 @@
 #include "costing/forms/FulfilmentChartView.h"
 #include "menus/MenuBase.h"
 #include "menus/MenuVariants.h"
+#include "menus/SqlMenuFile.h"
 #include "menus/forms/OpenMenuBase.h"
 #include "recipes/AssimilationCoefficients.h"
+#include "shell/DbStructure.h"
 #include "shell/SettingDefaults.h"
 #include "shell/SharedSettings.h"
 
@@ -18,6 +20,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -25,6 +28,7 @@
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QVBoxLayout>
 
 namespace kulvera {
@@ -166,7 +170,52 @@ AnalysisForm::AnalysisForm(AppContext &context, QWidget *parent)
     setPeriod(QDate(today.year(), today.month(), 1), today);
 }
 
-AnalysisForm::~AnalysisForm() = default;
+AnalysisForm::~AnalysisForm()
+{
+    if (scratchNumber_) {
+        base_.reset();
+        context_.connections.disconnect(*scratchNumber_);
+    }
+}
+
+bool AnalysisForm::analyseMenuFile(const QString &path)
+{
+    // The file's rations go into a menu base of their own in a scratch
+    // folder: the program's menu base is not touched. The norms stay those
+    // of the program's menu base.
+    if (!base_)
+        return false;
+    auto scratch = std::make_unique<QTemporaryDir>();
+    const QString file = scratch->filePath(QStringLiteral("menu_file.db"));
+    if (!scratch->isValid() || !createBaseFile(file, BaseId::Menu, context_.settings)) {
+        context_.prompter.error(QStringLiteral("Не удалось загрузить файл: ") + path);
+        return false;
+    }
+    const int number = context_.connections.connect(file, base_->table(), true);
+    if (number == Connections::kFailed) {
+        context_.prompter.error(QStringLiteral("Не удалось загрузить файл: ") + path);
+        return false;
+    }
+    auto fileBase = std::make_unique<MenuBase>(
+        context_.connections, number, context_.settings, context_.prompter, base_->codec());
+    const Result<RationImportSummary> loaded = loadSqlMenuFile(*fileBase, path);
+    const Result<std::vector<RationListEntry>> rations = fileBase->list();
+    if (!loaded || !rations || rations->empty()) {
+        fileBase.reset();
+        context_.connections.disconnect(number);
+        return false;
+    }
+    if (scratchNumber_)
+        context_.connections.disconnect(*scratchNumber_);
+    base_ = std::move(fileBase);
+    scratch_ = std::move(scratch);
+    scratchNumber_ = number;
+    setWindowTitle(QStringLiteral("Анализ рационов: ") + QFileInfo(path).fileName());
+    fillGroups();
+    setPeriod(rations->front().date, rations->back().date);
+    selectGroup(rations->front().group);
+    return true;
+}
 
 void AnalysisForm::setPeriod(const QDate &from, const QDate &to)
 {

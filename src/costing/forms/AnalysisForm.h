@@ -16,6 +16,7 @@ class QDateEdit;
 class QLabel;
 class QTableWidget;
 class QTableWidgetItem;
+class QTemporaryDir;
 
 namespace kulvera {
 
@@ -51,6 +52,10 @@ public:
     bool printNutrients(const QString &outputPath);
     bool printProducts(const QString &outputPath);
 
+    // Analyses the rations of a ".sql_menu" file without adding them to the
+    // menu base (the start-up switch of such a file opens the form with it).
+    bool analyseMenuFile(const QString &path);
+
     bool addProductRow();
     bool removeProductRow(int row);
 
@@ -67,6 +72,8 @@ private:
     AnalysisHeading heading() const;
 
     AppContext &context_;
+    std::unique_ptr<QTemporaryDir> scratch_; // the base of an analysed file
+    std::optional<int> scratchNumber_; // its connection
     std::unique_ptr<MenuBase> base_;
     std::unique_ptr<NormBase> norms_;
     QDateEdit *from_;

@@ -11,10 +11,12 @@
 #include "menus/MenuBase.h"
 #include "menus/MenuVariants.h"
 #include "menus/RationEditing.h"
+#include "menus/RationFile.h"
 #include "menus/RationTotals.h"
 #include "menus/forms/OpenMenuBase.h"
 #include "products/ProductBase.h"
 #include "recipes/DishBase.h"
+#include "recipes/HeatTreatment.h"
 #include "recipes/Masses.h"
 #include "shell/DishCollections.h"
 #include "shell/SettingDefaults.h"
@@ -23,12 +25,16 @@
 #include <QCalendarWidget>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QShortcut>
 #include <QSplitter>
@@ -182,6 +188,28 @@ MenuEditorForm::MenuEditorForm(AppContext &context, QWidget *parent)
     connect(addButton(this, mealButtons, QStringLiteral("removeMeal"), QStringLiteral("Удалить прием")),
         &QPushButton::clicked, this, [this] { removeMeal(currentMealName()); });
     mealButtons->addStretch();
+    // The clipboard of rations ("buffer" beside the bases) and ration files.
+    connect(addButton(this, mealButtons, QStringLiteral("copyRation"), QStringLiteral("Копировать")),
+        &QPushButton::clicked, this, [this] {
+            if (const auto title = context_.prompter.askText(
+                    QStringLiteral("Введите заголовок для меню:"), kTitle.toString(), kRationBufferTitle.toString()))
+                copyToBuffer(*title);
+        });
+    auto *paste = addButton(this, mealButtons, QStringLiteral("pasteRation"), QStringLiteral("Вставить"));
+    auto *bufferMenu = new QMenu(paste);
+    bufferMenu->setObjectName(QStringLiteral("rationBuffer"));
+    paste->setMenu(bufferMenu);
+    connect(bufferMenu, &QMenu::aboutToShow, this, [this, bufferMenu] {
+        bufferMenu->clear();
+        for (const RationBufferEntry &e : rationBufferList(bufferFolder())) {
+            const QString file = e.fileName;
+            bufferMenu->addAction(e.title, this, [this, file] { pasteFromFile(file); });
+        }
+    });
+    connect(addButton(this, mealButtons, QStringLiteral("saveRationFile"), QStringLiteral("В файл...")),
+        &QPushButton::clicked, this, [this] { chooseRationFileToSave(); });
+    connect(addButton(this, mealButtons, QStringLiteral("loadRationFile"), QStringLiteral("Из файла...")),
+        &QPushButton::clicked, this, [this] { chooseRationFileToLoad(); });
     auto *undoButton = addButton(this, mealButtons, QStringLiteral("undo"), QStringLiteral("Отменить"));
     auto *redoButton = addButton(this, mealButtons, QStringLiteral("redo"), QStringLiteral("Вернуть"));
     connect(addButton(this, mealButtons, QStringLiteral("saveRation"), QStringLiteral("Сохранить")),
@@ -434,6 +462,85 @@ bool MenuEditorForm::changeOutput(int dishNumber, const QString &output)
     else
         selectDish(meal, entry);
     return changed;
+}
+
+RecipeFileContext MenuEditorForm::fileContext() const
+{
+    return RecipeFileContext {context_.prompter, programLossTables(), context_.clock, nullptr, {}};
+}
+
+QString MenuEditorForm::bufferFolder() const
+{
+    return rationBufferFolder(context_.shared.dirBook());
+}
+
+bool MenuEditorForm::saveRationToFile(const QString &file, const QString &title, bool askReplace)
+{
+    RationFileInfo info;
+    info.title = title;
+    RationFileWriteOptions options;
+    options.askReplace = askReplace;
+    options.report = askReplace;
+    return static_cast<bool>(saveRationFile(ration_, file, info, fileContext(), options));
+}
+
+bool MenuEditorForm::copyToBuffer(const QString &title)
+{
+    const QString folder = bufferFolder();
+    if (!QDir().mkpath(folder)) {
+        context_.prompter.error(QStringLiteral("Нет прав на запись в папку '") + folder + u'\'', kTitle.toString());
+        return false;
+    }
+    if (!saveRationToFile(QDir(folder).filePath(kRationBufferFile.toString()), title, false))
+        return false;
+    context_.prompter.status(QStringLiteral("Рацион скопирован в буфер"));
+    return true;
+}
+
+bool MenuEditorForm::pasteFromFile(const QString &file)
+{
+    const Result<LoadedRation> loaded = loadRationFile(file, fileContext());
+    if (!loaded || loaded->ration.isEmpty()) {
+        context_.prompter.message(QStringLiteral("Не удалось загрузить рацион"), kTitle.toString());
+        return false;
+    }
+    const Ration pasted = loaded->ration;
+    const bool done = edit(
+        [this, &pasted](Ration &r) {
+            if (!editing_->editable(r))
+                return false;
+            Ration copy = pasted;
+            copy.setKey(r.key());
+            r = std::move(copy);
+            return true;
+        },
+        QStringLiteral("Вставка рациона"));
+    if (done)
+        context_.prompter.message(QStringLiteral("Рацион загружен"), kTitle.toString());
+    return done;
+}
+
+void MenuEditorForm::chooseRationFileToSave()
+{
+    const auto title = context_.prompter.askText(QStringLiteral("Введите заголовок для меню:"), kTitle.toString(),
+        context_.settings.get(Section::Data, kRationTitleKey.toString()));
+    if (!title)
+        return;
+    const QString folder = context_.settings.get(Section::Data, kRationFileFolderKey.toString());
+    const QString file = QFileDialog::getSaveFileName(this, kRationFileSaveTitle.toString(),
+        QDir(folder).filePath(defaultRationFileName(ration_.date())), kRationFileSaveFilter.toString(), nullptr,
+        QFileDialog::DontConfirmOverwrite);
+    if (!file.isEmpty() && saveRationToFile(file, *title, true))
+        context_.settings.save(Section::Data, kRationFileFolderKey.toString(), QFileInfo(file).absolutePath());
+}
+
+void MenuEditorForm::chooseRationFileToLoad()
+{
+    const QString folder = context_.settings.get(Section::Data, kRationFileFolderKey.toString());
+    const QString file
+        = QFileDialog::getOpenFileName(this, QStringLiteral("Загрузка меню"), folder, kRationFileOpenFilter.toString());
+    if (!file.isEmpty())
+        pasteFromFile(file);
 }
 
 bool MenuEditorForm::save()

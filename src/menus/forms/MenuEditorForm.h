@@ -1,6 +1,7 @@
 #pragma once
 
 #include "menus/Ration.h"
+#include "recipes/Nd2File.h"
 #include "shell/AppContext.h"
 
 #include <QWidget>
@@ -65,6 +66,13 @@ public:
     using RequisitionPrinter = std::function<bool(const Ration &ration, AppContext &context)>;
     static void setRequisitionPrinter(RequisitionPrinter printer);
     bool printRequisition();
+    // The ration as a ration file, and a ration file into the open ration
+    // (an undoable edit, refused on a locked day). The clipboard is the
+    // file "buf.menu" in bufferFolder(); its list shows files by title.
+    bool saveRationToFile(const QString &file, const QString &title, bool askReplace = true);
+    bool copyToBuffer(const QString &title);
+    bool pasteFromFile(const QString &file);
+    QString bufferFolder() const;
     // The meal and entry chosen in the ration view ({meal, 0} for a meal row; {0, 0} for none).
     std::pair<int, int> currentPlace() const;
     void selectDish(int meal, int entry);
@@ -91,6 +99,9 @@ private:
     QString currentGroup() const;
     QString currentMealName() const;
     void treeItemChanged(QTreeWidgetItem *item, int column);
+    RecipeFileContext fileContext() const;
+    void chooseRationFileToSave();
+    void chooseRationFileToLoad();
 
     AppContext &context_;
     std::unique_ptr<MenuBase> base_;

@@ -2,6 +2,7 @@
 
 #include "menus/forms/MenuArchiveForm.h"
 #include "menus/forms/MenuEditorForm.h"
+#include "menus/forms/MenuExportForm.h"
 #include "menus/forms/MenuVariantsForm.h"
 #include "recipes/forms/RecipeEditorForm.h"
 #include "recipes/forms/RecipeForms.h"
@@ -51,6 +52,8 @@ void registerMenuForms(CommandRegistry &registry)
         [](AppContext &context, QWidget *parent) -> QWidget * { return new MenuVariantsForm(context, parent); });
     registry.add(QStringLiteral("arc_menu"),
         [](AppContext &context, QWidget *parent) -> QWidget * { return new MenuArchiveForm(context, parent); });
+    registry.add(QStringLiteral("Menu_Export"),
+        [](AppContext &context, QWidget *parent) -> QWidget * { return new MenuExportForm(context, parent); });
 }
 
 } // namespace kulvera
