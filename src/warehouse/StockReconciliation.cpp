@@ -9,6 +9,7 @@
 #include "warehouse/StockList.h"
 #include "warehouse/StockLots.h"
 #include "warehouse/StockQueries.h"
+#include "warehouse/StockWriteOff.h"
 #include "warehouse/WarehouseBase.h"
 
 #include <cmath>
@@ -88,6 +89,7 @@ Result<ReconciliationOutcome> StockReconciliation::reconcile(qint64 warehouse, c
     }
 
     StockLots lots(base_);
+    StockWriteOff trail(base_);
     SqlStatement receipt(base_.database(),
         QStringLiteral("INSERT INTO \"Приход_Товара\" (\"Код_Накл\", \"Номер_Накл\", \"Код_Прод\", \"Код_Поставщика\", "
                        "\"Код_Склада\", \"Код_на_Складе\", \"Дата\", \"Брутто\", \"Нетто\", \"Ед_изм\", \"Цена\", "
@@ -138,7 +140,11 @@ Result<ReconciliationOutcome> StockReconciliation::reconcile(qint64 warehouse, c
             // The lot keeps exactly the count; the line records what left it.
             const double left = d.counted / l.koef;
             const double taken = l.brutto - left;
-            if (const Status e = lots.take(l.lot, d.counted == 0 ? l.brutto : taken); !e)
+            const auto took = lots.take(l.lot, d.counted == 0 ? l.brutto : taken);
+            if (!took)
+                return R::failure(took.error());
+            // Like any write-off: the receipt keeps a record of what left its lot.
+            if (const Status e = trail.appendTrail(*took, today); !e)
                 return R::failure(e.error());
             if (const Status e = writeOff.exec({out.outgoingHeader, number, l.product, dishName, warehouse, l.lot,
                     taken, taken, l.unit, l.price, l.markup, money.value, today, base_.user(), now});

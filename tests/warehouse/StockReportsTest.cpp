@@ -143,6 +143,16 @@ TEST_F(StockReports, ALotCountedAtZeroIsGoneAndTheSettingsNameTheDocuments)
         2);
     EXPECT_DOUBLE_EQ(lots.find(kept)->brutto, 1);
     expectStockAddsUp();
+
+    // The receipt of the lot counted away is history now: deleting its invoice keeps that line.
+    bases.prompter().setDefaultAnswer(Prompter::Answer::Yes);
+    const qint64 header
+        = scalar(QStringLiteral("SELECT \"Код_Накл\" FROM \"Приход_Товара\" WHERE \"Код_на_Складе\" = ?"), {lot})
+              .toLongLong();
+    ASSERT_TRUE(invoices.deleteInvoice(header));
+    EXPECT_EQ(
+        scalar(QStringLiteral("SELECT COUNT(*) FROM \"Приход_Товара\" WHERE \"Код_Накл\" = ?"), {header}).toInt(), 1);
+    expectStockAddsUp();
 }
 
 TEST_F(StockReports, ABadCountChangesNothing)
