@@ -7,6 +7,7 @@
 #include "common/TextDate.h"
 #include "documents/SheetWriter.h"
 #include "documents/TemplateFiles.h"
+#include "warehouse/WarehouseReport.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -17,81 +18,13 @@ namespace kulvera {
 namespace {
 
 constexpr int kHeadingRow = 4;
-constexpr int kCaptionRow = 5;
 const QString kQuantityFormat = QStringLiteral("0.000");
-
-CellLook framed(bool bold = false)
-{
-    CellLook l;
-    l.thinBorder = true;
-    if (bold)
-        l.bold = true;
-    return l;
-}
-
-XlsxWorkbook reportTemplate(
-    const QString &sheet, QStringView title, const QStringList &captions, const std::vector<double> &widths)
-{
-    XlsxWorkbook book = XlsxWorkbook::blank(sheet, QStringLiteral("Times New Roman"), 10);
-    SheetWriter w(book);
-    for (int c = 0; c < static_cast<int>(widths.size()); ++c)
-        book.setColumnWidth(c + 1, widths[static_cast<std::size_t>(c)]);
-    CellLook bold;
-    bold.bold = true;
-    w.text(1, 1, title.toString(), bold);
-    CellLook header = framed(true);
-    header.wrap = true;
-    for (int c = 0; c < captions.size(); ++c)
-        w.text(kCaptionRow, c + 1, captions[c], header);
-    book.defineName(kTableStartName.toString(), u'\'' + sheet + QStringLiteral("'!$A$6"));
-    return book;
-}
-
-struct OpenedReport {
-    XlsxWorkbook book;
-    QString templatePath;
-    CellRef start;
-};
-
-// The template by its configured name, made from our default when the folder
-// has none (under the same stem, as an OOXML file).
-Result<OpenedReport> openReport(
-    const QString &folder, const QString &file, const std::function<XlsxWorkbook()> &make, const QString &outputPath)
-{
-    using R = Result<OpenedReport>;
-    if (outputPath.isEmpty())
-        return R::failure(QStringLiteral("Не указан файл документа."));
-    std::optional<QString> path = findTemplate(folder, file);
-    if (!path) {
-        if (!QDir().mkpath(folder))
-            return R::failure(QStringLiteral("Не удалось создать папку шаблонов: ") + folder);
-        const QString made = QDir(folder).filePath(QFileInfo(file).completeBaseName() + QStringLiteral(".xlsx"));
-        if (const Status s = make().save(made); !s)
-            return R::failure(s.error());
-        path = made;
-    }
-    Result<XlsxWorkbook> opened = openTemplateFor(*path, outputPath);
-    if (!opened)
-        return R::failure(opened.error());
-    const Result<CellRef> start = namedCellOr(opened.value(), kTableStartName.toString(), {6, 1});
-    if (!start)
-        return R::failure(start.error());
-    return OpenedReport {std::move(opened).value(), *path, *start};
-}
 
 QString coverage(const TurnoverHeading &h)
 {
     return QStringLiteral("Склад: ") + h.warehouse + QStringLiteral("; период: ") + formatTextDate(h.from)
         + QStringLiteral(" - ") + formatTextDate(h.to)
         + (h.movements ? QString() : QStringLiteral("; без внутренних перемещений"));
-}
-
-Result<ListOutcome> finish(OpenedReport &r, SheetWriter &out, int rows, const QString &outputPath, Prompter &prompter)
-{
-    if (const Status saved = r.book.save(outputPath); !saved)
-        return Result<ListOutcome>::failure(saved.error());
-    prompter.status(kReportDone.toString());
-    return ListOutcome {outputPath, r.templatePath, rows, out.errors(), out.problems()};
 }
 
 } // namespace
@@ -142,7 +75,7 @@ Result<ListOutcome> printTurnover(const std::vector<TurnoverRow> &rows, const Tu
             out.number(row, c + 4 + i, roundTo(values[i], 3), kQuantityFormat, framed());
         ++row;
     }
-    return finish(r, out, static_cast<int>(rows.size()), outputPath, prompter);
+    return finishReport(r, out, static_cast<int>(rows.size()), outputPath, prompter);
 }
 
 QString productBookPeriod(const SettingsAccess &settings, const QDate &from, const QDate &to)
@@ -203,7 +136,7 @@ Result<ListOutcome> printProductBook(const std::vector<ProductBookSection> &sect
         out.number(row, c + 3, roundTo(s.closing, 3), kQuantityFormat, framed(true));
         row += 2;
     }
-    return finish(r, out, lines, outputPath, prompter);
+    return finishReport(r, out, lines, outputPath, prompter);
 }
 
 } // namespace kulvera

@@ -1,8 +1,12 @@
+#include "documents/DocumentTestSupport.h"
 #include "warehouse/DishDocumentsFixture.h"
 
+#include "warehouse/DishSaleDocument.h"
 #include "warehouse/DishSales.h"
 #include "warehouse/OutgoingDocuments.h"
 #include "warehouse/StockCheck.h"
+
+#include <QTemporaryDir>
 
 using namespace kulvera;
 using kulvera::test::DishDocumentsFixture;
@@ -116,6 +120,34 @@ TEST_F(DishSalesTest, DuplicateNumbersAskAndBadLinesChangeNothing)
     EXPECT_EQ(
         sales.addLine(key, *dishes, table, dish(1, 1)).error(), QStringLiteral("Не удалось найти накладную в списке!"));
     EXPECT_EQ(sales.setDate(key, QDate(2026, 6, 1)).error(), QStringLiteral("Не удалось найти накладную в списке!"));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(DishSalesTest, AnInvoiceIsPrintedWithItsDishesAndASumFormula)
+{
+    bases.settings().save(Section::User, QStringLiteral("Name_POP"), QStringLiteral("Столовая № 1"));
+    const qint64 key = newInvoice(QStringLiteral("П-7"));
+    ASSERT_TRUE(sales.addLine(key, *dishes, table, dish(12, 45.5)));
+    ASSERT_TRUE(sales.addLine(key, *dishes, table, dish(3, 20)));
+    QTemporaryDir dir;
+    const auto printed = printDishSale(*sales.header(key), *sales.lines(key), dir.filePath(QStringLiteral("Шаблоны")),
+        bases.settings(), dir.filePath(QStringLiteral("n.xlsx")), bases.prompter());
+    ASSERT_TRUE(printed) << printed.error().toStdString();
+    EXPECT_TRUE(printed->templateUsed.endsWith(QStringLiteral("nakl_di.xlsx")));
+    const test::Sheet sheet = test::readSheet(printed->path);
+    EXPECT_EQ(sheet.cell(QStringLiteral("A2")).toString(), QStringLiteral("Столовая № 1"));
+    EXPECT_EQ(sheet.cell(QStringLiteral("A3")).toString(), QStringLiteral("Накладная № П-7 от 12.06.2026"));
+    EXPECT_EQ(sheet.cell(QStringLiteral("A4")).toString(), QStringLiteral("Покупатель: Школа № 5"));
+    EXPECT_EQ(sheet.cell(QStringLiteral("B6")).toString(), kPuree.toString());
+    EXPECT_DOUBLE_EQ(sheet.cell(QStringLiteral("C6")).toDouble(), 12);
+    EXPECT_DOUBLE_EQ(sheet.cell(QStringLiteral("F6")).toDouble(), 546);
+    EXPECT_DOUBLE_EQ(sheet.cell(QStringLiteral("F7")).toDouble(), 60);
+    EXPECT_EQ(sheet.cell(QStringLiteral("B8")).toString(), QStringLiteral("Итого"));
+    EXPECT_EQ(sheet.cell(QStringLiteral("F8")).toString(), QStringLiteral("=SUM(F6:F7)"));
+    EXPECT_EQ(sheet.format(QStringLiteral("F8")), QStringLiteral("0.00"));
 }
 
 } // namespace

@@ -8,10 +8,13 @@
 #include "recipes/StoredText.h"
 #include "shell/Connections.h"
 #include "shell/DishCollections.h"
+#include "shell/SharedSettings.h"
+#include "warehouse/DishSaleDocument.h"
 #include "warehouse/forms/WarehouseGrid.h"
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -72,8 +75,7 @@ DishSalesForm::DishSalesForm(AppContext &context, QWidget *parent)
         }
     });
     print_ = button(QStringLiteral("Печать"), QStringLiteral("print"), this);
-    print_->setEnabled(false);
-    print_->setToolTip(QStringLiteral("Печать накладной на блюда пока недоступна"));
+    connect(print_, &QPushButton::clicked, this, [this] { choosePrintFile(); });
 
     lines_ = new QTableWidget(0, ColumnCount, this);
     lines_->setObjectName(QStringLiteral("lines"));
@@ -147,6 +149,34 @@ qint64 DishSalesForm::currentInvoice() const
 {
     const int row = invoices_->currentRow();
     return row >= 0 && row < static_cast<int>(headers_.size()) ? headers_[static_cast<size_t>(row)].key : 0;
+}
+
+bool DishSalesForm::print(const QString &outputPath)
+{
+    Prompter &prompter = base_.context().prompter;
+    const auto header = sales_.header(currentInvoice());
+    if (!header) {
+        prompter.warning(kDishSaleNotFound.toString(), windowTitle());
+        return false;
+    }
+    const auto lines = sales_.lines(header->key);
+    if (!lines) {
+        prompter.warning(lines.error(), windowTitle());
+        return false;
+    }
+    const auto done = printDishSale(
+        *header, *lines, base_.context().shared.templatesFolder(), base_.context().settings, outputPath, prompter);
+    if (!done)
+        prompter.warning(done.error(), windowTitle());
+    return done.ok();
+}
+
+void DishSalesForm::choosePrintFile()
+{
+    const QString file = QFileDialog::getSaveFileName(this, QStringLiteral("Сохранение накладной"),
+        QStringLiteral("nakl_di.xlsx"), QStringLiteral("Книга Excel (*.xlsx)"));
+    if (!file.isEmpty() && print(file))
+        base_.context().prompter.message(QStringLiteral("Накладная сохранена: ") + file);
 }
 
 void DishSalesForm::reloadInvoices()

@@ -23,8 +23,7 @@ class ReferenceCombo;
 // "Накладные на блюда" (nakl_di): dish sales invoices to buyers. The list of
 // invoices, a new one by number, date and buyer; the dishes of the chosen one
 // with portions, output and price typed in the grid; dishes added from a
-// collection of the dish base. Printing is not built yet: its button stays
-// disabled.
+// collection of the dish base; the chosen invoice printed through its template.
 class DishSalesForm : public QWidget
 {
     Q_OBJECT
@@ -45,6 +44,8 @@ public:
     bool addDish(); // the recipe chosen in the list, one portion at its stored output
     bool removeLine();
     void reloadInvoices();
+    // The chosen invoice into a workbook at `outputPath`.
+    bool print(const QString &outputPath);
 
 private:
     void reloadLines();
@@ -52,6 +53,7 @@ private:
     void invoiceChosen();
     void lineEdited(QTableWidgetItem *item);
     void dateEdited();
+    void choosePrintFile();
 
     WarehouseBase base_;
     DishSales sales_;

@@ -1,0 +1,79 @@
+#include "warehouse/WarehouseReport.h"
+
+#include "common/Prompter.h"
+#include "documents/TemplateFiles.h"
+#include "warehouse/StockTurnover.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace kulvera {
+namespace {
+
+constexpr int kCaptionRow = 5;
+
+} // namespace
+
+CellLook framed(bool bold)
+{
+    CellLook l;
+    l.thinBorder = true;
+    if (bold)
+        l.bold = true;
+    return l;
+}
+
+XlsxWorkbook reportTemplate(
+    const QString &sheet, QStringView title, const QStringList &captions, const std::vector<double> &widths)
+{
+    XlsxWorkbook book = XlsxWorkbook::blank(sheet, QStringLiteral("Times New Roman"), 10);
+    SheetWriter w(book);
+    for (int c = 0; c < static_cast<int>(widths.size()); ++c)
+        book.setColumnWidth(c + 1, widths[static_cast<std::size_t>(c)]);
+    CellLook bold;
+    bold.bold = true;
+    w.text(1, 1, title.toString(), bold);
+    CellLook header = framed(true);
+    header.wrap = true;
+    for (int c = 0; c < captions.size(); ++c)
+        w.text(kCaptionRow, c + 1, captions[c], header);
+    book.defineName(kTableStartName.toString(), u'\'' + sheet + QStringLiteral("'!$A$6"));
+    return book;
+}
+
+// The template by its configured name, made from our default when the folder
+// has none (under the same stem, as an OOXML file).
+Result<OpenedReport> openReport(
+    const QString &folder, const QString &file, const std::function<XlsxWorkbook()> &make, const QString &outputPath)
+{
+    using R = Result<OpenedReport>;
+    if (outputPath.isEmpty())
+        return R::failure(QStringLiteral("Не указан файл документа."));
+    std::optional<QString> path = findTemplate(folder, file);
+    if (!path) {
+        if (!QDir().mkpath(folder))
+            return R::failure(QStringLiteral("Не удалось создать папку шаблонов: ") + folder);
+        const QString made = QDir(folder).filePath(QFileInfo(file).completeBaseName() + QStringLiteral(".xlsx"));
+        if (const Status s = make().save(made); !s)
+            return R::failure(s.error());
+        path = made;
+    }
+    Result<XlsxWorkbook> opened = openTemplateFor(*path, outputPath);
+    if (!opened)
+        return R::failure(opened.error());
+    const Result<CellRef> start = namedCellOr(opened.value(), kTableStartName.toString(), {6, 1});
+    if (!start)
+        return R::failure(start.error());
+    return OpenedReport {std::move(opened).value(), *path, *start};
+}
+
+Result<ListOutcome> finishReport(
+    OpenedReport &r, SheetWriter &out, int rows, const QString &outputPath, Prompter &prompter)
+{
+    if (const Status saved = r.book.save(outputPath); !saved)
+        return Result<ListOutcome>::failure(saved.error());
+    prompter.status(kReportDone.toString());
+    return ListOutcome {outputPath, r.templatePath, rows, out.errors(), out.problems()};
+}
+
+} // namespace kulvera
