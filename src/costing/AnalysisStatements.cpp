@@ -7,8 +7,6 @@
 #include "documents/SheetWriter.h"
 #include "documents/TemplateFiles.h"
 
-#include <QDir>
-
 #include <functional>
 
 namespace kulvera {
@@ -60,24 +58,13 @@ Result<OpenedStatement> openStatement(
     const QString &folder, const QString &file, const std::function<XlsxWorkbook()> &make, const QString &outputPath)
 {
     using R = Result<OpenedStatement>;
-    if (outputPath.isEmpty())
-        return R::failure(QStringLiteral("Не указан файл документа."));
-    std::optional<QString> path = findTemplate(folder, file);
-    if (!path) {
-        if (!QDir().mkpath(folder))
-            return R::failure(QStringLiteral("Не удалось создать папку шаблонов: ") + folder);
-        const QString made = QDir(folder).filePath(file);
-        if (const Status s = make().save(made); !s)
-            return R::failure(s.error());
-        path = made;
-    }
-    Result<XlsxWorkbook> opened = openTemplateFor(*path, outputPath);
+    Result<OpenedTemplate> opened = openOrMakeTemplate(folder, file, file, make, outputPath);
     if (!opened)
         return R::failure(opened.error());
-    const Result<CellRef> start = namedCellOr(opened.value(), kTableStartName.toString(), {6, 1});
+    const Result<CellRef> start = namedCellOr(opened->book, kTableStartName.toString(), {6, 1});
     if (!start)
         return R::failure(start.error());
-    return OpenedStatement {std::move(opened).value(), *path, *start};
+    return OpenedStatement {std::move(opened.value().book), opened->path, *start};
 }
 
 void writeHeading(SheetWriter &out, const AnalysisHeading &h, const SettingsAccess &settings)

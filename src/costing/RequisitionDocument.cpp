@@ -14,7 +14,6 @@
 #include "shell/SqlDialect.h"
 #include "shell/SqlStatement.h"
 
-#include <QDir>
 #include <QHash>
 
 namespace kulvera {
@@ -179,22 +178,14 @@ Result<ListOutcome> printRequisition(const Ration &ration, const Connections &co
     const QString &templatesFolder, const SettingsAccess &settings, const QString &outputPath, Prompter &prompter)
 {
     using R = Result<ListOutcome>;
-    if (outputPath.isEmpty())
-        return R::failure(QStringLiteral("Не указан файл документа."));
-    QString file = templateSetting(settings, kRequisitionTemplateKey.toString()).trimmed();
-    std::optional<QString> path = findTemplate(templatesFolder, file);
-    if (!path) {
-        if (!QDir().mkpath(templatesFolder))
-            return R::failure(QStringLiteral("Не удалось создать папку шаблонов: ") + templatesFolder);
-        const QString made = QDir(templatesFolder).filePath(file);
-        if (const Status s = requisitionTemplate(baseProducts(connections, settings)).save(made); !s)
-            return R::failure(s.error());
-        path = made;
-    }
-    Result<XlsxWorkbook> opened = openTemplateFor(*path, outputPath);
+    const QString file = templateSetting(settings, kRequisitionTemplateKey.toString()).trimmed();
+    // Our own is made where the setting names it.
+    Result<OpenedTemplate> opened = openOrMakeTemplate(
+        templatesFolder, file, file, [&] { return requisitionTemplate(baseProducts(connections, settings)); },
+        outputPath);
     if (!opened)
         return R::failure(opened.error());
-    XlsxWorkbook &book = opened.value();
+    XlsxWorkbook &book = opened.value().book;
     const Result<RequisitionCells> cells = readRequisitionCells(book);
     if (!cells)
         return R::failure(cells.error());
@@ -239,7 +230,7 @@ Result<ListOutcome> printRequisition(const Ration &ration, const Connections &co
         return R::failure(saved.error());
     prompter.status(
         QStringLiteral("Требование экспортировано. Ошибок при экспорте - ") + QString::number(out.errors()));
-    return ListOutcome {outputPath, *path, written, out.errors(), out.problems()};
+    return ListOutcome {outputPath, opened->path, written, out.errors(), out.problems()};
 }
 
 QString requisitionFileName(const Ration &ration)

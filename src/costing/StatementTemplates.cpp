@@ -4,8 +4,6 @@
 #include "documents/TemplateFiles.h"
 #include "shell/SettingDefaults.h"
 
-#include <QDir>
-
 namespace kulvera {
 
 Result<OpenedStatementTemplate> openStatementTemplate(const StatementTemplateRequest &request)
@@ -14,21 +12,15 @@ Result<OpenedStatementTemplate> openStatementTemplate(const StatementTemplateReq
     if (request.outputPath.isEmpty())
         return R::failure(QStringLiteral("Не указан файл документа."));
     const QString file = request.configured.trimmed();
-    std::optional<QString> path = file.isEmpty() ? std::nullopt : findTemplate(request.folder, file);
-    if (!path) {
-        if (file.compare(request.defaultFile, Qt::CaseInsensitive) != 0)
-            return R::failure(request.missingText);
-        if (!QDir().mkpath(request.folder))
-            return R::failure(QStringLiteral("Не удалось создать папку шаблонов: ") + request.folder);
-        const QString made = QDir(request.folder).filePath(request.defaultFile);
-        if (const Status s = request.make().save(made); !s)
-            return R::failure(s.error());
-        path = made;
-    }
-    Result<XlsxWorkbook> opened = openTemplateFor(*path, request.outputPath);
+    // Only our own file name is made when missing; another configured name must be there.
+    const bool present = !file.isEmpty() && findTemplate(request.folder, file);
+    if (!present && file.compare(request.defaultFile, Qt::CaseInsensitive) != 0)
+        return R::failure(request.missingText);
+    Result<OpenedTemplate> opened
+        = openOrMakeTemplate(request.folder, file, request.defaultFile, request.make, request.outputPath);
     if (!opened)
         return R::failure(opened.error());
-    return OpenedStatementTemplate {std::move(opened).value(), *path};
+    return OpenedStatementTemplate {std::move(opened.value().book), opened->path};
 }
 
 bool settingSwitch(const SettingsAccess &settings, Section section, const QString &key)

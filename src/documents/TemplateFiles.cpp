@@ -36,6 +36,27 @@ Result<XlsxWorkbook> openTemplateFor(const QString &templatePath, const QString 
     return opened;
 }
 
+Result<OpenedTemplate> openOrMakeTemplate(const QString &folder, const QString &file, const QString &madeFile,
+    const std::function<XlsxWorkbook()> &make, const QString &outputPath)
+{
+    using R = Result<OpenedTemplate>;
+    if (outputPath.isEmpty())
+        return R::failure(QStringLiteral("Не указан файл документа."));
+    std::optional<QString> path = findTemplate(folder, file);
+    if (!path) {
+        if (!QDir().mkpath(folder))
+            return R::failure(QStringLiteral("Не удалось создать папку шаблонов: ") + folder);
+        const QString made = QDir(folder).filePath(madeFile);
+        if (const Status s = make().save(made); !s)
+            return R::failure(s.error());
+        path = made;
+    }
+    Result<XlsxWorkbook> opened = openTemplateFor(*path, outputPath);
+    if (!opened)
+        return R::failure(opened.error());
+    return OpenedTemplate {std::move(opened).value(), *path};
+}
+
 Result<CellRef> namedCellOr(const XlsxWorkbook &book, const QString &name, CellRef fallback)
 {
     if (!book.hasName(name))

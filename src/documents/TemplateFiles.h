@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace kulvera {
@@ -22,6 +23,17 @@ QString cardTemplateKey(int cardType);
 // Opens a template to fill for a document saved at `outputPath`: a template
 // that cannot be read, or the template itself given as the output, is refused.
 Result<XlsxWorkbook> openTemplateFor(const QString &templatePath, const QString &outputPath);
+
+struct OpenedTemplate {
+    XlsxWorkbook book;
+    QString path; // the template used
+};
+
+// The template `file` of `folder` opened for a document at `outputPath`;
+// when the folder has none, our own is built by `make` and saved there as
+// `madeFile` first. An empty output path is refused.
+Result<OpenedTemplate> openOrMakeTemplate(const QString &folder, const QString &file, const QString &madeFile,
+    const std::function<XlsxWorkbook()> &make, const QString &outputPath);
 
 // The top-left cell of a list document's table: the cell a defined name
 // gives, or `fallback` when the template has no such name; a name that

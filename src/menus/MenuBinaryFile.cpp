@@ -1,5 +1,7 @@
 #include "menus/MenuBinaryFile.h"
 
+#include "common/Prompter.h"
+
 #include "common/CodePage.h"
 #include "menus/StringScrambler.h"
 
@@ -103,6 +105,20 @@ Status writeMenuFileBytes(const QString &path, const QByteArray &bytes)
     }
     if (!file.commit())
         return Status::failure(file.errorString());
+    return {};
+}
+
+Status checkMenuFileTarget(Prompter &prompter, const QString &title, const QString &path, bool nothingToWrite,
+    bool askReplace, const QString &questionKey)
+{
+    if (path.trimmed().isEmpty())
+        return Status::failure(QStringLiteral("Не задан путь для сохранения файла!"));
+    if (nothingToWrite)
+        return Status::failure(QStringLiteral("На указанные даты меню отсутствует!"));
+    if (QFileInfo::exists(path) && askReplace
+        && !prompter.confirm(QStringLiteral("Файл '") + path + QStringLiteral("' уже существует. Заменить его новым?"),
+            title, questionKey))
+        return Status::failure(QString());
     return {};
 }
 

@@ -10,6 +10,8 @@
 
 namespace kulvera {
 
+class Prompter;
+
 // The building blocks of the two binary menu files (".menu" export and
 // ".sql_menu" transfer): 4-byte little-endian signed numbers and strings
 // written as such a length followed by that many code page 1251 bytes,
@@ -55,6 +57,13 @@ private:
 Result<QByteArray> readMenuFileBytes(const QString &path, qint64 maxBytes);
 // Writes the bytes through a temporary file renamed over the target.
 Status writeMenuFileBytes(const QString &path, const QByteArray &bytes);
+
+// Whether a menu file may be written at `path`: a path and something to write
+// are needed, and an existing file is replaced only when the user agrees
+// (asked under `questionKey` when `askReplace`). A failure with an empty text
+// means the user said No; the caller shows the others.
+Status checkMenuFileTarget(Prompter &prompter, const QString &title, const QString &path, bool nothingToWrite,
+    bool askReplace, const QString &questionKey);
 
 // Past this a file is not one of ours (a year of rations is about 150 MB).
 inline constexpr qint64 kMaxMenuFileBytes = 1024LL * 1024 * 1024;

@@ -60,14 +60,10 @@ Result<int> saveMenuExportFile(
             prompter.error(text, title);
         return R::failure(text);
     };
-    if (path.trimmed().isEmpty())
-        return fail(QStringLiteral("Не задан путь для сохранения файла!"));
-    if (days.empty())
-        return fail(QStringLiteral("На указанные даты меню отсутствует!"));
-    if (QFileInfo::exists(path) && options.askReplace
-        && !prompter.confirm(QStringLiteral("Файл '") + path + QStringLiteral("' уже существует. Заменить его новым?"),
-            title, QStringLiteral("ReplaceMenuExportFile")))
-        return R::failure(QString());
+    if (const Status target = checkMenuFileTarget(
+            prompter, title, path, days.empty(), options.askReplace, QStringLiteral("ReplaceMenuExportFile"));
+        !target)
+        return fail(target.error());
 
     const QSqlDatabase db = base.database();
     const QStringList columns = exportedColumns();

@@ -241,14 +241,10 @@ Result<int> saveSqlMenuFile(const MenuBase &base, const std::vector<QDate> &days
             prompter.error(text, title);
         return R::failure(text);
     };
-    if (path.trimmed().isEmpty())
-        return fail(QStringLiteral("Не задан путь для сохранения файла!"));
-    if (days.empty())
-        return fail(QStringLiteral("На указанные даты меню отсутствует!"));
-    if (QFileInfo::exists(path) && options.askReplace
-        && !prompter.confirm(QStringLiteral("Файл '") + path + QStringLiteral("' уже существует. Заменить его новым?"),
-            title, QStringLiteral("ReplaceSqlMenuFile")))
-        return R::failure(QString());
+    if (const Status target = checkMenuFileTarget(
+            prompter, title, path, days.empty(), options.askReplace, QStringLiteral("ReplaceSqlMenuFile"));
+        !target)
+        return fail(target.error());
 
     const QSqlDatabase db = base.database();
     const SqlDialect &dialect = SqlDialect::of(db);

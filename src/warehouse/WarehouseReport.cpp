@@ -4,7 +4,6 @@
 #include "documents/TemplateFiles.h"
 #include "warehouse/StockTurnover.h"
 
-#include <QDir>
 #include <QFileInfo>
 
 namespace kulvera {
@@ -47,24 +46,15 @@ Result<OpenedReport> openReport(
     const QString &folder, const QString &file, const std::function<XlsxWorkbook()> &make, const QString &outputPath)
 {
     using R = Result<OpenedReport>;
-    if (outputPath.isEmpty())
-        return R::failure(QStringLiteral("Не указан файл документа."));
-    std::optional<QString> path = findTemplate(folder, file);
-    if (!path) {
-        if (!QDir().mkpath(folder))
-            return R::failure(QStringLiteral("Не удалось создать папку шаблонов: ") + folder);
-        const QString made = QDir(folder).filePath(QFileInfo(file).completeBaseName() + QStringLiteral(".xlsx"));
-        if (const Status s = make().save(made); !s)
-            return R::failure(s.error());
-        path = made;
-    }
-    Result<XlsxWorkbook> opened = openTemplateFor(*path, outputPath);
+    // A configured ".xlt" name is found under the same stem as an OOXML file.
+    Result<OpenedTemplate> opened = openOrMakeTemplate(
+        folder, file, QFileInfo(file).completeBaseName() + QStringLiteral(".xlsx"), make, outputPath);
     if (!opened)
         return R::failure(opened.error());
-    const Result<CellRef> start = namedCellOr(opened.value(), kTableStartName.toString(), {6, 1});
+    const Result<CellRef> start = namedCellOr(opened->book, kTableStartName.toString(), {6, 1});
     if (!start)
         return R::failure(start.error());
-    return OpenedReport {std::move(opened).value(), *path, *start};
+    return OpenedReport {std::move(opened.value().book), opened->path, *start};
 }
 
 Result<ListOutcome> finishReport(
