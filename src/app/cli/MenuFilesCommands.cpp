@@ -1,5 +1,7 @@
 #include "CliCommand.h"
+
 #include "CliEnvironment.h"
+#include "CliMenuAccess.h"
 #include "CliRecipeTable.h"
 
 #include "common/Clock.h"
@@ -54,28 +56,6 @@ FileArgs parseFileArgs(const QStringList &args)
     return a;
 }
 
-// The menu base of the installation, with the codec of its dish base.
-struct MenuFilesEnv {
-    CliEnvironment env;
-    std::optional<CliRecipeTable> recipes;
-    std::unique_ptr<MenuBase> base;
-
-    explicit MenuFilesEnv(CliRun &run)
-        : env(run)
-    {
-        recipes = openRecipeTable(env, run, QString());
-        if (!recipes)
-            return;
-        const int number = env.connections().connectBase(BaseId::Menu, env.shared(), true);
-        if (number == Connections::kFailed) {
-            run.err << "Cannot open the menu base " << basePath(BaseId::Menu, run.settings, env.shared()) << '\n';
-            return;
-        }
-        base
-            = std::make_unique<MenuBase>(env.connections(), number, run.settings, run.prompter, recipes->base->codec());
-    }
-};
-
 int usageOf(CliRun &run, const char *usage)
 {
     run.err << "Usage: " << usage << '\n';
@@ -107,7 +87,7 @@ int saveRation(CliRun &run)
         run.err << "Не удалось распознать дату! " << a.words[0] << '\n';
         return kExitUsage;
     }
-    MenuFilesEnv m(run);
+    CliMenuAccess m(run);
     if (!m.base)
         return kExitFailed;
     const Result<Ration> ration = m.base->load({*date, a.group});
@@ -146,7 +126,7 @@ int loadRation(CliRun &run)
             return kExitUsage;
         }
     }
-    MenuFilesEnv m(run);
+    CliMenuAccess m(run);
     if (!m.base)
         return kExitFailed;
     HeatTreatmentTables losses;
@@ -184,7 +164,7 @@ int exportMenu(CliRun &run)
     const Result<std::vector<QDate>> days = parseMenuDateList(a.words[0]);
     if (!days)
         return failed(run, days.error());
-    MenuFilesEnv m(run);
+    CliMenuAccess m(run);
     if (!m.base)
         return kExitFailed;
     const Result<int> rows = saveMenuExportFile(*m.base, days.value(), a.words[1]);
@@ -200,7 +180,7 @@ int importMenu(CliRun &run)
     const FileArgs a = parseFileArgs(run.args);
     if (a.bad || a.hasGroup || a.words.size() != 1)
         return usageOf(run, kImportUsage);
-    MenuFilesEnv m(run);
+    CliMenuAccess m(run);
     if (!m.base)
         return kExitFailed;
     const Result<RationImportSummary> s = loadMenuExportFile(*m.base, a.words[0]);
@@ -219,7 +199,7 @@ int exportSql(CliRun &run)
     const Result<std::vector<QDate>> days = parseMenuDateList(a.words[0]);
     if (!days)
         return failed(run, days.error());
-    MenuFilesEnv m(run);
+    CliMenuAccess m(run);
     if (!m.base)
         return kExitFailed;
     const Result<int> rows = saveSqlMenuFile(
@@ -236,7 +216,7 @@ int importSql(CliRun &run)
     const FileArgs a = parseFileArgs(run.args);
     if (a.bad || a.hasGroup || a.words.size() != 1)
         return usageOf(run, kImportSqlUsage);
-    MenuFilesEnv m(run);
+    CliMenuAccess m(run);
     if (!m.base)
         return kExitFailed;
     const Result<RationImportSummary> s = loadSqlMenuFile(*m.base, a.words[0]);
