@@ -117,19 +117,13 @@ static Result<ListOutcome> printCumulativeStatementUnshown(const CumulativeState
     const QString &templatesFolder, const SettingsAccess &settings, const QString &outputPath, Prompter &prompter)
 {
     using R = Result<ListOutcome>;
-    prompter.status(QStringLiteral("Формирование ведомости в Excel..."));
-    const QString file = templateSetting(settings, kCumulativeTemplateKey.toString());
-    Result<OpenedStatementTemplate> opened
-        = openStatementTemplate({templatesFolder, file, kCumulativeTemplateFile.toString(), cumulativeStatementTemplate,
-            QStringLiteral("В списке шаблоном отсутствует: ") + file.trimmed()
-                + QStringLiteral("\nОбновите список шаблонов!"),
-            outputPath});
+    Result<OpenedStatementSheet> opened
+        = openStatementSheet(templatesFolder, settings, kCumulativeTemplateKey.toString(),
+            kCumulativeTemplateFile.toString(), cumulativeStatementTemplate, outputPath, prompter, {6, 1});
     if (!opened)
         return R::failure(opened.error());
-    XlsxWorkbook &book = opened.value().book;
-    const Result<CellRef> start = namedCellOr(book, kTableStartName.toString(), {6, 1});
-    if (!start)
-        return R::failure(start.error());
+    XlsxWorkbook &book = opened.value().opened.book;
+    const CellRef start = opened.value().start;
     SheetWriter out(book);
     out.text(2, 1, settings.get(Section::Documents, QStringLiteral("FirstLineSvodMenu")));
     out.text(3, 1, settings.get(Section::Documents, QStringLiteral("SecondLineSvodMenu")));
@@ -140,18 +134,18 @@ static Result<ListOutcome> printCumulativeStatementUnshown(const CumulativeState
         QStringLiteral("Группа: ") + groupCaption(statement.group) + QStringLiteral("; даты: ")
             + dates.join(QStringLiteral(", ")));
 
-    const int col = start->col;
+    const int col = start.col;
     const QStringList captions = statement.captions();
     CellLook header = framed(true);
     header.wrap = true;
-    if (start->row > 1) {
+    if (start.row > 1) {
         for (int c = 0; c < captions.size(); ++c) {
-            out.text(start->row - 1, col + c, captions[c], header);
+            out.text(start.row - 1, col + c, captions[c], header);
             if (c >= kFixedColumns)
                 book.setColumnWidth(col + c, 12);
         }
     }
-    int row = start->row;
+    int row = start.row;
     for (const CumulativeRow &r : statement.rows) {
         out.text(row, col, r.code, framed());
         out.text(row, col + 1, r.name, framed());
@@ -170,7 +164,7 @@ static Result<ListOutcome> printCumulativeStatementUnshown(const CumulativeState
         return R::failure(saved.error());
     prompter.status(QStringLiteral("Ведомость сформирована. Ошибок при экспорте: ") + QString::number(out.errors()));
     return ListOutcome {
-        outputPath, opened->path, static_cast<int>(statement.rows.size()), out.errors(), out.problems()};
+        outputPath, opened->opened.path, static_cast<int>(statement.rows.size()), out.errors(), out.problems()};
 }
 
 Result<CumulativeStatement> buildCumulativeStatement(

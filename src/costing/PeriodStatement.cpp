@@ -117,27 +117,20 @@ static Result<ListOutcome> printPeriodStatementUnshown(const PeriodStatement &st
     const SettingsAccess &settings, const QString &outputPath, Prompter &prompter)
 {
     using R = Result<ListOutcome>;
-    prompter.status(QStringLiteral("Формирование ведомости в Excel..."));
-    const QString file = templateSetting(settings, kPeriodTemplateKey.toString());
-    Result<OpenedStatementTemplate> opened
-        = openStatementTemplate({templatesFolder, file, kPeriodTemplateFile.toString(), periodStatementTemplate,
-            QStringLiteral("В списке шаблоном отсутствует: ") + file.trimmed()
-                + QStringLiteral("\nОбновите список шаблонов!"),
-            outputPath});
+    Result<OpenedStatementSheet> opened = openStatementSheet(templatesFolder, settings, kPeriodTemplateKey.toString(),
+        kPeriodTemplateFile.toString(), periodStatementTemplate, outputPath, prompter, {4, 1});
     if (!opened)
         return R::failure(opened.error());
-    XlsxWorkbook &book = opened.value().book;
-    const Result<CellRef> start = namedCellOr(book, kTableStartName.toString(), {4, 1});
-    if (!start)
-        return R::failure(start.error());
+    XlsxWorkbook &book = opened.value().opened.book;
+    const CellRef start = opened.value().start;
     SheetWriter out(book);
     out.text(2, 1,
         QStringLiteral("Период: ") + formatTextDate(statement.from) + QStringLiteral(" - ")
             + formatTextDate(statement.to) + QStringLiteral("; группа: ") + groupCaption(statement.group)
             + QStringLiteral("; масса: ") + (statement.net ? QStringLiteral("нетто") : QStringLiteral("брутто")));
 
-    const int col = start->col;
-    int row = start->row;
+    const int col = start.col;
+    int row = start.row;
     CellLook caption = framed(true);
     caption.wrap = true;
     out.text(row, col, kPeriodFirstColumn.toString(), caption);
@@ -172,7 +165,7 @@ static Result<ListOutcome> printPeriodStatementUnshown(const PeriodStatement &st
         return R::failure(saved.error());
     prompter.status(QStringLiteral("Ведомость сформирована. Ошибок при экспорте: ") + QString::number(out.errors()));
     return ListOutcome {
-        outputPath, opened->path, static_cast<int>(statement.days.size()), out.errors(), out.problems()};
+        outputPath, opened->opened.path, static_cast<int>(statement.days.size()), out.errors(), out.problems()};
 }
 
 Result<PeriodStatement> buildPeriodStatement(

@@ -1,14 +1,15 @@
 #include "costing/StatementTemplates.h"
 
 #include "common/SettingsAccess.h"
+#include "documents/ListDocuments.h"
 #include "documents/TemplateFiles.h"
 #include "shell/SettingDefaults.h"
 
 namespace kulvera {
 
-Result<OpenedStatementTemplate> openStatementTemplate(const StatementTemplateRequest &request)
+Result<OpenedTemplate> openStatementTemplate(const StatementTemplateRequest &request)
 {
-    using R = Result<OpenedStatementTemplate>;
+    using R = Result<OpenedTemplate>;
     if (request.outputPath.isEmpty())
         return R::failure(QStringLiteral("Не указан файл документа."));
     const QString file = request.configured.trimmed();
@@ -16,11 +17,26 @@ Result<OpenedStatementTemplate> openStatementTemplate(const StatementTemplateReq
     const bool present = !file.isEmpty() && findTemplate(request.folder, file);
     if (!present && file.compare(request.defaultFile, Qt::CaseInsensitive) != 0)
         return R::failure(request.missingText);
-    Result<OpenedTemplate> opened
-        = openOrMakeTemplate(request.folder, file, request.defaultFile, request.make, request.outputPath);
+    return openOrMakeTemplate(request.folder, file, request.defaultFile, request.make, request.outputPath);
+}
+
+Result<OpenedStatementSheet> openStatementSheet(const QString &templatesFolder, const SettingsAccess &settings,
+    const QString &key, const QString &defaultFile, const std::function<XlsxWorkbook()> &make,
+    const QString &outputPath, Prompter &prompter, CellRef fallbackStart)
+{
+    using R = Result<OpenedStatementSheet>;
+    prompter.status(QStringLiteral("Формирование ведомости в Excel..."));
+    const QString file = templateSetting(settings, key);
+    Result<OpenedTemplate> opened = openStatementTemplate({templatesFolder, file, defaultFile, make,
+        QStringLiteral("В списке шаблоном отсутствует: ") + file.trimmed()
+            + QStringLiteral("\nОбновите список шаблонов!"),
+        outputPath});
     if (!opened)
         return R::failure(opened.error());
-    return OpenedStatementTemplate {std::move(opened.value().book), opened->path};
+    const Result<CellRef> start = namedCellOr(opened->book, kTableStartName.toString(), fallbackStart);
+    if (!start)
+        return R::failure(start.error());
+    return OpenedStatementSheet {std::move(opened).value(), *start};
 }
 
 bool settingSwitch(const SettingsAccess &settings, Section section, const QString &key)

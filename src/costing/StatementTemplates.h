@@ -3,6 +3,7 @@
 #include "common/Prompter.h"
 #include "common/Result.h"
 #include "common/SettingsAccess.h"
+#include "documents/TemplateFiles.h"
 #include "documents/XlsxWorkbook.h"
 
 #include <QString>
@@ -15,11 +16,6 @@ namespace kulvera {
 // template under the default file name when the folder lacks it; a name the
 // user configured that the folder lacks is refused with `missingText`, which
 // the prompter shows, and nothing is made.
-struct OpenedStatementTemplate {
-    XlsxWorkbook book;
-    QString path;
-};
-
 struct StatementTemplateRequest {
     QString folder;
     QString configured; // the setting's file name
@@ -29,7 +25,19 @@ struct StatementTemplateRequest {
     QString outputPath;
 };
 
-Result<OpenedStatementTemplate> openStatementTemplate(const StatementTemplateRequest &request);
+Result<OpenedTemplate> openStatementTemplate(const StatementTemplateRequest &request);
+
+// A statement printed as a "ведомость" (the period and the cumulative one):
+// says so on the status line, opens the template of the setting `key` (our
+// `defaultFile` made when missing, another missing name refused with
+// "В списке шаблоном отсутствует: ") and finds the table's start cell.
+struct OpenedStatementSheet {
+    OpenedTemplate opened;
+    CellRef start;
+};
+Result<OpenedStatementSheet> openStatementSheet(const QString &templatesFolder, const SettingsAccess &settings,
+    const QString &key, const QString &defaultFile, const std::function<XlsxWorkbook()> &make,
+    const QString &outputPath, Prompter &prompter, CellRef fallbackStart);
 
 // A statement's failure is shown to the user where it happens, so callers
 // (forms, the command line) never repeat it.

@@ -279,12 +279,11 @@ static Result<ListOutcome> produceSummaryUnshown(const MenuBase &menu, const std
             QStringLiteral("Нет шаблона для сводных меню. ") + QStringLiteral("Установите шаблон и повторите попытку"));
     }
     const QString sheetName = readSetting(settings, Section::Documents, QStringLiteral("sMenuSummSheet")).trimmed();
-    Result<OpenedStatementTemplate> opened
-        = openStatementTemplate({templatesFolder, file, kSummaryTemplateFile.toString(),
-            [&] { return summaryMenuTemplate(sheetName.isEmpty() ? QStringLiteral("SvodMenu") : sheetName); },
-            QStringLiteral("Не установлен шаблон меню рационов: ") + file
-                + QStringLiteral("\nУстановите шаблон и повторите попытку"),
-            outputPath});
+    Result<OpenedTemplate> opened = openStatementTemplate({templatesFolder, file, kSummaryTemplateFile.toString(),
+        [&] { return summaryMenuTemplate(sheetName.isEmpty() ? QStringLiteral("SvodMenu") : sheetName); },
+        QStringLiteral("Не установлен шаблон меню рационов: ") + file
+            + QStringLiteral("\nУстановите шаблон и повторите попытку"),
+        outputPath});
     if (!opened)
         return R::failure(opened.error());
     XlsxWorkbook &book = opened.value().book;

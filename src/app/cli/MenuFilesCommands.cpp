@@ -174,20 +174,26 @@ int exportMenu(CliRun &run)
     return kExitOk;
 }
 
-const char kImportUsage[] = "menus import FILE";
-int importMenu(CliRun &run)
+// Both loaders take one file and add its rations, asking about those already there.
+int importWith(CliRun &run, const char *usage, Result<RationImportSummary> (*load)(const MenuBase &, const QString &))
 {
     const FileArgs a = parseFileArgs(run.args);
     if (a.bad || a.hasGroup || a.words.size() != 1)
-        return usageOf(run, kImportUsage);
+        return usageOf(run, usage);
     CliMenuAccess m(run);
     if (!m.base)
         return kExitFailed;
-    const Result<RationImportSummary> s = loadMenuExportFile(*m.base, a.words[0]);
+    const Result<RationImportSummary> s = load(*m.base, a.words[0]);
     if (!s)
         return failed(run, s.error());
     printSummary(run, s.value());
     return kExitOk;
+}
+
+const char kImportUsage[] = "menus import FILE";
+int importMenu(CliRun &run)
+{
+    return importWith(run, kImportUsage, loadMenuExportFile);
 }
 
 const char kExportSqlUsage[] = "menus export-sql DATES FILE [--group G]";
@@ -213,17 +219,7 @@ int exportSql(CliRun &run)
 const char kImportSqlUsage[] = "menus import-sql FILE";
 int importSql(CliRun &run)
 {
-    const FileArgs a = parseFileArgs(run.args);
-    if (a.bad || a.hasGroup || a.words.size() != 1)
-        return usageOf(run, kImportSqlUsage);
-    CliMenuAccess m(run);
-    if (!m.base)
-        return kExitFailed;
-    const Result<RationImportSummary> s = loadSqlMenuFile(*m.base, a.words[0]);
-    if (!s)
-        return failed(run, s.error());
-    printSummary(run, s.value());
-    return kExitOk;
+    return importWith(run, kImportSqlUsage, loadSqlMenuFile);
 }
 
 const CliRegistrar saveRationRegistrar({QStringLiteral("menus"), QString::fromLatin1(kSaveRationUsage),
