@@ -3,23 +3,11 @@
 // under 1 s), and the balance of a product at a date over 1,000,000 receipt
 // and outgoing lines (goal under 50 ms). The stock is written straight into
 // the tables: what is measured is the posting and the query, not the making.
-#include "common/Clock.h"
-#include "common/ScriptedPrompter.h"
-#include "shell/AppContext.h"
-#include "shell/Connections.h"
-#include "shell/Databases.h"
-#include "shell/DbStructure.h"
-#include "shell/ErrorLog.h"
-#include "shell/SettingsStore.h"
-#include "shell/SharedSettings.h"
-#include "shell/SqlStatement.h"
+#include "BenchWarehouseBase.h"
 #include "warehouse/OutgoingDocuments.h"
 #include "warehouse/StockQueries.h"
-#include "warehouse/WarehouseBase.h"
-#include "warehouse/Warehouses.h"
 
 #include <QCoreApplication>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -29,42 +17,10 @@ using namespace kulvera;
 
 namespace {
 
-constexpr int kProducts = 1000;
+using bench::kProducts;
 const QDate kFirstDay(2025, 1, 1);
 
-struct StockBase {
-    QTemporaryDir dir;
-    SettingsStore settings {dir.filePath(QStringLiteral("s.ini"))};
-    SharedSettings shared;
-    ErrorLog log {dir.filePath(QStringLiteral("e.log"))};
-    ScriptedPrompter prompter;
-    Connections connections {prompter, settings, log};
-    FixedClock clock {QDate(2026, 3, 1)};
-    AppContext context {prompter, settings, shared, clock, connections, log};
-    WarehouseBase base {context};
-    qint64 warehouse = 0;
-
-    StockBase()
-    {
-        const QString products = dir.filePath(QStringLiteral("db011.db"));
-        const QString stock = dir.filePath(QStringLiteral("db101.db"));
-        createBaseFile(products, BaseId::Products, settings);
-        createBaseFile(stock, BaseId::Warehouse, settings);
-        connections.connectAt(static_cast<int>(BaseId::Products), products, QStringLiteral("dt010"));
-        connections.connectAt(static_cast<int>(BaseId::Warehouse), stock, QStringLiteral("dt101"));
-        attachExternalTables(connections);
-        const QSqlDatabase db = connections.database(BaseId::Products);
-        Transaction t(db);
-        SqlStatement add(
-            db, QStringLiteral("INSERT INTO \"dt010\" (\"Код\", \"Имя\", \"Имя2\", \"ЕдИ_Ц\") VALUES (?, ?, ?, 1)"));
-        for (int k = 1; k <= kProducts; ++k)
-            add.exec({k, QStringLiteral("П%1").arg(k), QStringLiteral("Продукт %1").arg(k)});
-        t.commit();
-        base.exec(
-            QStringLiteral("INSERT INTO \"dt105\" (\"ID\", \"Name\", \"Pref\", \"Koef\") VALUES (1, 'кг', 'кг', 1)"));
-        warehouse = Warehouses(base).add(QStringLiteral("Склад")).value();
-    }
-
+struct StockBase : bench::BenchWarehouseBase {
     // `perProduct` receipt lines of every product over 2025, each with its lot
     // of `quantity` (linked both ways, as a received line and its lot are).
     bool receive(int perProduct, double quantity)

@@ -3,25 +3,12 @@
 // its lot) as one import and, for comparison, one transaction per invoice;
 // then the header list of one month and the lots of one product. Goals: the
 // import under 5 s; each query under 20 ms.
-#include "common/Clock.h"
-#include "common/ScriptedPrompter.h"
-#include "shell/AppContext.h"
-#include "shell/Catalogue.h"
-#include "shell/Connections.h"
-#include "shell/Databases.h"
-#include "shell/DbStructure.h"
-#include "shell/ErrorLog.h"
-#include "shell/SettingsStore.h"
-#include "shell/SharedSettings.h"
-#include "shell/SqlStatement.h"
+#include "BenchWarehouseBase.h"
 #include "warehouse/Counterparties.h"
 #include "warehouse/IncomingInvoices.h"
 #include "warehouse/StockLots.h"
-#include "warehouse/WarehouseBase.h"
-#include "warehouse/Warehouses.h"
 
 #include <QCoreApplication>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -31,47 +18,16 @@ using namespace kulvera;
 
 namespace {
 
-constexpr int kProducts = 1000;
+using bench::kProducts;
 constexpr int kInvoices = 10000;
 constexpr int kLinesPerInvoice = 10;
 const QDate kFirstDay(2025, 1, 1);
 
-struct GeneratedWarehouse {
-    QTemporaryDir dir;
-    SettingsStore settings {dir.filePath(QStringLiteral("s.ini"))};
-    SharedSettings shared;
-    ErrorLog log {dir.filePath(QStringLiteral("e.log"))};
-    ScriptedPrompter prompter;
-    Connections connections {prompter, settings, log};
-    FixedClock clock {QDate(2026, 3, 1)};
-    AppContext context {prompter, settings, shared, clock, connections, log};
-    WarehouseBase base {context};
+struct GeneratedWarehouse : bench::BenchWarehouseBase {
     IncomingInvoices invoices {base};
-    qint64 warehouse = 0;
     qint64 supplier = 0;
 
-    GeneratedWarehouse()
-    {
-        prompter.setDefaultAnswer(Prompter::Answer::Yes);
-        const QString products = dir.filePath(QStringLiteral("db011.db"));
-        const QString stock = dir.filePath(QStringLiteral("db101.db"));
-        createBaseFile(products, BaseId::Products, settings);
-        createBaseFile(stock, BaseId::Warehouse, settings);
-        connections.connectAt(static_cast<int>(BaseId::Products), products, QStringLiteral("dt010"));
-        connections.connectAt(static_cast<int>(BaseId::Warehouse), stock, QStringLiteral("dt101"));
-        attachExternalTables(connections);
-        const QSqlDatabase db = connections.database(BaseId::Products);
-        Transaction t(db);
-        SqlStatement add(
-            db, QStringLiteral("INSERT INTO \"dt010\" (\"Код\", \"Имя\", \"Имя2\", \"ЕдИ_Ц\") VALUES (?, ?, ?, 1)"));
-        for (int k = 1; k <= kProducts; ++k)
-            add.exec({k, QStringLiteral("П%1").arg(k), QStringLiteral("Продукт %1").arg(k)});
-        t.commit();
-        base.exec(
-            QStringLiteral("INSERT INTO \"dt105\" (\"ID\", \"Name\", \"Pref\", \"Koef\") VALUES (1, 'кг', 'кг', 1)"));
-        warehouse = Warehouses(base).add(QStringLiteral("Склад")).value();
-        supplier = Counterparties(base).add(QStringLiteral("Поставщик")).value();
-    }
+    GeneratedWarehouse() { supplier = Counterparties(base).add(QStringLiteral("Поставщик")).value(); }
 
     // Invoices spread over 2025, about 27 a day.
     std::vector<InvoiceToReceive> year() const
