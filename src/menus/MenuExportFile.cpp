@@ -161,10 +161,6 @@ Result<RationImportSummary> loadMenuExportFile(const MenuBase &base, const QStri
         return refuse(prompter, damaged(path));
 
     StagedRations staged(base);
-    if (!staged.ready())
-        return refuse(prompter, staged.ready().error());
-    if (const Status s = staged.begin(); !s)
-        return refuse(prompter, s.error());
     MenuFileRow row;
     for (qint64 r = 0; r < rows; ++r) {
         row.fill(QString());
@@ -181,8 +177,6 @@ Result<RationImportSummary> loadMenuExportFile(const MenuBase &base, const QStri
     }
     if (!in.atEnd() || rows == 0)
         return refuse(prompter, damaged(path));
-    if (const Status s = staged.end(); !s)
-        return refuse(prompter, s.error());
     const Result<RationImportSummary> summary = staged.commit(kMenuImportTitle.toString());
     if (!summary)
         return refuse(prompter, QStringLiteral("Ошибка переноса данных в базу: ") + summary.error());

@@ -445,10 +445,6 @@ Result<RationImportSummary> loadSqlMenuFile(const MenuBase &base, const QString 
 
     prompter.status(QStringLiteral("Создание временной таблицы..."));
     StagedRations staged(base);
-    if (!staged.ready())
-        return refuse(prompter, staged.ready().error());
-    if (const Status s = staged.begin(); !s)
-        return refuse(prompter, s.error());
 
     const QByteArray &all = *statementBytes;
     qsizetype from = 0;
@@ -482,8 +478,6 @@ Result<RationImportSummary> loadSqlMenuFile(const MenuBase &base, const QString 
     }
     if (number != *count || number == 0)
         return refuse(prompter, damaged(path));
-    if (const Status s = staged.end(); !s)
-        return refuse(prompter, s.error());
 
     prompter.status(QStringLiteral("Перенос данных в базу..."));
     const Result<RationImportSummary> summary = staged.commit(kSqlMenuLoadTitle.toString());

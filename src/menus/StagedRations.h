@@ -3,9 +3,12 @@
 #include "common/Result.h"
 #include "menus/MenuBase.h"
 
+#include <QHash>
 #include <QString>
 
 #include <array>
+#include <cstdint>
+#include <vector>
 
 namespace kulvera {
 
@@ -23,40 +26,49 @@ struct RationImportSummary {
     int rows = 0; // rows written to the menu table
 };
 
-// Rows of rations read from a file, staged in a temporary table of the menu
-// base's connection (the menu base file is not touched) until the whole file
-// has been read and checked. Only then `commit` asks about the rations the
-// base already has and copies the staged rows into the menu table in one
-// transaction. Values are encoded with the base's codec as they are staged.
+// Rows of rations read from a file, held in memory (the base is not touched)
+// until the whole file has been read and checked. Only then `commit` asks
+// about the rations the base already has and writes the rows into the menu
+// table in one transaction.
+//
+// The values of all rows share one text buffer, so a year of rations costs
+// about what its file does rather than an allocation per value; a temporary
+// table of the base cost more than the import itself (filling, then dropping
+// it).
 class StagedRations
 {
 public:
     explicit StagedRations(const MenuBase &base);
-    ~StagedRations();
-    StagedRations(const StagedRations &) = delete;
-    StagedRations &operator=(const StagedRations &) = delete;
 
-    // The temporary table could be made (its error otherwise).
-    const Status &ready() const { return ready_; }
-    // Staging runs in a transaction of its own (fast inserts); call around the adds.
-    Status begin();
-    Status end();
     // One row; refused when its date (l26) does not read as a date.
     Status add(const MenuFileRow &row);
-    int count() const { return count_; }
+    int count() const { return static_cast<int>(rows_.size()); }
 
     // A ration already in the base for the same day and group is replaced
     // or kept as the user answers; a ration of a locked day is not loaded.
-    // Everything that is loaded goes in in one transaction.
+    // Everything that is loaded goes in in one transaction, in file order.
     Result<RationImportSummary> commit(const QString &title);
 
 private:
+    static constexpr int kColumns = MenuBase::kRowColumns;
+    struct Ration {
+        QString day; // dd.mm.yyyy
+        QString group; // "" for none
+        int rows = 0;
+    };
+    struct Row {
+        int ration = 0; // index into rations_
+        std::uint32_t nulls = 0; // bit n - 1 set: ln is NULL
+        qsizetype start = 0; // where l1 begins in text_
+        std::array<std::uint32_t, kColumns> ends {}; // ln ends at start + ends[n - 1]
+    };
+    QStringView value(const Row &row, int n) const;
+
     const MenuBase &base_;
-    QString table_; // the temporary table, quoted
-    Status ready_;
-    int count_ = 0;
-    std::unique_ptr<class SqlStatement> insert_;
-    std::unique_ptr<class Transaction> staging_;
+    QString text_;
+    std::vector<Row> rows_;
+    std::vector<Ration> rations_;
+    QHash<QString, int> rationIndex_; // day + '\n' + group
 };
 
 } // namespace kulvera
