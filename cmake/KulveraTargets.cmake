@@ -17,6 +17,12 @@ if(KULVERA_SANITIZE)
     -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   target_link_options(kulvera_options INTERFACE -fsanitize=address,undefined)
 endif()
+if(KULVERA_FUZZ)
+  # Every library is instrumented for coverage; only the fuzz targets link the fuzzer's main.
+  target_compile_options(kulvera_options INTERFACE
+    -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  target_link_options(kulvera_options INTERFACE -fsanitize=address,undefined)
+endif()
 
 # kulvera_subsystem(NAME DEPENDS dep1 dep2 ...)
 # Creates kulvera_NAME from src/NAME/*.cpp and, when src/NAME/forms exists,

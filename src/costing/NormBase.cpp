@@ -155,7 +155,10 @@ Result<qint64> NormBase::insert(const NormRecord &norm) const
     QString names = d.quote(kName);
     QString marks = QStringLiteral("?");
     QVariantList values {norm.name};
-    for (const auto &[column, value] : norm.columns) {
+    for (const auto &entry : norm.columns) {
+        // (a named variable, not a structured binding: the lambda below captures it)
+        const QString &column = entry.first;
+        const QVariant &value = entry.second;
         const auto it = std::find_if(
             known.begin(), known.end(), [&](const QString &k) { return k.compare(column, Qt::CaseInsensitive) == 0; });
         if (it == known.end())

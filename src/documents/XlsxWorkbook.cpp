@@ -22,7 +22,6 @@ const char *const kRelSharedStrings
     = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/sharedStrings";
 const char *const kRelStyles = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles";
 const char *const kRelCalcChain = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/calcChain";
-const char *const kRelNamespace = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
 const char *const kMainNamespace = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
 
 // The worksheet children in the order the schema requires, for inserting one

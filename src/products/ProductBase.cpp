@@ -44,7 +44,6 @@ QString productNotFoundText(qint64 key, const QString &basePath)
 ProductBase::ProductBase(
     Connections &connections, const SettingsAccess &settings, Prompter &prompter, const Clock &clock, int number)
     : connections_(connections)
-    , settings_(settings)
     , prompter_(prompter)
     , clock_(clock)
     , number_(number)

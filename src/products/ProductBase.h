@@ -100,7 +100,6 @@ private:
     Status update(const ProductRow &row, const QStringList &columns);
 
     Connections &connections_;
-    const SettingsAccess &settings_;
     Prompter &prompter_;
     const Clock &clock_;
     int number_;
