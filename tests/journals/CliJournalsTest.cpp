@@ -1,6 +1,9 @@
 #include "documents/DocumentTestSupport.h"
 #include "support/CliRunner.h"
 
+#include "DemoKitchen.h"
+#include "common/TextDate.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -97,6 +100,41 @@ TEST(CliJournals, IncomingJournalOfAPeriodAsJsonAndAsAWorkbook)
     EXPECT_EQ(cli.run({QStringLiteral("journal"), QStringLiteral("incoming"), QStringLiteral("--from"),
                   QStringLiteral("31.06.2026"), QStringLiteral("--to"), QStringLiteral("30.06.2026")}),
         1);
+}
+
+} // namespace
+} // namespace kulvera::test
+
+namespace kulvera::test {
+namespace {
+
+// The demo kitchen comes with the rejection journal of its first day's menus:
+// one row per dish of each group, and saving the menu again adds nothing.
+TEST(CliJournals, DemoKitchenHasTheRejectionJournalOfItsServedMenus)
+{
+    QTemporaryDir dir;
+    const QString kitchen = dir.filePath(QStringLiteral("kitchen"));
+    CliRunner own(dir.filePath(QStringLiteral("own.ini")));
+    ASSERT_EQ(own.run({QStringLiteral("demo"), kitchen}), 0) << own.err.toStdString();
+    CliRunner cli(QDir(kitchen).filePath(QStringLiteral("Kulvera.ini")));
+    const QString first = formatTextDate(demoKitchenFirstDay(QDate::currentDate()));
+    const QString group = QStringLiteral("Дети 7-11 лет");
+    ASSERT_EQ(cli.run({QStringLiteral("journal"), QStringLiteral("rejection"), QStringLiteral("list"),
+                  QStringLiteral("--date"), first, QStringLiteral("--group"), group, QStringLiteral("--json")}),
+        0)
+        << cli.err.toStdString();
+    const QJsonArray rows = QJsonDocument::fromJson(cli.out.toUtf8()).array();
+    EXPECT_GT(rows.size(), 3);
+    QStringList dishes;
+    for (const QJsonValue &r : rows)
+        dishes << r.toObject()[QStringLiteral("dish_name")].toString();
+    dishes.removeDuplicates();
+    EXPECT_EQ(dishes.size(), rows.size());
+    ASSERT_EQ(cli.run({QStringLiteral("journal"), QStringLiteral("rejection"), QStringLiteral("save-menu"),
+                  QStringLiteral("--date"), first, QStringLiteral("--group"), group}),
+        0)
+        << cli.err.toStdString();
+    EXPECT_EQ(cli.out.trimmed(), u"0");
 }
 
 } // namespace
