@@ -48,6 +48,7 @@ TEST(DemoKitchenWindows, TheRejectionJournalHoldsTheDishesOfTheFirstDay)
     qobject_cast<QMdiSubWindow *>(form->parentWidget())->showMaximized();
     const QDate first = demoKitchenFirstDay(QDate::currentDate());
     ASSERT_TRUE(form->showDay(formatTextDate(first)));
+    ASSERT_TRUE(form->selectGroup(QStringLiteral("Дети 7-11 лет")));
     EXPECT_GT(form->rowCount(), 3);
     keepPicture(window, "KULVERA_REJECTION_SCREENSHOT");
     EXPECT_TRUE(k.prompter.unexpected().isEmpty()) << k.prompter.unexpected().join(u'\n').toStdString();

@@ -5,11 +5,13 @@
 #include "journals/RejectionMenus.h"
 #include "journals/forms/IncomingControlForm.h"
 #include "journals/forms/RejectionForm.h"
+#include "menus/forms/MenuEditorForm.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QTableWidget>
 
 namespace kulvera::test {
@@ -91,6 +93,23 @@ TEST(RejectionForm, WithoutItsBaseItSaysSoAndReconnects)
     EXPECT_TRUE(state->text().isEmpty());
     EXPECT_TRUE(f.t.prompter().statuses().contains(kRejectionReconnecting.toString()));
     EXPECT_TRUE(form.addRow());
+}
+
+// The menu editor's command puts the open day's dishes into the journal, once each.
+TEST(RejectionForm, MenuEditorSavesItsDayIntoTheJournalOnce)
+{
+    RejectionFixture f;
+    MenuEditorForm editor(f.context);
+    ASSERT_TRUE(editor.openRation(f.day, QString()));
+    ASSERT_TRUE(editor.addDish(QStringLiteral("Обед"), QStringLiteral("Борщ")));
+    ASSERT_TRUE(editor.addDish(QStringLiteral("Обед"), QStringLiteral("Компот")));
+    ASSERT_TRUE(editor.addDish(QStringLiteral("Ужин"), QStringLiteral("Борщ")));
+    auto *save = editor.findChild<QPushButton *>(QStringLiteral("saveToRejection"));
+    ASSERT_NE(save, nullptr);
+    save->click();
+    save->click();
+    EXPECT_EQ(f.dishes(f.day, QString()), (QStringList {QStringLiteral("Борщ"), QStringLiteral("Компот")}));
+    EXPECT_TRUE(f.t.prompter().unexpected().isEmpty()) << f.t.prompter().unexpected().join(u'\n').toStdString();
 }
 
 class IncomingForm : public WarehouseFixture
