@@ -7,7 +7,9 @@
 #include "documents/SheetWriter.h"
 #include "shell/SettingDefaults.h"
 
+#include <algorithm>
 #include <map>
+#include <tuple>
 
 namespace kulvera {
 namespace {

@@ -99,11 +99,11 @@ TEST(RejectionForm, WithoutItsBaseItSaysSoAndReconnects)
 TEST(RejectionForm, MenuEditorSavesItsDayIntoTheJournalOnce)
 {
     RejectionFixture f;
+    // Borscht and stewed fruit for lunch, stewed fruit again for breakfast.
+    ASSERT_TRUE(f.base.save(f.lunch(QString())));
     MenuEditorForm editor(f.context);
     ASSERT_TRUE(editor.openRation(f.day, QString()));
-    ASSERT_TRUE(editor.addDish(QStringLiteral("Обед"), QStringLiteral("Борщ")));
-    ASSERT_TRUE(editor.addDish(QStringLiteral("Обед"), QStringLiteral("Компот")));
-    ASSERT_TRUE(editor.addDish(QStringLiteral("Ужин"), QStringLiteral("Борщ")));
+    ASSERT_EQ(editor.ration().dishCount(), 3);
     auto *save = editor.findChild<QPushButton *>(QStringLiteral("saveToRejection"));
     ASSERT_NE(save, nullptr);
     save->click();
