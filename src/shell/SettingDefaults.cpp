@@ -114,6 +114,9 @@ constexpr SettingDefault kDefaults[] = {
     {S::Data, u"ServerRemotePort", u"1001", false, false},
     {S::Data, u"sStTimeMade", u"10:00", false, false},
     {S::Data, u"sStTimeRej", u"10:00", false, false},
+    {S::Data, u"sStandartResult", u"соответствует", false, false}, // the rejection journal's defaults
+    {S::Data, u"sStandartPermis", u"допускается к реализации", false, false},
+    {S::Data, u"sRejComission", u"", false, false},
     {S::Data, u"sDefEDIKProdSHouse", u"1000", false, false},
     {S::Data, u"sDefEDIPProdSHouse", u"кг", false, false},
     {S::Data, u"sMenuStr", u"Завтрак", false, false},

@@ -3,6 +3,7 @@
 #include "DocumentCommands.h"
 #include "costing/forms/AnalysisForm.h"
 #include "costing/forms/CostingForms.h"
+#include "journals/forms/RejectionForms.h"
 #include "menus/forms/MenuEditorForm.h"
 #include "menus/forms/MenuForms.h"
 #include "products/forms/ProductForms.h"
@@ -47,6 +48,7 @@ void registerForms(CommandRegistry &registry)
     registerMenuForms(registry);
     registerWarehouseForms(registry);
     registerCostingForms(registry);
+    registerRejectionForms(registry);
     registerDocumentCommands(registry);
 }
 

@@ -6,6 +6,8 @@
 #include "costing/PriceSources.h"
 #include "costing/StockLotPrices.h"
 #include "costing/SummaryMenu.h"
+#include "journals/RejectionJournal.h"
+#include "journals/RejectionMenus.h"
 #include "menus/MealList.h"
 #include "menus/MenuBase.h"
 #include "menus/MenuVariants.h"
@@ -23,7 +25,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSplitter>
-#include <QStandardItemModel>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -31,9 +32,6 @@
 
 namespace kulvera {
 namespace {
-
-const QString kRejectionUnavailable
-    = QStringLiteral("Сводный бракеражный журнал будет доступен, когда в программе появится бракеражный журнал.");
 
 QTableWidgetItem *cell(const QString &text)
 {
@@ -88,11 +86,6 @@ StatementsForm::StatementsForm(AppContext &context, QWidget *parent)
     kind_->addItem(kCumulativeTitle.toString());
     kind_->addItem(QStringLiteral("Сводное меню"));
     kind_->addItem(QStringLiteral("Сводный бракеражный журнал"));
-    if (auto *model = qobject_cast<QStandardItemModel *>(kind_->model())) {
-        QStandardItem *journal = model->item(static_cast<int>(Kind::RejectionJournal));
-        journal->setEnabled(false);
-        journal->setToolTip(kRejectionUnavailable);
-    }
 
     auto *top = new QHBoxLayout;
     top->addWidget(new QLabel(QStringLiteral("Ведомость"), this));
@@ -203,7 +196,7 @@ void StatementsForm::kindChanged()
     variants_->setEnabled(kind == Kind::SummaryMenu);
     dates_->setEnabled(!period);
     build_->setEnabled(base_ && (period || kind == Kind::Cumulative));
-    export_->setEnabled(base_ && kind != Kind::RejectionJournal);
+    export_->setEnabled(static_cast<bool>(base_));
 }
 
 void StatementsForm::setPeriod(const QDate &from, const QDate &to)
@@ -382,9 +375,16 @@ bool StatementsForm::exportTo(const QString &path)
             context_.settings, path, context_.prompter)
             .ok();
     }
-    case Kind::RejectionJournal:
-        context_.prompter.warning(kRejectionUnavailable);
-        return false;
+    case Kind::RejectionJournal: {
+        // The journal of the chosen days and of the group chosen above.
+        const RejectionJournal journal(context_);
+        QStringList days;
+        for (const QDate &d : chosenDates())
+            days << formatTextDate(d);
+        return produceSummaryRejection(
+            *base_, journal, days, group(), folder, context_.settings, path, context_.prompter)
+            .ok();
+    }
     }
     return false;
 }

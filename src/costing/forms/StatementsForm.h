@@ -26,9 +26,8 @@ class MenuBase;
 // menu variants. The period statement (a period, a variant, gross or net
 // masses) and the cumulative product statement (the chosen dates of a
 // variant) fill the grid and go to a workbook; the summary menu (the chosen
-// dates and at least two variants) goes straight to a workbook. The summary
-// rejection journal is listed but not available until the rejection journal
-// itself is built.
+// dates and at least two variants) goes straight to a workbook, and so does
+// the summary rejection journal (the chosen dates of a variant).
 class StatementsForm : public QWidget
 {
     Q_OBJECT

@@ -6,6 +6,8 @@
 #include "costing/PriceSources.h"
 #include "costing/RationCost.h"
 #include "costing/StockLotPrices.h"
+#include "journals/RejectionJournal.h"
+#include "journals/RejectionMenus.h"
 #include "menus/DayLocks.h"
 #include "menus/MealList.h"
 #include "menus/MenuBase.h"
@@ -217,6 +219,8 @@ MenuEditorForm::MenuEditorForm(AppContext &context, QWidget *parent)
     auto *print = addButton(this, mealButtons, QStringLiteral("printRequisition"), QStringLiteral("Печать требования"));
     print->setEnabled(static_cast<bool>(requisitionPrinter()));
     connect(print, &QPushButton::clicked, this, [this] { printRequisition(); });
+    connect(addButton(this, mealButtons, QStringLiteral("saveToRejection"), QStringLiteral("В бракеражный журнал")),
+        &QPushButton::clicked, this, [this] { saveToRejectionJournal(); });
     connect(undoButton, &QPushButton::clicked, undo_, &QUndoStack::undo);
     connect(redoButton, &QPushButton::clicked, undo_, &QUndoStack::redo);
     connect(undo_, &QUndoStack::canUndoChanged, undoButton, &QPushButton::setEnabled);
@@ -896,6 +900,19 @@ bool MenuEditorForm::printRequisition()
         return false;
     }
     return requisitionPrinter()(ration_, context_);
+}
+
+bool MenuEditorForm::saveToRejectionJournal()
+{
+    RejectionJournal journal(context_);
+    const Result<int> added = saveRationToJournal(journal, ration_);
+    if (!added) {
+        context_.prompter.warning(added.error(), kTitle.toString());
+        return false;
+    }
+    if (!ration_.isEmpty())
+        context_.prompter.status(QStringLiteral("Бракераж :: Добавлено в журнал блюд: ") + QString::number(*added));
+    return true;
 }
 
 } // namespace kulvera

@@ -66,6 +66,8 @@ public:
     using RequisitionPrinter = std::function<bool(const Ration &ration, AppContext &context)>;
     static void setRequisitionPrinter(RequisitionPrinter printer);
     bool printRequisition();
+    // The dishes of the open ration into the rejection journal of its day and group.
+    bool saveToRejectionJournal();
     // The ration as a ration file, and a ration file into the open ration
     // (an undoable edit, refused on a locked day). The clipboard is the
     // file "buf.menu" in bufferFolder(); its list shows files by title.

@@ -89,15 +89,10 @@ TEST(StatementsForm, CumulativeStatementGivesAPairOfColumnsPerChosenDate)
     EXPECT_EQ(sheet.cell(QStringLiteral("B6")).toString(), grid->item(0, 1)->text());
 }
 
-TEST(StatementsForm, SummaryMenuNeedsTwoVariantsAndTheRejectionJournalIsNotAvailable)
+TEST(StatementsForm, SummaryMenuNeedsTwoVariants)
 {
     StatementsKitchen k;
     ASSERT_TRUE(k.made);
-    auto *kind = child<QComboBox>(&k.form, "statementKind");
-    const auto *model = qobject_cast<QStandardItemModel *>(kind->model());
-    ASSERT_NE(model, nullptr);
-    EXPECT_FALSE(model->item(static_cast<int>(StatementsForm::Kind::RejectionJournal))->isEnabled());
-
     const auto [first, last] = k.span();
     k.form.setKind(StatementsForm::Kind::SummaryMenu);
     k.form.chooseDates({first});
@@ -119,4 +114,31 @@ TEST(StatementsForm, SummaryMenuNeedsTwoVariantsAndTheRejectionJournalIsNotAvail
     EXPECT_TRUE(names.contains(test::kDemoGroup) && names.contains(kOlder)) << names.join(u';').toStdString();
     EXPECT_FALSE(sheet.cell(QStringLiteral("B7")).toString().isEmpty());
     EXPECT_GT(sheet.cell(QStringLiteral("D7")).toDouble(), 0.0);
+}
+
+TEST(StatementsForm, SummaryRejectionJournalOfTheChosenDaysOfAVariant)
+{
+    StatementsKitchen k;
+    ASSERT_TRUE(k.made);
+    ASSERT_NE(k.connections.connectBase(BaseId::Rejection, k.shared, true), Connections::kFailed);
+    auto *kind = child<QComboBox>(&k.form, "statementKind");
+    const auto *model = qobject_cast<QStandardItemModel *>(kind->model());
+    ASSERT_NE(model, nullptr);
+    EXPECT_TRUE(model->item(static_cast<int>(StatementsForm::Kind::RejectionJournal))->isEnabled());
+
+    const auto [first, last] = k.span();
+    k.form.setKind(StatementsForm::Kind::RejectionJournal);
+    ASSERT_TRUE(k.form.selectGroup(test::kDemoGroup));
+    const QString file = k.dir.filePath(QStringLiteral("brak.xlsx"));
+    k.form.chooseDates({});
+    EXPECT_FALSE(k.form.exportTo(file));
+    EXPECT_TRUE(k.prompter.saw(QStringLiteral("Необходимо выбрать даты для формирования бракеражного журнала.")));
+    k.form.chooseDates({first, last});
+    ASSERT_TRUE(k.form.exportTo(file)) << k.prompter.texts().join(u'\n').toStdString();
+    const test::Sheet sheet = test::readSheet(file);
+    EXPECT_EQ(sheet.cell(QStringLiteral("B3")).toString(),
+        formatTextDate(first) + QStringLiteral(", ") + formatTextDate(last));
+    EXPECT_TRUE(sheet.cell(QStringLiteral("A7")).toString().startsWith(formatTextDate(first)));
+    EXPECT_FALSE(sheet.cell(QStringLiteral("C7")).toString().isEmpty());
+    EXPECT_TRUE(k.prompter.statuses().contains(QStringLiteral("Бракеражный журнал сформирован")));
 }
