@@ -664,6 +664,13 @@ void RecipeEditorForm::setLossType(const QString &type)
         QStringLiteral("Тип потерь"));
 }
 
+void RecipeEditorForm::replacePositions(const colBludo &positions, const QString &text)
+{
+    RecipeEditorState after = cloneState(state_);
+    after.slot = copyOf(positions);
+    commit(std::move(after), text);
+}
+
 void RecipeEditorForm::runOnSelected(const std::function<bool(RecipeEditorState &, int)> &edit, const QString &text)
 {
     const int i = currentIndex();

@@ -82,6 +82,9 @@ public:
         = std::function<bool(colBludo &slot, const QString &name, const QString &output, AppContext &context)>;
     static void setCardPrinter(CardPrinter printer);
     bool printCard();
+    // The debug window's edit of the position records: the recipe's positions
+    // become `positions`, as one step that undo takes back.
+    void replacePositions(const colBludo &positions, const QString &text);
     // The position selected in the tree (one-based index in the slot), 0 for none.
     int currentIndex() const;
     void selectIndex(int index);
