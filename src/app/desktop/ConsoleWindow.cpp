@@ -15,6 +15,9 @@
 namespace kulvera {
 namespace {
 
+// Marks the lines typed, so they stand apart from the answers.
+const QString kEcho = QStringLiteral("» ");
+
 ConsoleHost hostOf(
     StartupSequence &startup, ConsoleModes &modes, SettingsAccess &settings, Prompter &prompter, const Clock &clock)
 {
@@ -73,7 +76,7 @@ void ConsoleWindow::runLine(const QString &line)
     if (answer.clear)
         output_->clear();
     else
-        output_->appendPlainText(line.left(ConsoleLanguage::kMaxLine));
+        output_->appendPlainText(kEcho + line.left(ConsoleLanguage::kMaxLine));
     append(answer.lines);
     if (answer.end) {
         endRequested_ = true;

@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
-#include <QUndoStack>
 #include <QVBoxLayout>
 
 namespace kulvera {
@@ -63,8 +62,9 @@ DebugWindowForm::DebugWindowForm(AppContext &context, RecipeEditorForm *editor, 
     connect(remove, &QPushButton::clicked, this, &DebugWindowForm::deleteRow);
     connect(find, &QPushButton::clicked, this, [this] { findRow(find_->text()); });
     connect(find_, &QLineEdit::returnPressed, this, [this] { findRow(find_->text()); });
+    // Not the undo stack's signals: the stack clears itself, signalling, while the editor is destroyed.
     if (editor_)
-        connect(editor_->undoStack(), &QUndoStack::indexChanged, this, &DebugWindowForm::refresh);
+        connect(editor_, &RecipeEditorForm::stateChanged, this, &DebugWindowForm::refresh);
     refresh();
 }
 

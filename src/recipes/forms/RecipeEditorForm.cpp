@@ -462,6 +462,7 @@ void RecipeEditorForm::setState(const RecipeEditorState &state)
     state_ = cloneState(state);
     showState();
     selectIndex(std::min(selected, state_.slot.Count()));
+    Q_EMIT stateChanged();
 }
 
 void RecipeEditorForm::readHeaderWidgets(RecipeEditorState &into) const

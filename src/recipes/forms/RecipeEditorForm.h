@@ -89,6 +89,10 @@ public:
     int currentIndex() const;
     void selectIndex(int index);
 
+Q_SIGNALS:
+    // The recipe the editor holds was replaced (an edit, undo or redo, a load).
+    void stateChanged();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 

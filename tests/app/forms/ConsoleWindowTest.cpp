@@ -59,9 +59,9 @@ TEST(ConsoleWindow, AnswersCommandsRecallsHistoryAndEndsTheProgram)
     enter(console, QStringLiteral("ver"));
     enter(console, QStringLiteral("what"));
     const QString shown = console->output()->toPlainText();
-    EXPECT_TRUE(shown.contains(u"hello\nПривет! Консоль на связи.")) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(u"» hello\nПривет! Консоль на связи.")) << shown.toStdString();
     EXPECT_TRUE(shown.contains(u"Сборка программы: 1697"));
-    EXPECT_TRUE(shown.endsWith(u"what\n> команда не определена"));
+    EXPECT_TRUE(shown.endsWith(u"» what\n> команда не определена"));
     EXPECT_TRUE(console->input()->text().isEmpty());
 
     QLineEdit *input = console->input();
@@ -78,7 +78,7 @@ TEST(ConsoleWindow, AnswersCommandsRecallsHistoryAndEndsTheProgram)
     EXPECT_EQ(key(Qt::Key_Down), QString()); // below the newest: an empty line
     QTest::keyClick(input, Qt::Key_Up);
     QTest::keyClick(input, Qt::Key_Return); // a recalled line runs again
-    EXPECT_TRUE(console->output()->toPlainText().endsWith(u"what\n> команда не определена"));
+    EXPECT_TRUE(console->output()->toPlainText().endsWith(u"» what\n> команда не определена"));
 
     // Forms open through the main window's commands.
     enter(console, QStringLiteral("start form Norm"));
@@ -145,7 +145,8 @@ TEST(DebugWindow, ListsTheRecipeRecordsAndNeverDeletesTheLastRow)
         QStringList({QStringLiteral("Kod"), QStringLiteral("ID_Prod"), QStringLiteral("ID"), QStringLiteral("TN_Vid"),
             QStringLiteral("FN"), QStringLiteral("SN"), QStringLiteral("Brutto"), QStringLiteral("Netto")}));
     EXPECT_TRUE(headers.contains(u"CostVal") && headers.contains(u"STNid"));
-    EXPECT_EQ(table->item(0, 0)->text(), QString::number(products[0].key()));
+    // Kod is the position's own key, ID_Prod the product's.
+    EXPECT_EQ(table->item(0, 1)->text(), QString::number(products[0].key()));
     EXPECT_EQ(table->item(1, 4)->text(), products[1].prod.FullName);
 
     // Found by text; a text nobody has is said.
@@ -157,11 +158,11 @@ TEST(DebugWindow, ListsTheRecipeRecordsAndNeverDeletesTheLastRow)
 
     // Moving goes to the editor as a step undo takes back.
     QTest::mouseClick(debug->findChild<QPushButton *>(QStringLiteral("moveUp")), Qt::LeftButton);
-    EXPECT_EQ(editor->state().slot.item(1)->clsProds().Kod.toLongLong(), products[1].key());
-    EXPECT_EQ(table->item(0, 0)->text(), QString::number(products[1].key()));
+    EXPECT_EQ(editor->state().slot.item(1)->clsProds().ID_Prod, QString::number(products[1].key()));
+    EXPECT_EQ(table->item(0, 1)->text(), QString::number(products[1].key()));
     EXPECT_EQ(debug->currentRow(), 0);
     editor->undoStack()->undo();
-    EXPECT_EQ(table->item(0, 0)->text(), QString::number(products[0].key()));
+    EXPECT_EQ(table->item(0, 1)->text(), QString::number(products[0].key()));
 
     debug->selectRow(1);
     QTest::mouseClick(debug->findChild<QPushButton *>(QStringLiteral("addRow")), Qt::LeftButton);
