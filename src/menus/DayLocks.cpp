@@ -19,6 +19,15 @@ QVariantList dayParams(const QDate &day)
     return {range.from, range.to};
 }
 
+// The condition of the group's own lock: that group, or none for "".
+QString ownLockCondition(const QString &group, QVariantList &params)
+{
+    if (group.isEmpty())
+        return kNoGroup;
+    params << group;
+    return QStringLiteral(" AND \"Группа\" = ?");
+}
+
 } // namespace
 
 QString DayLocks::lockedText()
@@ -44,6 +53,17 @@ bool DayLocks::isLocked(const QDate &day, const QString &group) const
     return q.exec(params) && q.next();
 }
 
+bool DayLocks::hasOwnLock(const QDate &day, const QString &group) const
+{
+    if (!day.isValid())
+        return false;
+    QVariantList params = dayParams(day);
+    QString sql = QStringLiteral("SELECT 1 FROM ") + kTable + kInDay;
+    sql += ownLockCondition(group, params);
+    SqlStatement q(base_.database(), sql + QStringLiteral(" LIMIT 1"), &base_.connections().errorLog());
+    return q.exec(params) && q.next();
+}
+
 Status DayLocks::lock(const QDate &day, const QString &group) const
 {
     if (!day.isValid())
@@ -54,12 +74,7 @@ Status DayLocks::lock(const QDate &day, const QString &group) const
     // The day's own lock of the group is written once.
     QVariantList params = dayParams(day);
     QString sql = QStringLiteral("DELETE FROM ") + kTable + kInDay;
-    if (group.isEmpty()) {
-        sql += kNoGroup;
-    } else {
-        sql += QStringLiteral(" AND \"Группа\" = ?");
-        params << group;
-    }
+    sql += ownLockCondition(group, params);
     Status s = execSql(db, sql, params, log);
     if (s) {
         s = execSql(db,
@@ -77,12 +92,7 @@ Status DayLocks::unlock(const QDate &day, const QString &group) const
         return Status::failure(QStringLiteral("Не удалось распознать дату!"));
     QVariantList params = dayParams(day);
     QString sql = QStringLiteral("DELETE FROM ") + kTable + kInDay;
-    if (group.isEmpty()) {
-        sql += kNoGroup;
-    } else {
-        sql += QStringLiteral(" AND \"Группа\" = ?");
-        params << group;
-    }
+    sql += ownLockCondition(group, params);
     return execSql(base_.database(), sql, params, &base_.connections().errorLog());
 }
 

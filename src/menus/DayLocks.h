@@ -21,6 +21,9 @@ public:
     }
 
     bool isLocked(const QDate &day, const QString &group) const;
+    // The day's own lock of exactly this group ("" : the lock of every group),
+    // whatever other locks the day has.
+    bool hasOwnLock(const QDate &day, const QString &group) const;
     // Locks the day for the group ("" : for every group). Locking twice keeps one row.
     Status lock(const QDate &day, const QString &group) const;
     Status lockAll(const QDate &day) const { return lock(day, {}); }

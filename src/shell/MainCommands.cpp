@@ -127,6 +127,7 @@ constexpr MainCommand kCommands[] = {
     {u"Сервис", u"Discon_Server", u"Отключиться от сервера рецептур"},
     {u"Сервис", u"Upd_test", u"Запрос обновлений"},
     {u"Сервис", u"DebugWin", u"Окно отладки"},
+    {u"Сервис", u"Consol", u"Консоль"},
     {u"Сервис", u"open_calc", u"Модуль калькуляции"},
     {u"Сервис", u"Help_Main", u"Справка"},
     {u"Сервис", u"TipOfDay", u"Совет дня"},

@@ -19,6 +19,12 @@ void SessionLog::start(bool logMode, const QString &fileName, const QString &pro
     path_ = QDir::isAbsolutePath(name) ? name : QDir(programFolder).filePath(name);
 }
 
+void SessionLog::switchOn()
+{
+    if (!path_.isEmpty())
+        enabled_ = true;
+}
+
 QString SessionLog::headerText(const QDateTime &now)
 {
     const QStringList version = SharedSettings::kVersion.split(u'.');

@@ -22,6 +22,10 @@ public:
     bool enabled() const { return enabled_; }
     QString path() const { return path_; }
     void write(const QString &text, bool lineBreakBefore = false);
+    // Log mode switched on later in the session (the console's `log`): the
+    // file named at start is opened on the next entry. Without a start there
+    // is no file name and nothing changes.
+    void switchOn();
 
     static QString headerText(const QDateTime &now);
 

@@ -115,6 +115,7 @@ StartupSequence::Outcome StartupSequence::run(const QStringList &arguments)
     // The locale check comes before anything else, the diagnostics right after.
     commandLine_ = CommandLine::parse(arguments, environment_.programFolder);
     steps_.clear();
+    loading_ = true;
     bool ok = step(QStringLiteral("Init"), QStringLiteral("Инициализация"), [] {
         return true;
     }) && step(QStringLiteral("TestDelim"), QStringLiteral("Проверка разделителя десятичных знаков"), [this] {
@@ -145,9 +146,10 @@ StartupSequence::Outcome StartupSequence::run(const QStringList &arguments)
     }) && step(QStringLiteral("MassUnits"), QStringLiteral("Система коэффициентов..."), [] {
         return true;
     }) && step(QStringLiteral("Console"), QStringLiteral("Консоль"), [this] {
-        if (commandLine_.console)
-            hook(QStringLiteral("console"));
-        return true;
+        if (!commandLine_.console || !hooks_.has(QStringLiteral("console")))
+            return true;
+        hook(QStringLiteral("console"));
+        return !commandLine_.console || fail(QStringLiteral("консоль закрыта без продолжения загрузки"));
     }) && step(QStringLiteral("BaseFolders"), QStringLiteral("Проверка папки доп. баз блюд..."), [this] {
         return prepareDatabaseFolders();
     }) && step(QStringLiteral("Splash"), QStringLiteral("Сборка ") + QString::number(kBuildNumber), [this] {
@@ -181,7 +183,8 @@ StartupSequence::Outcome StartupSequence::run(const QStringList &arguments)
     }) && step(QStringLiteral("Connect"), QStringLiteral("Подключение баз данных"), [this] {
         return connectBases();
     }) && step(QStringLiteral("Users"), QStringLiteral("Пользователи"), [this] {
-        currentUser_ = QStringLiteral("Администратор системы");
+        if (currentUser_.isEmpty())
+            currentUser_ = QStringLiteral("Администратор системы");
         if (readSetting(settings_, Section::Data, QStringLiteral("sGetUsers")) == u"1")
             log(QStringLiteral("Вход пользователей не реализован: работает ") + currentUser_);
         const Status copy = prepareWorkingCopy(*connections_, workingFolder(), clock_.today(), settings_, *shared_);
@@ -243,6 +246,7 @@ StartupSequence::Outcome StartupSequence::run(const QStringList &arguments)
         prompter_.status(QStringLiteral("Программа загружена и готова к работе"));
         return true;
     });
+    loading_ = false;
     return ok ? Outcome::Ready : Outcome::Exit;
 }
 

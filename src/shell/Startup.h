@@ -84,6 +84,16 @@ public:
     ErrorLog &errorLog() { return *errorLog_; }
     SessionLog &sessionLog() { return sessionLog_; }
     QString currentUser() const { return currentUser_; }
+    // The console may name another user; a user named before the users step is kept.
+    void setCurrentUser(const QString &user) { currentUser_ = user; }
+    // The switches the console may turn during the start: the forced update
+    // check, and the console flag (cleared: the start goes on once the
+    // console closes; still set: the program ends there).
+    void setUpdatesNow(bool on) { commandLine_.updatesNow = on; }
+    void resumeLoading() { commandLine_.console = false; }
+    bool consoleFlag() const { return commandLine_.console; }
+    // True while run() works through the steps.
+    bool loading() const { return loading_; }
     // Each step's internal name and text, in the order run.
     const QStringList &stepsRun() const { return steps_; }
     QString exitReason() const { return exitReason_; }
@@ -121,6 +131,7 @@ private:
     std::unique_ptr<WorkingFolder> workingFolder_; // outlives the connections to its files
     std::unique_ptr<Connections> connections_;
     QString currentUser_;
+    bool loading_ = false;
     QStringList steps_;
     QString exitReason_;
 };

@@ -288,3 +288,52 @@ TEST(Startup, WorkingFilesLiveInAFolderRemovedAtExit)
     EXPECT_FALSE(QFileInfo::exists(folder));
     EXPECT_TRUE(QDir(root).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty());
 }
+
+TEST(Startup, ConsoleAtStartEndsTheProgramUnlessLoadingIsResumed)
+{
+    Machine m;
+    int shown = 0;
+    StartupSequence *running = nullptr;
+    bool resume = false;
+    m.hooks.set(QStringLiteral("console"), [&] {
+        ++shown;
+        EXPECT_TRUE(running->loading());
+        running->setUpdatesNow(true);
+        if (resume)
+            running->resumeLoading();
+    });
+    StartupSequence closed(m.prompter, m.settings.store(), m.clock, m.environment, m.hooks);
+    running = &closed;
+    EXPECT_EQ(m.run(closed, "/Consol"), StartupSequence::Outcome::Exit);
+    EXPECT_EQ(shown, 1);
+    EXPECT_FALSE(closed.loading());
+    EXPECT_FALSE(closed.stepsRun().join(u'\n').contains(u"Splash")); // ended before the splash
+    EXPECT_TRUE(m.prompter.shown().empty()) << m.prompter.transcript().toStdString(); // the switch is there now
+
+    resume = true;
+    StartupSequence resumed(m.prompter, m.settings.store(), m.clock, m.environment, m.hooks);
+    running = &resumed;
+    ASSERT_EQ(m.run(resumed, "/Consol"), StartupSequence::Outcome::Ready) << resumed.exitReason().toStdString();
+    EXPECT_EQ(shown, 2);
+    EXPECT_TRUE(resumed.commandLine().updatesNow);
+
+    // Without the switch the console is not shown at all.
+    StartupSequence plain(m.prompter, m.settings.store(), m.clock, m.environment, m.hooks);
+    running = &plain;
+    ASSERT_EQ(m.run(plain), StartupSequence::Outcome::Ready);
+    EXPECT_EQ(shown, 2);
+}
+
+TEST(Startup, UserNamedByTheConsoleIsKept)
+{
+    Machine m;
+    StartupSequence *running = nullptr;
+    m.hooks.set(QStringLiteral("console"), [&] {
+        running->setCurrentUser(QStringLiteral("Петрова"));
+        running->resumeLoading();
+    });
+    StartupSequence s(m.prompter, m.settings.store(), m.clock, m.environment, m.hooks);
+    running = &s;
+    ASSERT_EQ(m.run(s, "/Consol"), StartupSequence::Outcome::Ready);
+    EXPECT_EQ(s.currentUser(), u"Петрова");
+}

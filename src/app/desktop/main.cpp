@@ -1,3 +1,4 @@
+#include "ConsoleWindow.h"
 #include "FormRegistration.h"
 #include "StartupWiring.h"
 
@@ -105,6 +106,10 @@ int main(int argc, char *argv[])
     // once the main window is there.
     QString menuFile;
     hooks.set(QStringLiteral("openMenuFile"), [&] { menuFile = startup.commandLine().menuFile; });
+    // The console keeps its modes for the whole session, from the start on.
+    kulvera::ConsoleModes consoleModes;
+    hooks.set(QStringLiteral("console"),
+        [&] { kulvera::runStartupConsole(startup, consoleModes, *settings, prompter, clock); });
     if (startup.run(QCoreApplication::arguments().mid(1)) == kulvera::StartupSequence::Outcome::Exit)
         return 0;
 
@@ -112,6 +117,7 @@ int main(int argc, char *argv[])
         prompter, *settings, startup.shared(), clock, startup.connections(), startup.errorLog()};
     kulvera::CommandRegistry registry;
     kulvera::registerForms(registry);
+    kulvera::registerConsole(registry, startup, consoleModes);
     kulvera::MainWindow window(context, registry);
     prompter.setMainWindow(&window);
     kulvera::preloadForms(window, context);

@@ -462,6 +462,7 @@ void RecipeEditorForm::setState(const RecipeEditorState &state)
     state_ = cloneState(state);
     showState();
     selectIndex(std::min(selected, state_.slot.Count()));
+    Q_EMIT stateChanged();
 }
 
 void RecipeEditorForm::readHeaderWidgets(RecipeEditorState &into) const
@@ -662,6 +663,13 @@ void RecipeEditorForm::setLossType(const QString &type)
             return true;
         },
         QStringLiteral("Тип потерь"));
+}
+
+void RecipeEditorForm::replacePositions(const colBludo &positions, const QString &text)
+{
+    RecipeEditorState after = cloneState(state_);
+    after.slot = copyOf(positions);
+    commit(std::move(after), text);
 }
 
 void RecipeEditorForm::runOnSelected(const std::function<bool(RecipeEditorState &, int)> &edit, const QString &text)

@@ -82,9 +82,16 @@ public:
         = std::function<bool(colBludo &slot, const QString &name, const QString &output, AppContext &context)>;
     static void setCardPrinter(CardPrinter printer);
     bool printCard();
+    // The debug window's edit of the position records: the recipe's positions
+    // become `positions`, as one step that undo takes back.
+    void replacePositions(const colBludo &positions, const QString &text);
     // The position selected in the tree (one-based index in the slot), 0 for none.
     int currentIndex() const;
     void selectIndex(int index);
+
+Q_SIGNALS:
+    // The recipe the editor holds was replaced (an edit, undo or redo, a load).
+    void stateChanged();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -1,5 +1,6 @@
 #include "recipes/forms/RecipeForms.h"
 
+#include "recipes/forms/DebugWindowForm.h"
 #include "recipes/forms/DishBaseBrowser.h"
 #include "recipes/forms/RecipeEditorForm.h"
 #include "shell/forms/MainWindow.h"
@@ -52,6 +53,11 @@ void registerRecipeForms(CommandRegistry &registry)
                 form->addFromSemiFinishedBase(name);
         });
         return list;
+    });
+    // The debug window lists the records of the editor's recipe (the editor is
+    // opened first when there is none).
+    registry.add(QStringLiteral("DebugWin"), [](AppContext &context, QWidget *parent) -> QWidget * {
+        return new DebugWindowForm(context, openRecipeEditor(context, parent), parent);
     });
     registry.add(QStringLiteral("GroupMeat"),
         [](AppContext &context, QWidget *parent) -> QWidget * { return new DishGroupsForm(context, parent); });
