@@ -1,6 +1,7 @@
 #include "DemoKitchen.h"
 
 #include "DemoKitchenRations.h"
+#include "DemoKitchenResearch.h"
 #include "DemoKitchenWriteOffs.h"
 #include "SeedData.h"
 #include "common/Clock.h"
@@ -65,6 +66,7 @@ const std::vector<DemoKitchenStep> &demoKitchenSteps()
         {QStringLiteral("Рационы на две недели"), addDemoRations},
         {QStringLiteral("Склад: поставщики и приход за месяц"), addDemoStock},
         {QStringLiteral("Склад: списание по меню прошедших дней"), writeOffDemoRations},
+        {QStringLiteral("Лаборатория: методы и протокол испытаний"), addDemoResearch},
     };
     return steps;
 }
