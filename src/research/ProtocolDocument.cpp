@@ -112,7 +112,7 @@ Result<ListOutcome> printProtocol(const Protocol &protocol, const MethodCalculat
         }
         if (methodLine && !line.computed && !line.problem.isEmpty()) {
             w.text(row, col + FirstColumn, line.problem, look);
-            if (const Status s = book.mergeCells({row, col + FirstColumn}, {row, col + DeviationColumn}); !s)
+            if (const Status s = book.mergeCells({row, col + FirstColumn}, {row, col + CompareMaxColumn}); !s)
                 w.fail(s.error());
         }
         ++row;

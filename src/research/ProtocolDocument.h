@@ -18,7 +18,8 @@ class Prompter;
 // the dish to "Изделие" (A3), the note to "Примечание" (A4), the column
 // captions stand in row 5 and the grid is written from the cell named "Старт"
 // (A6) down: each method's line in bold, its parameters below it, and a method
-// that was not computed with the reason across its result columns.
+// that was not computed with the reason across its result columns (the
+// dish's value stays beside it).
 inline constexpr QStringView kProtocolTemplateFile = u"protokol_fh.xlsx";
 
 XlsxWorkbook protocolTemplate();

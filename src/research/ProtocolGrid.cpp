@@ -17,6 +17,14 @@ QString shown(const std::optional<double> &value)
     return value ? shown(*value) : QString();
 }
 
+// A measured value with the program's comma however it was typed; text that
+// is no number stays as it is, so the problem can be seen.
+QString measured(const QString &typed)
+{
+    const std::optional<double> v = parseNumber(typed);
+    return v ? formatNumber(*v) : typed.trimmed();
+}
+
 } // namespace
 
 QString protocolColumnCaption(int column)
@@ -65,8 +73,8 @@ std::vector<ProtocolGridRow> protocolGrid(const Protocol &protocol, const Method
                 ? p->name
                 : p->name + QStringLiteral(" (") + p->designation.trimmed() + u')';
             const ExperimentValues v = protocol.values.value(p->id);
-            param.cells[FirstColumn] = v.first;
-            param.cells[SecondColumn] = v.second;
+            param.cells[FirstColumn] = measured(v.first);
+            param.cells[SecondColumn] = measured(v.second);
             param.cells[UnitColumn] = p->unit;
             rows.push_back(param);
         }
