@@ -280,7 +280,10 @@ int computeCommand(CliRun &run)
         protocol.output = formatNumber(dish->output);
     takeDishValues(protocol, *dish);
 
-    const MethodCalculation calculation = protocol.compute(run.prompter);
+    // The problems go to the command's error output, each once, in the words the form shows.
+    const MethodCalculation calculation = protocol.calculate();
+    for (const QString &problem : calculation.problems)
+        run.err << problem << '\n';
     if (c->save) {
         if (env.connections().connectBase(BaseId::Protocols, env.shared(), true) == Connections::kFailed) {
             run.err << "Cannot open the protocols base " << basePath(BaseId::Protocols, run.settings, env.shared())
