@@ -4,6 +4,7 @@
 #include "support/TempBases.h"
 #include "util/MethodStore.h"
 
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -113,7 +114,8 @@ TEST(CliMethods, ComputesMethodsForADishAndKeepsTheProtocol)
 
     ASSERT_EQ(lab.compute({QStringLiteral("--values"), QStringLiteral("m0=18:18,m1=23:23,m2=19,6:19.65"),
                   QStringLiteral("--values"), QStringLiteral("a=1,36:1,4,m=2:2"), QStringLiteral("--date"),
-                  QStringLiteral("04.12.2026"), QStringLiteral("--save"), QStringLiteral("--json")}),
+                  QStringLiteral("04.12.2026"), QStringLiteral("--save"), QStringLiteral("--print"),
+                  QDir(lab.bases.root()).filePath(QStringLiteral("p.xlsx")), QStringLiteral("--json")}),
         0)
         << lab.err.toStdString();
     const QJsonObject o = QJsonDocument::fromJson(lab.out.toUtf8()).object();
@@ -126,6 +128,8 @@ TEST(CliMethods, ComputesMethodsForADishAndKeepsTheProtocol)
     EXPECT_GT(dish, 0);
     EXPECT_NEAR(dry.value(QStringLiteral("deviation")).toDouble(), std::fabs(32.5 - dish) / dish * 100, 1e-9);
     EXPECT_EQ(o.value(QStringLiteral("number")).toString(), QStringLiteral("1"));
+    // The printed protocol (its contents are read back by the research tests).
+    EXPECT_TRUE(QFileInfo::exists(QDir(lab.bases.root()).filePath(QStringLiteral("p.xlsx"))));
 
     // The protocol is in the protocols base with the soup, its date and values.
     Connections &c = lab.bases.connections();

@@ -89,6 +89,8 @@ ProtocolForm::ProtocolForm(AppContext &context, QWidget *parent)
     gridView_->setEditTriggers(
         QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
     gridView_->setWordWrap(false);
+    gridView_->horizontalHeader()->setDefaultSectionSize(84);
+    gridView_->horizontalHeader()->setStretchLastSection(true);
     problemsLabel_ = named(new QLabel(this), QStringLiteral("problemsLabel"));
     problemsLabel_->setWordWrap(true);
     problemsLabel_->setStyleSheet(QStringLiteral("color: #b02020"));
@@ -102,6 +104,7 @@ ProtocolForm::ProtocolForm(AppContext &context, QWidget *parent)
     split->addWidget(methodsBox);
     split->addWidget(gridView_);
     split->setStretchFactor(1, 4);
+    split->setSizes({220, 1100});
 
     auto *calculateButton
         = named(new QPushButton(QStringLiteral("Рассчитать"), this), QStringLiteral("calculateButton"));
@@ -132,6 +135,8 @@ ProtocolForm::ProtocolForm(AppContext &context, QWidget *parent)
             fillDishes();
     });
     connect(dishBox_, &QComboBox::activated, this, &ProtocolForm::dishChosen);
+    // A name typed in full and confirmed with Enter is chosen as well.
+    connect(dishBox_->lineEdit(), &QLineEdit::returnPressed, this, &ProtocolForm::dishChosen);
     connect(outputEdit_, &QLineEdit::editingFinished, this, [this] {
         if (!filling_ && outputEdit_->text().trimmed() != protocol_.output && !protocol_.dish.isEmpty())
             dishChosen();
@@ -254,7 +259,13 @@ void ProtocolForm::dishChosen()
 {
     if (filling_)
         return;
-    setDish(collectionBox_->currentData().toString(), dishBox_->currentText().trimmed(), outputEdit_->text().trimmed());
+    const QString table = collectionBox_->currentData().toString();
+    const QString name = dishBox_->currentText().trimmed();
+    const QString output = outputEdit_->text().trimmed();
+    // Enter in the name field also activates the list: one choice, one computation.
+    if (dishValues_ && table == protocol_.collection && name == protocol_.dish && output == protocol_.output)
+        return;
+    setDish(table, name, output);
 }
 
 bool ProtocolForm::setDish(const QString &table, const QString &name, const QString &output)

@@ -79,7 +79,16 @@ QVariant ProtocolGridModel::data(const QModelIndex &index, int role) const
 
 QVariant ProtocolGridModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole) {
+        // Two lines where the caption has a natural break, so the narrow number columns stay narrow.
+        QString caption = protocolColumnCaption(section);
+        caption.replace(QStringLiteral(", "), QStringLiteral(",\n"))
+            .replace(QStringLiteral(" ("), QStringLiteral("\n("));
+        caption.replace(QStringLiteral("С чем "), QStringLiteral("С чем\n"));
+        caption.replace(QStringLiteral("По рецептуре"), QStringLiteral("По\nрецептуре"));
+        return caption.replace(QStringLiteral(". м/"), QStringLiteral(".\nм/"));
+    }
+    if (orientation == Qt::Horizontal && role == Qt::ToolTipRole)
         return protocolColumnCaption(section);
     return QAbstractTableModel::headerData(section, orientation, role);
 }
