@@ -112,8 +112,11 @@ std::vector<TableDef> protocolTables()
                 col(u"Дата", T::Date, Idx),
                 col(u"Рецептура", T::Text, Idx),
                 col(u"Прим", T::Memo),
+                col(u"Сборник", T::Text), // the recipe table of the dish base
+                col(u"Выход", T::Text),
             }),
-        // Measured values of the two parallel experiments of a method.
+        // Measured values of the two parallel experiments of a method, with
+        // the parameter as it was when measured (null: not given).
         table(u"results",
             {
                 col(u"ID", T::Counter),
@@ -122,6 +125,33 @@ std::vector<TableDef> protocolTables()
                 col(u"ID_par", T::Long),
                 col(u"zn1", T::Double),
                 col(u"zn2", T::Double),
+                col(u"ParamName", T::Text),
+                col(u"Param", T::Text),
+                col(u"EdI", T::Text),
+            }),
+        // The methods of a protocol as they were when it was computed, the
+        // dish's value each is compared with, and what came out (null: not
+        // computed, the reason in Problem).
+        table(u"prot_methods",
+            {
+                col(u"ID", T::Counter),
+                col(u"ID_prot", T::Long, Idx),
+                col(u"ID_met", T::Long),
+                col(u"Npp", T::Long),
+                col(u"Name", T::Text),
+                col(u"Formula", T::Memo),
+                col(u"Min", T::Text),
+                col(u"Max", T::Text),
+                col(u"Compare", T::Text),
+                col(u"Internal", T::Text),
+                col(u"EdI", T::Text),
+                col(u"ND", T::Text),
+                col(u"Ref", T::Double),
+                col(u"Res1", T::Double),
+                col(u"Res2", T::Double),
+                col(u"Average", T::Double),
+                col(u"Deviation", T::Double),
+                col(u"Problem", T::Memo),
             }),
     };
 }

@@ -202,13 +202,12 @@ QString deviationText(double percent)
     return formatFixed(std::fabs(percent), 3) + u'%';
 }
 
-MethodCalculation computeMethods(const MethodCatalog &catalog, const QList<int> &chosen,
-    const QHash<int, ExperimentValues> &values, const ReferenceLookup &reference, Prompter &prompter)
+MethodCalculation calculateMethods(const MethodCatalog &catalog, const QList<int> &chosen,
+    const QHash<int, ExperimentValues> &values, const ReferenceLookup &reference)
 {
     MethodCalculation calculation;
     if (chosen.isEmpty()) {
         calculation.problems << QStringLiteral("Не указаны показатели исследований продукции!");
-        prompter.warning(calculation.problems.first());
         return calculation;
     }
     Calculator calculator(catalog, values, reference);
@@ -223,6 +222,13 @@ MethodCalculation computeMethods(const MethodCatalog &catalog, const QList<int> 
     calculation.problems = calculator.problems();
     if (!calculation.anyComputed())
         calculation.problems << QStringLiteral("Нет расчетных значений!");
+    return calculation;
+}
+
+MethodCalculation computeMethods(const MethodCatalog &catalog, const QList<int> &chosen,
+    const QHash<int, ExperimentValues> &values, const ReferenceLookup &reference, Prompter &prompter)
+{
+    MethodCalculation calculation = calculateMethods(catalog, chosen, values, reference);
     if (!calculation.problems.isEmpty())
         prompter.warning(calculation.problems.join(u'\n'));
     return calculation;

@@ -65,6 +65,11 @@ struct MethodCalculation {
 MethodCalculation computeMethods(const MethodCatalog &catalog, const QList<int> &chosen,
     const QHash<int, ExperimentValues> &values, const ReferenceLookup &reference, Prompter &prompter);
 
+// The same without a word to the user: the problems are only returned (a
+// saved protocol is shown again as it was computed, without its messages).
+MethodCalculation calculateMethods(const MethodCatalog &catalog, const QList<int> &chosen,
+    const QHash<int, ExperimentValues> &values, const ReferenceLookup &reference);
+
 // The deviation as shown: three decimals with the program's comma and "%".
 QString deviationText(double percent);
 

@@ -2,6 +2,7 @@
 
 #include "DemoKitchenRations.h"
 #include "DemoKitchenRejection.h"
+#include "DemoKitchenResearch.h"
 #include "DemoKitchenWriteOffs.h"
 #include "SeedData.h"
 #include "common/Clock.h"
@@ -67,6 +68,7 @@ const std::vector<DemoKitchenStep> &demoKitchenSteps()
         {QStringLiteral("Склад: поставщики и приход за месяц"), addDemoStock},
         {QStringLiteral("Склад: списание по меню прошедших дней"), writeOffDemoRations},
         {QStringLiteral("Бракеражный журнал прошедших дней"), addDemoRejectionJournal},
+        {QStringLiteral("Лаборатория: методы и протокол испытаний"), addDemoResearch},
     };
     return steps;
 }

@@ -9,6 +9,7 @@
 #include "products/forms/ProductForms.h"
 #include "recipes/forms/RecipeEditorForm.h"
 #include "recipes/forms/RecipeForms.h"
+#include "research/forms/ResearchForms.h"
 #include "shell/forms/CommandRegistry.h"
 #include "shell/forms/MainWindow.h"
 #include "util/MethodEditor.h"
@@ -43,6 +44,9 @@ QWidget *openFormulas(AppContext &context, QWidget *parent)
 void registerForms(CommandRegistry &registry)
 {
     registry.add(QStringLiteral("meth_edit"), openFormulas);
+    // The physico-chemical methods are the formulas of the methods base.
+    registry.add(QStringLiteral("FH_Base"), openFormulas);
+    registerResearchForms(registry);
     registerProductForms(registry);
     registerRecipeForms(registry);
     registerMenuForms(registry);
