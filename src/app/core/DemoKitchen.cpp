@@ -1,5 +1,6 @@
 #include "DemoKitchen.h"
 
+#include "DemoKitchenJournals.h"
 #include "DemoKitchenRations.h"
 #include "DemoKitchenWriteOffs.h"
 #include "SeedData.h"
@@ -65,6 +66,7 @@ const std::vector<DemoKitchenStep> &demoKitchenSteps()
         {QStringLiteral("Рационы на две недели"), addDemoRations},
         {QStringLiteral("Склад: поставщики и приход за месяц"), addDemoStock},
         {QStringLiteral("Склад: списание по меню прошедших дней"), writeOffDemoRations},
+        {QStringLiteral("Журналы здоровья и температурного режима за месяц"), addDemoJournals},
     };
     return steps;
 }
