@@ -197,10 +197,10 @@ void MonthJournalForm::build(const JournalMonth &month)
             grid_->setItem(r, fixed + d - 1, textItem(value));
         }
     }
+    for (int c = 0; c < fixed; ++c)
+        grid_->resizeColumnToContents(c);
     for (int d = 1; d <= month.days(); ++d)
-        grid_->setColumnWidth(fixed + d - 1, health ? 44 : 40);
-    grid_->setColumnWidth(columnOf(spec.subjectNameColumn), 220);
-    grid_->setColumnWidth(columnOf(QStringLiteral("Caption")), 170);
+        grid_->setColumnWidth(fixed + d - 1, 36);
     const int sortColumn = context_.settings.getInGroup(spec.formName, kSortKey, QStringLiteral("2")).toInt();
     grid_->setSortingEnabled(true);
     grid_->sortItems(std::clamp(sortColumn, 0, grid_->columnCount() - 1));
