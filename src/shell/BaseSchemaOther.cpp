@@ -1,4 +1,5 @@
 #include "shell/BaseSchemaParts.h"
+#include "shell/BaseSeedRows.h"
 
 // Journals, the rejection journal and the reference bases: microbiology,
 // captions, laboratory methods and protocols, standard names, clients,
@@ -262,23 +263,23 @@ std::vector<TableDef> journalTables()
     // Every table is named by a setting; the subjects of a journal entry are
     // employees (jur_z) or pieces of equipment (jur_h), one entry per day.
     return {
-        journalTable(u"jur_z", u"tbJurZ",
-            {
-                col(u"work_id", T::Long, Idx),
-                col(u"date_t", T::Date, Idx),
-                col(u"Results", T::Text),
-            }),
         journalTable(u"jur_h", u"tbJurH",
             {
                 col(u"obor_id", T::Long, Idx),
                 col(u"date_t", T::Date, Idx),
                 col(u"Results", T::Text),
             }),
-        journalTable(u"work", u"tbWork", {col(u"work_n", T::Text), col(u"id_post", T::Long)}),
-        journalTable(u"post", u"tbPost", {col(u"Caption", T::Text)}),
         journalTable(u"obor", u"tbObor", {col(u"obor_n", T::Text), col(u"id_struc", T::Long)}),
         journalTable(u"struc", u"tbStruc", {col(u"Caption", T::Text)}),
+        journalTable(u"jur_z", u"tbJurZ",
+            {
+                col(u"work_id", T::Long, Idx),
+                col(u"date_t", T::Date, Idx),
+                col(u"Results", T::Text),
+            }),
+        journalTable(u"post", u"tbPost", {col(u"Caption", T::Text)}),
         journalTable(u"results", u"tbResults", {col(u"Results", T::Text)}),
+        journalTable(u"work", u"tbWork", {col(u"work_n", T::Text), col(u"id_post", T::Long)}),
     };
 }
 
@@ -311,3 +312,18 @@ std::vector<TableDef> rejectionTables()
 }
 
 } // namespace kulvera::schema_parts
+
+namespace kulvera {
+
+std::vector<SeedRows> seedRowsOf(BaseId base)
+{
+    if (base != BaseId::Journals)
+        return {};
+    // The health marks a new journals base offers, in this order.
+    SeedRows marks {QStringLiteral("results"), {QStringLiteral("Results")}, {}};
+    for (const char16_t *mark : {u"зд", u"отс", u"отп", u"в", u"б/л"})
+        marks.rows.push_back({QString::fromUtf16(mark)});
+    return {marks};
+}
+
+} // namespace kulvera

@@ -1,6 +1,7 @@
 #include "shell/DbStructure.h"
 
 #include "common/SettingsAccess.h"
+#include "shell/BaseSeedRows.h"
 #include "shell/Connections.h"
 #include "shell/SettingDefaults.h"
 #include "shell/SharedSettings.h"
@@ -57,6 +58,32 @@ Status ensureTable(const QSqlDatabase &db, const TableDef &table, const QString 
     return {};
 }
 
+// The rows a new base starts with in this table.
+Status insertSeedRows(const QSqlDatabase &db, BaseId base, const TableDef &table, const QString &name)
+{
+    const SqlDialect &dialect = SqlDialect::of(db);
+    for (const SeedRows &seed : seedRowsOf(base)) {
+        if (seed.table != table.name)
+            continue;
+        QStringList columns, marks;
+        for (const QString &c : seed.columns) {
+            columns << dialect.quote(c);
+            marks << QStringLiteral("?");
+        }
+        SqlStatement insert(db,
+            QStringLiteral("INSERT INTO ") + dialect.quote(name) + QStringLiteral(" (") + columns.join(u", ")
+                + QStringLiteral(") VALUES (") + marks.join(u", ") + u')');
+        for (const QStringList &row : seed.rows) {
+            QVariantList values;
+            for (const QString &v : row)
+                values << v;
+            if (const Status s = insert.exec(values); !s)
+                return s;
+        }
+    }
+    return {};
+}
+
 } // namespace
 
 QString tableName(const TableDef &table, const SettingsAccess &settings)
@@ -107,6 +134,8 @@ Status createBaseFile(const QString &path, BaseId base, const SettingsAccess &se
             Transaction transaction(db);
             for (const TableDef &t : schemaOf(base)) {
                 result = ensureTable(db, t, tableName(t, settings), {}, nullptr, {}, nullptr);
+                if (result)
+                    result = insertSeedRows(db, base, t, tableName(t, settings));
                 if (!result)
                     break;
             }

@@ -1,5 +1,6 @@
 #include "DemoKitchen.h"
 
+#include "DemoKitchenJournals.h"
 #include "DemoKitchenRations.h"
 #include "DemoKitchenRejection.h"
 #include "DemoKitchenResearch.h"
@@ -69,6 +70,7 @@ const std::vector<DemoKitchenStep> &demoKitchenSteps()
         {QStringLiteral("Склад: списание по меню прошедших дней"), writeOffDemoRations},
         {QStringLiteral("Бракеражный журнал прошедших дней"), addDemoRejectionJournal},
         {QStringLiteral("Лаборатория: методы и протокол испытаний"), addDemoResearch},
+        {QStringLiteral("Журналы здоровья и температурного режима за месяц"), addDemoJournals},
     };
     return steps;
 }

@@ -4,6 +4,7 @@
 #include "costing/forms/AnalysisForm.h"
 #include "costing/forms/CostingForms.h"
 #include "journals/forms/RejectionForms.h"
+#include "journals/forms/HygieneJournalForms.h"
 #include "menus/forms/MenuEditorForm.h"
 #include "menus/forms/MenuForms.h"
 #include "products/forms/ProductForms.h"
@@ -54,6 +55,7 @@ void registerForms(CommandRegistry &registry)
     registerCostingForms(registry);
     registerRejectionForms(registry);
     registerDocumentCommands(registry);
+    registerHygieneJournalForms(registry);
 }
 
 void preloadForms(MainWindow &window, AppContext &context)
