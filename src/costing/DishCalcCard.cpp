@@ -5,8 +5,11 @@
 #include "common/SettingsAccess.h"
 #include "common/TextDate.h"
 #include "costing/PriceSources.h"
+#include "costing/StockLotPrices.h"
 #include "menus/Ration.h"
+#include "products/ProductBase.h"
 #include "recipes/RecipeExport.h"
+#include "shell/AppContext.h"
 #include "shell/Catalogue.h"
 #include "shell/Connections.h"
 #include "shell/SettingDefaults.h"
@@ -148,6 +151,32 @@ Result<QStringList> printAllCalcCards(const Ration &ration, const CalcCardJob &j
         written << made->outcome.path;
     }
     return written;
+}
+
+Result<QStringList> printRationCalcCards(
+    const Ration &ration, int number, double markupPercent, const QString &folder, AppContext &context)
+{
+    using R = Result<QStringList>;
+    StockLotPrices stock(context.connections);
+    PriceSources prices(context.connections, context.settings, context.prompter, stock);
+    const ProductBase products(context);
+    SeasonalOutputs seasonal(&products);
+    const CalcCardJob job {context.shared.templatesFolder(), markupPercent, 1};
+    R result = R::failure(QString());
+    if (number == 0) {
+        result = printAllCalcCards(
+            ration, job, folder, context.connections, context.settings, context.prompter, prices, seasonal);
+    } else if (!QDir().mkpath(folder)) {
+        result = R::failure(QStringLiteral("Не удалось создать папку: ") + folder);
+    } else {
+        const Result<PrintedCalcCard> one
+            = printDishCalcCard(ration, number, job, QDir(folder).filePath(calcCardFileName(ration, number)),
+                context.connections, context.settings, context.prompter, prices, seasonal);
+        result = one ? R(QStringList {one->outcome.path}) : R::failure(one.error());
+    }
+    if (!result)
+        context.prompter.warning(result.error());
+    return result;
 }
 
 double defaultMarkupPercent(const SettingsAccess &settings)

@@ -11,6 +11,7 @@
 
 namespace kulvera {
 
+struct AppContext;
 class Connections;
 class PriceSources;
 class Prompter;
@@ -61,6 +62,13 @@ Result<PrintedCalcCard> printDishCalcCard(const Ration &ration, int number, cons
 Result<QStringList> printAllCalcCards(const Ration &ration, const CalcCardJob &job, const QString &folder,
     Connections &connections, const SettingsAccess &settings, Prompter &prompter, PriceSources &prices,
     SeasonalOutputs &seasonal);
+
+// The cards of a ration as the program prints them, priced with the program's
+// settings (stock prices from warehouse 1) into `folder`: dish `number`
+// alone, or every dish when `number` is 0. Returns the files written; a
+// failure is shown through the prompter as well.
+Result<QStringList> printRationCalcCards(
+    const Ration &ration, int number, double markupPercent, const QString &folder, AppContext &context);
 
 // The markup percent offered for a card (`GlobalNac`, 0 when it is no number).
 double defaultMarkupPercent(const SettingsAccess &settings);

@@ -66,6 +66,16 @@ public:
     using RequisitionPrinter = std::function<bool(const Ration &ration, AppContext &context)>;
     static void setRequisitionPrinter(RequisitionPrinter printer);
     bool printRequisition();
+    // The calculation card printer of the program (it chooses the folder and shows what it wrote):
+    // dish `number` of the open ration at the markup, or every dish when `number` is 0. The card
+    // buttons are unavailable while none is set.
+    using CalcCardPrinter
+        = std::function<bool(const Ration &ration, int number, double markupPercent, AppContext &context)>;
+    static void setCalcCardPrinter(CalcCardPrinter printer);
+    // The card of the dish chosen in the ration, and "Экспорт всех калькуляционных карт.": each asks
+    // for the markup first (offered from `GlobalNac`, which keeps the answer).
+    bool printCalcCard();
+    bool printAllCalcCards();
     // The ration as a ration file, and a ration file into the open ration
     // (an undoable edit, refused on a locked day). The clipboard is the
     // file "buf.menu" in bufferFolder(); its list shows files by title.
@@ -102,6 +112,7 @@ private:
     RecipeFileContext fileContext() const;
     void chooseRationFileToSave();
     void chooseRationFileToLoad();
+    bool printCalcCards(int number);
 
     AppContext &context_;
     std::unique_ptr<MenuBase> base_;
