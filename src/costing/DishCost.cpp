@@ -41,6 +41,8 @@ DishCost dishPrice(const colBludo &dish, PriceSources &prices, SeasonalOutputs &
             continue;
         LineCost cost;
         cost.product = line.ID_Prod.trimmed();
+        cost.key = line.Kod.toString();
+        cost.netto = line.Netto;
         cost.name = line.FullName.isEmpty() ? line.ShortName : line.FullName;
         const qint64 product = cost.product.toLongLong();
         cost.mass = line.Brutto;

@@ -33,8 +33,10 @@ private:
 
 struct LineCost {
     QString product; // product code
+    QString key; // the position's key ("pro…")
     QString name;
     double mass = 0; // the gross mass priced
+    double netto = 0; // the position's net mass
     double price = 0; // per price unit
     double factor = 1;
     double cost = 0; // rounded to RoundPrice + 2

@@ -108,9 +108,14 @@ double PriceSources::productRecordPrice(qint64 product)
     return productRow(product).price;
 }
 
+qint64 PriceSources::priceUnit(qint64 product)
+{
+    return productRow(product).unit.value_or(defaultUnit_);
+}
+
 double PriceSources::priceUnitFactor(qint64 product)
 {
-    const qint64 unit = productRow(product).unit.value_or(defaultUnit_);
+    const qint64 unit = priceUnit(product);
     if (const auto it = unitFactors_.constFind(unit); it != unitFactors_.cend())
         return *it;
     double factor = 1;

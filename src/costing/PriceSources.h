@@ -70,6 +70,8 @@ public:
     // "Система коэффициентов была изменена!" when the units table does not
     // give exactly one row for the unit.
     double priceUnitFactor(qint64 product);
+    // The code of the product's price unit (`ЕдИ_Ц`, or `lDefEDI` when not set).
+    qint64 priceUnit(qint64 product);
     // The name of the product's price unit ("кг"), "" when the units table
     // does not know it.
     QString priceUnitName(qint64 product);

@@ -9,15 +9,8 @@ namespace kulvera {
 
 Result<OpenedTemplate> openStatementTemplate(const StatementTemplateRequest &request)
 {
-    using R = Result<OpenedTemplate>;
-    if (request.outputPath.isEmpty())
-        return R::failure(QStringLiteral("Не указан файл документа."));
-    const QString file = request.configured.trimmed();
-    // Only our own file name is made when missing; another configured name must be there.
-    const bool present = !file.isEmpty() && findTemplate(request.folder, file);
-    if (!present && file.compare(request.defaultFile, Qt::CaseInsensitive) != 0)
-        return R::failure(request.missingText);
-    return openOrMakeTemplate(request.folder, file, request.defaultFile, request.make, request.outputPath);
+    return openConfiguredTemplate(
+        request.folder, request.configured, request.defaultFile, request.make, request.missingText, request.outputPath);
 }
 
 Result<OpenedStatementSheet> openStatementSheet(const QString &templatesFolder, const SettingsAccess &settings,
@@ -43,11 +36,6 @@ bool settingSwitch(const SettingsAccess &settings, Section section, const QStrin
 {
     const QString v = readSetting(settings, section, key).trimmed();
     return v == u"1" || v.compare(QStringLiteral("True"), Qt::CaseInsensitive) == 0;
-}
-
-QString decimalsMask(int decimals)
-{
-    return decimals > 0 ? QStringLiteral("0.") + QString(decimals, u'0') : QStringLiteral("0");
 }
 
 } // namespace kulvera

@@ -3,6 +3,7 @@
 #include "common/Prompter.h"
 #include "common/Result.h"
 #include "common/SettingsAccess.h"
+#include "documents/SheetWriter.h"
 #include "documents/TemplateFiles.h"
 #include "documents/XlsxWorkbook.h"
 
@@ -50,8 +51,5 @@ template <typename T> Result<T> shownOnFailure(Result<T> result, Prompter &promp
 
 // A switch of the settings: "1" or "True" (any case) is on.
 bool settingSwitch(const SettingsAccess &settings, Section section, const QString &key);
-
-// "0.00" for 2 decimals, "0" for none.
-QString decimalsMask(int decimals);
 
 } // namespace kulvera

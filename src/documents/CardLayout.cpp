@@ -2,6 +2,7 @@
 
 #include "common/NumberText.h"
 #include "common/SettingsAccess.h"
+#include "documents/SheetWriter.h"
 #include "shell/SettingDefaults.h"
 
 namespace kulvera {
@@ -191,12 +192,12 @@ CardLayout readLayout(const SettingsAccess *s)
 
 QString CardFormats::massFormat() const
 {
-    return massDecimals > 0 ? QStringLiteral("0.") + QString(massDecimals, u'0') : QStringLiteral("0");
+    return decimalsMask(massDecimals);
 }
 
 QString CardFormats::valueFormat() const
 {
-    return valueDecimals > 0 ? QStringLiteral("0.") + QString(valueDecimals, u'0') : QStringLiteral("0");
+    return decimalsMask(valueDecimals);
 }
 
 CardFormats CardFormats::fromSettings(const SettingsAccess &s)

@@ -1,5 +1,6 @@
 #include "documents/DefaultTemplates.h"
 
+#include "documents/CalcCard.h"
 #include "documents/CardLayout.h"
 #include "documents/CardWriter.h"
 #include "documents/SheetWriter.h"
@@ -316,6 +317,7 @@ Result<QStringList> createMissingTemplates(const QString &folder, const Settings
         {u"Shablon_Excel_Full_HS", [] { return fullCompositionTemplate(); }},
         {u"Shablon_Excel_Ved_Prod", [] { return productStatementTemplate(); }},
         {u"sDReestr", [] { return recipeRegisterTemplate(); }},
+        {u"sCalcTempl", [] { return calcCardTemplate(); }},
     };
     QStringList written;
     for (const auto &[key, make] : templates) {

@@ -16,6 +16,7 @@ XlsxWorkbook namedCardTemplate(); // the second form: named cells
 XlsxWorkbook fullCompositionTemplate(); // full_hs
 XlsxWorkbook productStatementTemplate(); // ved_prod
 XlsxWorkbook recipeRegisterTemplate(); // d_reestr
+// The calculation card's own template is calcCardTemplate() (CalcCard.h).
 
 // Writes every template above that the templates folder lacks (under the
 // file names the settings give); returns the files written. Existing files,

@@ -103,4 +103,9 @@ QStringList wrapText(const QString &text, int width, bool dropEmptyLines)
     return out;
 }
 
+QString decimalsMask(int decimals)
+{
+    return decimals > 0 ? QStringLiteral("0.") + QString(decimals, u'0') : QStringLiteral("0");
+}
+
 } // namespace kulvera

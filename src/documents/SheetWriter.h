@@ -46,6 +46,9 @@ private:
     QStringList problems_;
 };
 
+// The number format of `decimals` decimals: "0.00" for 2, "0" for none.
+QString decimalsMask(int decimals);
+
 // Splits a text into lines of at most `width` characters at spaces (a longer
 // word is cut); line breaks of the text stay; empty lines are dropped when asked.
 QStringList wrapText(const QString &text, int width, bool dropEmptyLines = false);

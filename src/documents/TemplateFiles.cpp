@@ -57,6 +57,20 @@ Result<OpenedTemplate> openOrMakeTemplate(const QString &folder, const QString &
     return OpenedTemplate {std::move(opened).value(), *path};
 }
 
+Result<OpenedTemplate> openConfiguredTemplate(const QString &folder, const QString &configured,
+    const QString &defaultFile, const std::function<XlsxWorkbook()> &make, const QString &missingText,
+    const QString &outputPath)
+{
+    using R = Result<OpenedTemplate>;
+    if (outputPath.isEmpty())
+        return R::failure(QStringLiteral("Не указан файл документа."));
+    const QString file = configured.trimmed();
+    const bool present = !file.isEmpty() && findTemplate(folder, file);
+    if (!present && file.compare(defaultFile, Qt::CaseInsensitive) != 0)
+        return R::failure(missingText);
+    return openOrMakeTemplate(folder, file, defaultFile, make, outputPath);
+}
+
 Result<CellRef> namedCellOr(const XlsxWorkbook &book, const QString &name, CellRef fallback)
 {
     if (!book.hasName(name))

@@ -35,6 +35,14 @@ struct OpenedTemplate {
 Result<OpenedTemplate> openOrMakeTemplate(const QString &folder, const QString &file, const QString &madeFile,
     const std::function<XlsxWorkbook()> &make, const QString &outputPath);
 
+// The template a setting names (`configured`), opened for a document at
+// `outputPath`. Our own is made by `make` only when the setting names our
+// `defaultFile` and the folder lacks it; any other name the folder lacks (an
+// empty one too) is refused with `missingText` and nothing is made.
+Result<OpenedTemplate> openConfiguredTemplate(const QString &folder, const QString &configured,
+    const QString &defaultFile, const std::function<XlsxWorkbook()> &make, const QString &missingText,
+    const QString &outputPath);
+
 // The top-left cell of a list document's table: the cell a defined name
 // gives, or `fallback` when the template has no such name; a name that
 // points nowhere, or off the first sheet, is refused with its reason.

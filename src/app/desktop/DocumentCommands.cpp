@@ -1,6 +1,7 @@
 #include "DocumentCommands.h"
 
 #include "ListDocumentExports.h"
+#include "costing/DishCalcCard.h"
 #include "costing/RequisitionDocument.h"
 #include "documents/CardPrinting.h"
 #include "menus/forms/MenuEditorForm.h"
@@ -53,6 +54,19 @@ bool printRequisitionOfEditor(const Ration &ration, AppContext &context)
         return false;
     }
     QDesktopServices::openUrl(QUrl::fromLocalFile(made->path));
+    return true;
+}
+
+// The menu editor's calculation cards: into the user's folder of cards; one card is shown, the
+// folder of all the cards of a ration is opened.
+bool printCalcCardsOfEditor(const Ration &ration, int number, double markupPercent, AppContext &context)
+{
+    const QString folder = QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+                               .filePath(QStringLiteral("Kulvera/Калькуляционные карты"));
+    const Result<QStringList> made = printRationCalcCards(ration, number, markupPercent, folder, context);
+    if (!made)
+        return false;
+    QDesktopServices::openUrl(QUrl::fromLocalFile(number == 0 ? folder : made->front()));
     return true;
 }
 
@@ -138,6 +152,7 @@ void registerDocumentCommands(CommandRegistry &registry)
     registry.add(QStringLiteral("ReestrBlud"), printRecipeRegister);
     RecipeEditorForm::setCardPrinter(printCardOfEditor);
     MenuEditorForm::setRequisitionPrinter(printRequisitionOfEditor);
+    MenuEditorForm::setCalcCardPrinter(printCalcCardsOfEditor);
     if (CommandRegistry::Opener groups = registry.opener(QStringLiteral("Prod_Group")))
         registry.add(QStringLiteral("Prod_Group"), withStatementExport(std::move(groups)));
 }

@@ -2,6 +2,7 @@
 
 #include "common/NumberText.h"
 #include "common/TextDate.h"
+#include "costing/DishCalcCard.h"
 #include "costing/DishCost.h"
 #include "costing/PriceSources.h"
 #include "costing/RationCost.h"
@@ -88,6 +89,12 @@ void showTotalsIn(QTreeWidgetItem *item, const NutrientTotals &t)
 MenuEditorForm::RequisitionPrinter &requisitionPrinter()
 {
     static MenuEditorForm::RequisitionPrinter printer;
+    return printer;
+}
+
+MenuEditorForm::CalcCardPrinter &calcCardPrinter()
+{
+    static MenuEditorForm::CalcCardPrinter printer;
     return printer;
 }
 
@@ -221,6 +228,13 @@ MenuEditorForm::MenuEditorForm(AppContext &context, QWidget *parent)
     connect(print, &QPushButton::clicked, this, [this] { printRequisition(); });
     connect(addButton(this, mealButtons, QStringLiteral("saveToRejection"), QStringLiteral("В бракеражный журнал")),
         &QPushButton::clicked, this, [this] { saveToRejectionJournal(); });
+    auto *card = addButton(this, dishButtons, QStringLiteral("printCalcCard"), QStringLiteral("Калькуляционная карта"));
+    card->setEnabled(static_cast<bool>(calcCardPrinter()));
+    connect(card, &QPushButton::clicked, this, [this] { printCalcCard(); });
+    auto *cards = addButton(this, dishButtons, QStringLiteral("printAllCalcCards"), QStringLiteral("Все карты"));
+    cards->setToolTip(kExportAllCalcCardsText.toString());
+    cards->setEnabled(static_cast<bool>(calcCardPrinter()));
+    connect(cards, &QPushButton::clicked, this, [this] { printAllCalcCards(); });
     connect(undoButton, &QPushButton::clicked, undo_, &QUndoStack::undo);
     connect(redoButton, &QPushButton::clicked, undo_, &QUndoStack::redo);
     connect(undo_, &QUndoStack::canUndoChanged, undoButton, &QPushButton::setEnabled);
@@ -913,6 +927,46 @@ bool MenuEditorForm::saveToRejectionJournal()
     if (!ration_.isEmpty())
         context_.prompter.status(QStringLiteral("Бракераж :: Добавлено в журнал блюд: ") + QString::number(*added));
     return true;
+void MenuEditorForm::setCalcCardPrinter(CalcCardPrinter printer)
+{
+    calcCardPrinter() = std::move(printer);
+}
+
+bool MenuEditorForm::printCalcCard()
+{
+    const auto [meal, entry] = currentPlace();
+    const int number = meal > 0 && entry > 0 ? ration_.dishAt(meal, entry) : 0;
+    if (number == 0) {
+        context_.prompter.warning(QStringLiteral("Выберите блюдо в рационе."), kTitle.toString());
+        return false;
+    }
+    return printCalcCards(number);
+}
+
+bool MenuEditorForm::printAllCalcCards()
+{
+    return printCalcCards(0);
+}
+
+bool MenuEditorForm::printCalcCards(int number)
+{
+    if (!calcCardPrinter())
+        return false;
+    if (ration_.isEmpty()) {
+        context_.prompter.warning(QStringLiteral("В рационе нет ни одного блюда."), kTitle.toString());
+        return false;
+    }
+    const std::optional<QString> typed = context_.prompter.askText(QStringLiteral("Наценка, %:"),
+        QStringLiteral("Калькуляционная карта"), formatNumber(defaultMarkupPercent(context_.settings)));
+    if (!typed)
+        return false;
+    const std::optional<double> markup = parseMarkupPercent(*typed);
+    if (!markup) {
+        context_.prompter.warning(kBadMarkupText.toString(), kTitle.toString());
+        return false;
+    }
+    context_.settings.save(Section::Calc, QStringLiteral("GlobalNac"), formatNumber(*markup));
+    return calcCardPrinter()(ration_, number, *markup, context_);
 }
 
 } // namespace kulvera

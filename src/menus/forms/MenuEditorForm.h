@@ -68,6 +68,16 @@ public:
     bool printRequisition();
     // The dishes of the open ration into the rejection journal of its day and group.
     bool saveToRejectionJournal();
+    // The calculation card printer of the program (it chooses the folder and shows what it wrote):
+    // dish `number` of the open ration at the markup, or every dish when `number` is 0. The card
+    // buttons are unavailable while none is set.
+    using CalcCardPrinter
+        = std::function<bool(const Ration &ration, int number, double markupPercent, AppContext &context)>;
+    static void setCalcCardPrinter(CalcCardPrinter printer);
+    // The card of the dish chosen in the ration, and "Экспорт всех калькуляционных карт.": each asks
+    // for the markup first (offered from `GlobalNac`, which keeps the answer).
+    bool printCalcCard();
+    bool printAllCalcCards();
     // The ration as a ration file, and a ration file into the open ration
     // (an undoable edit, refused on a locked day). The clipboard is the
     // file "buf.menu" in bufferFolder(); its list shows files by title.
@@ -104,6 +114,7 @@ private:
     RecipeFileContext fileContext() const;
     void chooseRationFileToSave();
     void chooseRationFileToLoad();
+    bool printCalcCards(int number);
 
     AppContext &context_;
     std::unique_ptr<MenuBase> base_;
