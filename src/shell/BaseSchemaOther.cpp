@@ -1,4 +1,5 @@
 #include "shell/BaseSchemaParts.h"
+#include "shell/CaptionsBase.h"
 
 // Journals, the rejection journal and the reference bases: microbiology,
 // captions, laboratory methods and protocols, standard names, clients,
@@ -48,19 +49,9 @@ std::vector<TableDef> microbiologyTables()
 // there and proves the base.
 std::vector<TableDef> captionTables()
 {
-    return {table(u"frmMain",
-        {
-            col(u"Name", T::Text, Idx),
-            col(u"Caption", T::Memo),
-            col(u"TipText", T::Memo),
-            col(u"Accel", T::Text),
-            col(u"HelpID", T::Long),
-            col(u"WhatsThisHelpID", T::Long),
-            col(u"Enabled", T::Boolean),
-            col(u"Visible", T::Boolean),
-            col(u"TabIndex", T::Long),
-            col(u"Tag", T::Text),
-        })};
+    TableDef main = captionTable();
+    main.name = QStringLiteral("frmMain");
+    return {main};
 }
 
 std::vector<TableDef> methodTables()
@@ -281,3 +272,27 @@ std::vector<TableDef> rejectionTables()
 }
 
 } // namespace kulvera::schema_parts
+
+namespace kulvera {
+
+const TableDef &captionTable()
+{
+    using schema_parts::col;
+    using T = ColumnType;
+    static const TableDef def = schema_parts::table(u"",
+        {
+            col(u"Name", T::Text, true),
+            col(u"Caption", T::Memo),
+            col(u"TipText", T::Memo),
+            col(u"Accel", T::Text),
+            col(u"HelpID", T::Long),
+            col(u"WhatsThisHelpID", T::Long),
+            col(u"Enabled", T::Boolean),
+            col(u"Visible", T::Boolean),
+            col(u"TabIndex", T::Long),
+            col(u"Tag", T::Text),
+        });
+    return def;
+}
+
+} // namespace kulvera
