@@ -18,6 +18,16 @@ using namespace kulvera;
 
 namespace {
 
+// The databases folder of an installation in C:\Kulvera, as the desktop gives it.
+SettingsEditor::DefaultLookup installationDefaults()
+{
+    return [](Section section, const QString &key) -> std::optional<QString> {
+        if (section == Section::Data && key == u"Dir_book")
+            return QStringLiteral("C:/Kulvera/KV_Bases");
+        return std::nullopt;
+    };
+}
+
 struct OpenSettings {
     test::TempSettings t;
     ScriptedPrompter prompter;
@@ -26,13 +36,15 @@ struct OpenSettings {
     SettingsForm form;
 
     explicit OpenSettings(SettingsForm::Scope scope = SettingsForm::Scope::Basic)
-        : form(std::make_unique<SettingsEditor>(t.store(), shared, prompter, mirror), prompter, scope)
+        : form(std::make_unique<SettingsEditor>(t.store(), shared, prompter, mirror, installationDefaults()), prompter,
+            scope)
     {
     }
     // Settings stored before the form opens.
     explicit OpenSettings(const std::function<void(SettingsStore &)> &stored)
-        : form((stored(t.store()), std::make_unique<SettingsEditor>(t.store(), shared, prompter, mirror)), prompter,
-            SettingsForm::Scope::Basic)
+        : form((stored(t.store()),
+                   std::make_unique<SettingsEditor>(t.store(), shared, prompter, mirror, installationDefaults())),
+            prompter, SettingsForm::Scope::Basic)
     {
     }
     QTreeWidget *tree() { return form.findChild<QTreeWidget *>(QStringLiteral("settings")); }
