@@ -5,14 +5,16 @@
 #include "shell/SettingDefaults.h"
 #include "shell/SharedSettings.h"
 
+#include <QDir>
+
 namespace kulvera {
 
-Status writeBasePerIni(
-    const QString &path, const SettingsAccess &settings, const SharedSettings &shared, Prompter &prompter)
+Status writeBasePerIni(const QString &path, const SettingsAccess &settings, const SharedSettings &shared,
+    Prompter &prompter, const QString &dirBook)
 {
     INI_Work ini;
     ini.setFilename(path);
-    ini.setValue(QStringLiteral("data"), QStringLiteral("Dir_book"), shared.dirBook());
+    ini.setValue(QStringLiteral("data"), QStringLiteral("Dir_book"), dirBook.isEmpty() ? shared.dirBook() : dirBook);
     for (const char16_t *key : {u"Raschet1", u"Raschet2", u"Raschet3", u"Raschet1k", u"boolSN"}) {
         const QString name = QString::fromUtf16(key);
         ini.setValue(QStringLiteral("Documents"), name, readSetting(settings, Section::Documents, name));
@@ -27,6 +29,11 @@ Status writeBasePerIni(
             Prompter::kErrorTitle);
     }
     return written;
+}
+
+QString basePerIniPath(const SharedSettings &shared)
+{
+    return QDir(shared.dirBook()).filePath(kBasePerIniName.toString());
 }
 
 } // namespace kulvera

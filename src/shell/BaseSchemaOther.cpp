@@ -1,5 +1,6 @@
 #include "shell/BaseSchemaParts.h"
 #include "shell/BaseSeedRows.h"
+#include "shell/CaptionsBase.h"
 
 // Journals, the rejection journal and the reference bases: microbiology,
 // captions, laboratory methods and protocols, standard names, clients,
@@ -49,19 +50,9 @@ std::vector<TableDef> microbiologyTables()
 // there and proves the base.
 std::vector<TableDef> captionTables()
 {
-    return {table(u"frmMain",
-        {
-            col(u"Name", T::Text, Idx),
-            col(u"Caption", T::Memo),
-            col(u"TipText", T::Memo),
-            col(u"Accel", T::Text),
-            col(u"HelpID", T::Long),
-            col(u"WhatsThisHelpID", T::Long),
-            col(u"Enabled", T::Boolean),
-            col(u"Visible", T::Boolean),
-            col(u"TabIndex", T::Long),
-            col(u"Tag", T::Text),
-        })};
+    TableDef main = captionTable();
+    main.name = QStringLiteral("frmMain");
+    return {main};
 }
 
 std::vector<TableDef> methodTables()
@@ -324,6 +315,26 @@ std::vector<SeedRows> seedRowsOf(BaseId base)
     for (const char16_t *mark : {u"зд", u"отс", u"отп", u"в", u"б/л"})
         marks.rows.push_back({QString::fromUtf16(mark)});
     return {marks};
+}
+
+const TableDef &captionTable()
+{
+    using schema_parts::col;
+    using T = ColumnType;
+    static const TableDef def = schema_parts::table(u"",
+        {
+            col(u"Name", T::Text, true),
+            col(u"Caption", T::Memo),
+            col(u"TipText", T::Memo),
+            col(u"Accel", T::Text),
+            col(u"HelpID", T::Long),
+            col(u"WhatsThisHelpID", T::Long),
+            col(u"Enabled", T::Boolean),
+            col(u"Visible", T::Boolean),
+            col(u"TabIndex", T::Long),
+            col(u"Tag", T::Text),
+        });
+    return def;
 }
 
 } // namespace kulvera

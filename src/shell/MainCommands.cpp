@@ -135,7 +135,49 @@ constexpr MainCommand kCommands[] = {
     {u"Сервис", u"Exit_Prog", u"Выход"},
 };
 
+struct UnavailableCommand {
+    const char16_t *name;
+    const char16_t *message;
+};
+
+constexpr const char16_t *kNoRecipeServer = u"Сервер рецептур в этой установке не используется: загрузка продуктов с "
+                                            u"сервера и подключение к нему недоступны.";
+
+constexpr UnavailableCommand kUnavailable[] = {
+    {u"Load_Prod", kNoRecipeServer},
+    {u"Connect_Server", kNoRecipeServer},
+    {u"Discon_Server", kNoRecipeServer},
+    {u"Upd_test",
+        u"Сервер обновлений в этой установке не используется: новая версия программы устанавливается целиком."},
+    {u"users",
+        u"Пользователи и пароли в этой установке не ведутся: программа работает от имени «Администратор системы»."},
+    {u"mods", u"Дополнительные модули в этой установке не подключаются: все модули входят в состав программы."},
+    {u"mnExport",
+        u"Экспорт баз в этой версии программы недоступен. Рецептуры, продукты и меню сохраняются в файлы обмена из "
+        u"своих окон."},
+    {u"mnImport", u"Импорт продуктов из базы импорта в этой версии программы недоступен."},
+    {u"ReIndex",
+        u"Системные функции в этой версии программы недоступны. Сжатие баз данных выполняется из меню «Сервис»."},
+    {u"Help_Main", u"Справочная система в этой установке отсутствует."},
+    {u"TipOfDay", u"Советы дня в этой установке отсутствуют."},
+};
+
 } // namespace
+
+std::optional<QString> unavailableMessage(const QString &name)
+{
+    for (const UnavailableCommand &u : kUnavailable) {
+        if (name == QStringView(u.name))
+            return QString::fromUtf16(u.message);
+    }
+    return std::nullopt;
+}
+
+QString disabledReason(const QString &name)
+{
+    (void)name; // one reason for now; commands may get their own
+    return QStringLiteral("Ещё не реализовано в этой версии программы");
+}
 
 std::span<const MainCommand> mainCommands()
 {

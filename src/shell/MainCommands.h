@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <optional>
 #include <span>
 
 namespace kulvera {
@@ -20,6 +21,12 @@ struct MainCommand {
 
 std::span<const MainCommand> mainCommands();
 const MainCommand *findMainCommand(const QString &name);
+// Commands this installation does not provide (the recipe server, program
+// updates, users): running one says so in these words instead of pretending.
+std::optional<QString> unavailableMessage(const QString &name);
+// The tool tip of a command shown disabled because its form is not built yet.
+QString disabledReason(const QString &name);
+
 // The template a template command opens: the file its setting names (a name
 // without a folder lies in the templates folder), else the default file.
 QString templatePath(const MainCommand &command, const SharedSettings &shared);

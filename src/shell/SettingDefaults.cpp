@@ -1,4 +1,5 @@
 #include "shell/SettingDefaults.h"
+#include "shell/SettingDefaultValue.h"
 
 #include <array>
 
@@ -247,21 +248,25 @@ const SettingDefault *findSettingDefault(Section section, const QString &key)
     return nullptr;
 }
 
-QString readSetting(const SettingsAccess &settings, Section section, const QString &key)
+std::optional<QString> settingDefaultValue(Section section, const QString &key)
 {
-    QString fallback;
-    bool emptyUsesDefault = false;
-    if (const SettingDefault *d = findSettingDefault(section, key)) {
-        fallback = QString::fromUtf16(d->value);
-        emptyUsesDefault = d->emptyUsesDefault;
-    } else if (section == Section::Documents) {
+    if (const SettingDefault *d = findSettingDefault(section, key))
+        return QString::fromUtf16(d->value);
+    if (section == Section::Documents) {
         for (const TemplateName &t : kTemplates) {
             if (key == QStringView(t.key))
-                fallback = QString::fromUtf16(t.file);
+                return QString::fromUtf16(t.file);
         }
     }
+    return std::nullopt;
+}
+
+QString readSetting(const SettingsAccess &settings, Section section, const QString &key)
+{
+    const QString fallback = settingDefaultValue(section, key).value_or(QString());
+    const SettingDefault *d = findSettingDefault(section, key);
     const QString value = settings.get(section, key, fallback);
-    return emptyUsesDefault && value.isEmpty() ? fallback : value;
+    return d && d->emptyUsesDefault && value.isEmpty() ? fallback : value;
 }
 
 } // namespace kulvera

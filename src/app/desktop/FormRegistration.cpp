@@ -5,21 +5,27 @@
 #include "costing/forms/CostingForms.h"
 #include "journals/forms/RejectionForms.h"
 #include "journals/forms/HygieneJournalForms.h"
+#include "documents/CardLayout.h"
 #include "menus/forms/MenuEditorForm.h"
 #include "menus/forms/MenuForms.h"
 #include "products/forms/ProductForms.h"
 #include "recipes/forms/RecipeEditorForm.h"
 #include "recipes/forms/RecipeForms.h"
 #include "research/forms/ResearchForms.h"
+#include "shell/BasePerIni.h"
 #include "shell/forms/CommandRegistry.h"
+#include "shell/forms/ConfigurationForm.h"
 #include "shell/forms/MainWindow.h"
+#include "shell/forms/SettingsForm.h"
 #include "util/MethodEditor.h"
 #include "util/MethodStore.h"
 #include "util/forms/FormulasForm.h"
 #include "warehouse/forms/WarehouseForms.h"
 
+#include <QCoreApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QStandardPaths>
 
 #include <memory>
 
@@ -40,10 +46,41 @@ QWidget *openFormulas(AppContext &context, QWidget *parent)
     return form;
 }
 
+// Defaults kept outside the settings table: the databases folder of this
+// installation and the cells of the card template.
+std::optional<QString> installationDefault(Section section, const QString &key)
+{
+    if (section == Section::Data && key == u"Dir_book") {
+        return SharedSettings::defaultDirBook(
+            QCoreApplication::applicationDirPath(), QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    }
+    if (section == Section::DocumentsTTK) {
+        for (const CardCellSetting &cell : cardCellSettings()) {
+            if (key == QStringView(cell.key))
+                return QString::fromUtf16(cell.value);
+        }
+    }
+    return std::nullopt;
+}
+
+QWidget *openSettings(AppContext &context, QWidget *parent, SettingsForm::Scope scope)
+{
+    auto editor = std::make_unique<SettingsEditor>(
+        context.settings, context.shared, context.prompter, basePerIniPath(context.shared), installationDefault);
+    return new SettingsForm(std::move(editor), context.prompter, scope, parent);
+}
+
 } // namespace
 
 void registerForms(CommandRegistry &registry)
 {
+    registry.add(QStringLiteral("Feat"),
+        [](AppContext &context, QWidget *parent) { return openSettings(context, parent, SettingsForm::Scope::Basic); });
+    registry.add(QStringLiteral("FeatNew2"), [](AppContext &context, QWidget *parent) {
+        return openSettings(context, parent, SettingsForm::Scope::Extended);
+    });
+    registry.add(QStringLiteral("conf"),
+        [](AppContext &context, QWidget *parent) -> QWidget * { return new ConfigurationForm(context, parent); });
     registry.add(QStringLiteral("meth_edit"), openFormulas);
     // The physico-chemical methods are the formulas of the methods base.
     registry.add(QStringLiteral("FH_Base"), openFormulas);

@@ -4,16 +4,19 @@
 #include "shell/Catalogue.h"
 #include "shell/DbMaintenance.h"
 #include "shell/MainCommands.h"
+#include "shell/forms/FormCaptions.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QProcess>
 #include <QStandardPaths>
 #include <QStatusBar>
 #include <QUrl>
@@ -41,6 +44,7 @@ MainWindow::MainWindow(AppContext &context, const CommandRegistry &registry, QWi
     : QMainWindow(parent)
     , context_(context)
     , registry_(registry)
+    , captions_(context.connections)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(SharedSettings::kProductTitle + QStringLiteral(" — ")
@@ -58,6 +62,7 @@ MainWindow::MainWindow(AppContext &context, const CommandRegistry &registry, QWi
     dateLabel_->installEventFilter(this);
     statusBar()->addPermanentWidget(dateLabel_);
     statusBar()->installEventFilter(this);
+    applyLanguage(this, captions_, context_.prompter);
     restorePlacement();
 }
 
@@ -76,7 +81,7 @@ void MainWindow::buildMenus()
         const bool available = registry_.has(name) || builtIn(name);
         action->setEnabled(available);
         if (!available)
-            action->setToolTip(QStringLiteral("Ещё не реализовано"));
+            action->setToolTip(disabledReason(name));
         connect(action, &QAction::triggered, this, [this, name] { runCommand(name); });
         actions_[name] = action;
     }
@@ -99,7 +104,9 @@ bool MainWindow::builtIn(const QString &name) const
         if (name == QStringView(cc.name))
             return true;
     }
-    return name == u"Exit_Prog" || name == u"About_prog";
+    if (unavailableMessage(name))
+        return true;
+    return name == u"Exit_Prog" || name == u"About_prog" || name == u"open_calc";
 }
 
 void MainWindow::runCommand(const QString &name)
@@ -116,6 +123,7 @@ void MainWindow::showDocument(QWidget *form, const QString &section)
 {
     QMdiSubWindow *sub = mdi_->addSubWindow(form);
     sub->setAttribute(Qt::WA_DeleteOnClose);
+    applyLanguage(form, captions_, context_.prompter);
     placeDocument(sub, section);
     form->show();
     sub->show();
@@ -134,12 +142,34 @@ void MainWindow::runBuiltIn(const QString &name)
             return;
         }
     }
-    if (name == u"Exit_Prog") {
+    if (name == u"open_calc") {
+        openCostingProgram();
+    } else if (name == u"mnImport"
+        && !QFileInfo::exists(basePath(BaseId::Import, context_.settings, context_.shared))) {
+        context_.prompter.warning(
+            QStringLiteral("База импорта отсутствует в папке ") + context_.shared.databasesFolder());
+    } else if (const auto message = unavailableMessage(name)) {
+        context_.prompter.message(*message);
+    } else if (name == u"Exit_Prog") {
         close();
     } else if (name == u"About_prog") {
         context_.prompter.message(SharedSettings::kProductFullTitle + QStringLiteral("\nВерсия программы: ")
             + SharedSettings::kVersion + QStringLiteral("\nСборка программы: ") + QString::number(kBuildNumber));
     }
+}
+
+void MainWindow::openCostingProgram()
+{
+    // The external costing program lies beside this one, under either name.
+    const QDir folder(QCoreApplication::applicationDirPath());
+    for (const QString &name : {QStringLiteral("Калькуляция.exe"), QStringLiteral("calc.exe")}) {
+        if (QFileInfo::exists(folder.filePath(name))) {
+            if (!QProcess::startDetached(folder.filePath(name), {}, folder.path()))
+                context_.prompter.warning(QStringLiteral("Не удалось запустить модуль калькуляции: ") + name);
+            return;
+        }
+    }
+    context_.prompter.warning(QStringLiteral("Не найден модуль калькуляции"));
 }
 
 void MainWindow::openTemplate(const QString &path)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "shell/AppContext.h"
+#include "shell/CaptionsBase.h"
 #include "shell/forms/CommandRegistry.h"
 
 #include <QMainWindow>
@@ -54,6 +55,7 @@ private:
     bool builtIn(const QString &name) const;
     void runBuiltIn(const QString &name);
     void openTemplate(const QString &path);
+    void openCostingProgram();
     void compact(BaseId base);
     void restorePlacement();
     void placeDocument(QMdiSubWindow *sub, const QString &section);
@@ -61,6 +63,7 @@ private:
 
     AppContext &context_;
     const CommandRegistry &registry_;
+    CaptionsBase captions_;
     QMdiArea *mdi_ = nullptr;
     QLabel *dateLabel_ = nullptr;
     std::map<QString, QAction *> actions_;
