@@ -3,6 +3,7 @@
 #include "DocumentCommands.h"
 #include "costing/forms/AnalysisForm.h"
 #include "costing/forms/CostingForms.h"
+#include "maintenance/forms/MaintenanceForms.h"
 #include "menus/forms/MenuEditorForm.h"
 #include "menus/forms/MenuForms.h"
 #include "products/forms/ProductForms.h"
@@ -48,6 +49,7 @@ void registerForms(CommandRegistry &registry)
     registerWarehouseForms(registry);
     registerCostingForms(registry);
     registerDocumentCommands(registry);
+    registerMaintenanceForms(registry);
 }
 
 void preloadForms(MainWindow &window, AppContext &context)
