@@ -23,7 +23,7 @@ using namespace kulvera::test;
 
 namespace {
 
-constexpr int kRecipes = 400;
+constexpr int kRecipes = 200;
 constexpr int kDishBase = static_cast<int>(BaseId::Dishes);
 
 class NoProgress : public RunProgress
@@ -52,7 +52,7 @@ void setProtein(CrashSession &session, double value)
         QStringLiteral("UPDATE dt010 SET \"Белки\" = ? WHERE \"Код\" = 1"), {value}));
 }
 
-// 400 recipes, each of the two products.
+// 200 recipes, each of the two products.
 QString prepareRecipes(const CrashInstallation &installation)
 {
     CrashSession session(installation, {BaseId::Dishes, BaseId::Products}, true);
@@ -74,7 +74,7 @@ QString prepareRecipes(const CrashInstallation &installation)
         for (int p = 1; p <= 2; ++p) {
             clsProds position;
             position.ID_Prod = QString::number(p);
-            position.Kod = QStringLiteral("pro0000000") + QString::number(p);
+            position.Kod = QString(QStringLiteral("pro0000000") + QString::number(p));
             position.Netto = position.Brutto = 10 * p + r % 7;
             position.Out = QStringLiteral("100");
             recipe.Add()->clsProds() = position;

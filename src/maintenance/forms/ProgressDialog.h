@@ -4,8 +4,8 @@
 
 #include <QElapsedTimer>
 #include <QPointer>
+#include <QProgressDialog>
 
-class QProgressDialog;
 class QWidget;
 
 namespace kulvera {
