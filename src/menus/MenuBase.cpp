@@ -159,6 +159,9 @@ Result<Ration> MenuBase::load(const RationKey &key) const
         clsProds &p = position->clsProds();
         DishBase::readStoredPosition(row, p);
         readCompositionString(row[23], p);
+        // The rows have no column of the recipe's code: the card number the
+        // dish had in the dish base travels in l30.
+        p.sCode = row[30];
     }
     flush();
     return ration;
@@ -193,6 +196,7 @@ Status MenuBase::save(const Ration &ration) const
             const bool full = fullSetting || header.HS_Full != 0;
             for (DishBase::StoredRow &row : DishBase::storedRows(*dish, ration.dishName(number), options, full)) {
                 row[29] = ration.normCode();
+                row[30] = row[35];
                 rows.push_back(std::move(row));
             }
         }

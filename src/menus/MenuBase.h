@@ -28,7 +28,8 @@ enum class RationOrder { ByDate, ByGroup };
 
 // The rations kept in a menu base (table base_temp, renamed by the setting
 // tbMenu_Temp): one row per position of each dish copy, l26 the date, l27 the
-// meal, l28 the group, l29 the norm, values encoded as in the dish base. A
+// meal, l28 the group, l29 the norm, l30 the dish's card number (the recipe's
+// `sCode`), values encoded as in the dish base. A
 // ration without a group matches rows whose l28 is NULL or "". Every date and
 // group is a bound parameter.
 class MenuBase

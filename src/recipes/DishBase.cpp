@@ -116,6 +116,11 @@ QString DishBase::quoted(const QString &table) const
     return SqlDialect::of(database()).quote(table);
 }
 
+QString DishBase::storedFlag(bool full)
+{
+    return flagText(full);
+}
+
 bool DishBase::fullCompositionSetting(const SettingsAccess &settings)
 {
     return parseFlagText(settings.get(Section::Data, QStringLiteral("bShowFullHS"), QStringLiteral("0")));

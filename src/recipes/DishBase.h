@@ -100,6 +100,8 @@ public:
 
     // The full-composition setting that saving follows.
     static bool fullCompositionSetting(const SettingsAccess &settings);
+    // The text of l22 as a save writes it ("True"/"False").
+    static QString storedFlag(bool full);
 
     // The plain (decoded) values of one stored row, column ln at index n. Other
     // tables of the same layout (menu rows) use the columns they have.

@@ -32,11 +32,24 @@ Result<ReplacementReport> replaceProductInDishBase(Connections &connections, Set
         return R::failure(archive.error());
     report.archive = archive.value();
 
+    const Result<int> rows = replaceProductRows(connections, settings, codec.value(), from, to);
+    if (!rows)
+        return R::failure(rows.error());
+    report.positions = rows.value();
+    return report;
+}
+
+Result<int> replaceProductRows(
+    Connections &connections, const SettingsAccess &settings, const StoredTextCodec &codec, qint64 from, qint64 to)
+{
+    using R = Result<int>;
+    constexpr int kDishes = static_cast<int>(BaseId::Dishes);
+    int positions = 0;
     const QSqlDatabase db = connections.database(kDishes);
     const SqlDialect &dialect = SqlDialect::of(db);
     ErrorLog *log = &connections.errorLog();
-    const QString x = codec->encode(QString::number(from));
-    const QString y = codec->encode(QString::number(to));
+    const QString x = codec.encode(QString::number(from));
+    const QString y = codec.encode(QString::number(to));
 
     Transaction transaction(db, log);
     const QStringList tables = dialect.tables(db);
@@ -48,17 +61,17 @@ Result<ReplacementReport> replaceProductInDishBase(Connections &connections, Set
             log);
         if (const Status s = q.exec({y, x}); !s)
             return R::failure(s.error());
-        report.positions += q.rowsAffected();
+        positions += q.rowsAffected();
     }
     if (tables.contains(QStringLiteral("Блюда_Позиции"))) {
         SqlStatement q(db, QStringLiteral("UPDATE \"Блюда_Позиции\" SET \"Код_Прод\" = ? WHERE \"Код_Прод\" = ?"), log);
         if (const Status s = q.exec({to, from}); !s)
             return R::failure(s.error());
-        report.positions += q.rowsAffected();
+        positions += q.rowsAffected();
     }
     if (const Status s = transaction.commit(); !s)
         return R::failure(s.error());
-    return report;
+    return positions;
 }
 
 } // namespace kulvera

@@ -1,6 +1,7 @@
 #include "StartupWiring.h"
 
 #include "DocumentStartup.h"
+#include "MaintenanceStartup.h"
 #include "SeedData.h"
 #include "common/Clock.h"
 #include "common/Prompter.h"
@@ -15,8 +16,8 @@
 
 namespace kulvera {
 
-void installStartupHooks(
-    StartupHooks &hooks, StartupSequence &startup, SettingsAccess &settings, Prompter &prompter, const Clock &clock)
+void installStartupHooks(StartupHooks &hooks, StartupSequence &startup, SettingsAccess &settings, Prompter &prompter,
+    const Clock &clock, RunProgressFactory progress)
 {
     // /RPx,y: every use of product x in the dish base becomes y, then the program ends.
     hooks.set(QStringLiteral("replaceProducts"), [&startup, &settings, &prompter, &clock] {
@@ -56,6 +57,7 @@ void installStartupHooks(
             startup.sessionLog().write(removed.error());
     });
     installDocumentHooks(hooks, startup, settings);
+    installMaintenanceHooks(hooks, startup, settings, prompter, clock, progress);
 }
 
 } // namespace kulvera

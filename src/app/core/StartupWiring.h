@@ -1,5 +1,7 @@
 #pragma once
 
+#include "MaintenanceStartup.h"
+
 namespace kulvera {
 
 class Clock;
@@ -10,7 +12,8 @@ class StartupSequence;
 
 // Fills the start sequence's hooks with the subsystems that are built; the
 // desktop program and `kulvera-cli startup-check` start the same way.
-void installStartupHooks(
-    StartupHooks &hooks, StartupSequence &startup, SettingsAccess &settings, Prompter &prompter, const Clock &clock);
+// `progress` makes the progress display of the maintenance runs the switches ask for.
+void installStartupHooks(StartupHooks &hooks, StartupSequence &startup, SettingsAccess &settings, Prompter &prompter,
+    const Clock &clock, RunProgressFactory progress = {});
 
 } // namespace kulvera

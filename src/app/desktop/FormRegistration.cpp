@@ -6,6 +6,7 @@
 #include "journals/forms/RejectionForms.h"
 #include "journals/forms/HygieneJournalForms.h"
 #include "documents/CardLayout.h"
+#include "maintenance/forms/MaintenanceForms.h"
 #include "menus/forms/MenuEditorForm.h"
 #include "menus/forms/MenuForms.h"
 #include "products/forms/ProductForms.h"
@@ -93,6 +94,7 @@ void registerForms(CommandRegistry &registry)
     registerRejectionForms(registry);
     registerDocumentCommands(registry);
     registerHygieneJournalForms(registry);
+    registerMaintenanceForms(registry);
 }
 
 void preloadForms(MainWindow &window, AppContext &context)

@@ -4,6 +4,8 @@
 
 #include "common/Clock.h"
 #include "common/ProgramLocale.h"
+#include "maintenance/RunProgress.h"
+#include "maintenance/forms/MaintenanceForms.h"
 #include "shell/AppContext.h"
 #include "shell/SettingsStore.h"
 #include "shell/Startup.h"
@@ -101,7 +103,9 @@ int main(int argc, char *argv[])
     kulvera::StartupHooks hooks;
     SplashObserver splash;
     kulvera::StartupSequence startup(prompter, *settings, clock, environment, hooks, &splash);
-    kulvera::installStartupHooks(hooks, startup, *settings, prompter, clock);
+    // Maintenance runs the switches ask for show a progress dialog that can be cancelled.
+    kulvera::installStartupHooks(hooks, startup, *settings, prompter, clock,
+        [&prompter](const QString &title) { return kulvera::makeProgressDialog(title, prompter); });
     // A ".sql_menu" named on the command line opens in the rations analysis
     // once the main window is there.
     QString menuFile;
