@@ -927,46 +927,48 @@ bool MenuEditorForm::saveToRejectionJournal()
     if (!ration_.isEmpty())
         context_.prompter.status(QStringLiteral("Бракераж :: Добавлено в журнал блюд: ") + QString::number(*added));
     return true;
-    void MenuEditorForm::setCalcCardPrinter(CalcCardPrinter printer)
-    {
-        calcCardPrinter() = std::move(printer);
-    }
+}
 
-    bool MenuEditorForm::printCalcCard()
-    {
-        const auto [meal, entry] = currentPlace();
-        const int number = meal > 0 && entry > 0 ? ration_.dishAt(meal, entry) : 0;
-        if (number == 0) {
-            context_.prompter.warning(QStringLiteral("Выберите блюдо в рационе."), kTitle.toString());
-            return false;
-        }
-        return printCalcCards(number);
-    }
+void MenuEditorForm::setCalcCardPrinter(CalcCardPrinter printer)
+{
+    calcCardPrinter() = std::move(printer);
+}
 
-    bool MenuEditorForm::printAllCalcCards()
-    {
-        return printCalcCards(0);
+bool MenuEditorForm::printCalcCard()
+{
+    const auto [meal, entry] = currentPlace();
+    const int number = meal > 0 && entry > 0 ? ration_.dishAt(meal, entry) : 0;
+    if (number == 0) {
+        context_.prompter.warning(QStringLiteral("Выберите блюдо в рационе."), kTitle.toString());
+        return false;
     }
+    return printCalcCards(number);
+}
 
-    bool MenuEditorForm::printCalcCards(int number)
-    {
-        if (!calcCardPrinter())
-            return false;
-        if (ration_.isEmpty()) {
-            context_.prompter.warning(QStringLiteral("В рационе нет ни одного блюда."), kTitle.toString());
-            return false;
-        }
-        const std::optional<QString> typed = context_.prompter.askText(QStringLiteral("Наценка, %:"),
-            QStringLiteral("Калькуляционная карта"), formatNumber(defaultMarkupPercent(context_.settings)));
-        if (!typed)
-            return false;
-        const std::optional<double> markup = parseMarkupPercent(*typed);
-        if (!markup) {
-            context_.prompter.warning(kBadMarkupText.toString(), kTitle.toString());
-            return false;
-        }
-        context_.settings.save(Section::Calc, QStringLiteral("GlobalNac"), formatNumber(*markup));
-        return calcCardPrinter()(ration_, number, *markup, context_);
+bool MenuEditorForm::printAllCalcCards()
+{
+    return printCalcCards(0);
+}
+
+bool MenuEditorForm::printCalcCards(int number)
+{
+    if (!calcCardPrinter())
+        return false;
+    if (ration_.isEmpty()) {
+        context_.prompter.warning(QStringLiteral("В рационе нет ни одного блюда."), kTitle.toString());
+        return false;
     }
+    const std::optional<QString> typed = context_.prompter.askText(QStringLiteral("Наценка, %:"),
+        QStringLiteral("Калькуляционная карта"), formatNumber(defaultMarkupPercent(context_.settings)));
+    if (!typed)
+        return false;
+    const std::optional<double> markup = parseMarkupPercent(*typed);
+    if (!markup) {
+        context_.prompter.warning(kBadMarkupText.toString(), kTitle.toString());
+        return false;
+    }
+    context_.settings.save(Section::Calc, QStringLiteral("GlobalNac"), formatNumber(*markup));
+    return calcCardPrinter()(ration_, number, *markup, context_);
+}
 
 } // namespace kulvera
