@@ -4,6 +4,7 @@
 #include "common/TextDate.h"
 #include "menus/DayLocks.h"
 #include "shell/Connections.h"
+#include "shell/SqlBulkInsert.h"
 #include "shell/SqlDialect.h"
 #include "shell/SqlStatement.h"
 
@@ -102,19 +103,21 @@ Result<RationImportSummary> StagedRations::commit(const QString &title)
         columns += (n > 1 ? QStringLiteral(", \"l") : QStringLiteral("\"l")) + QString::number(n) + u'"';
         marks += n > 1 ? QStringLiteral(", ?") : QStringLiteral("?");
     }
-    SqlStatement insert(db,
+    SqlBulkInsert insert(db,
         QStringLiteral("INSERT INTO main.") + SqlDialect::of(db).quote(base_.table()) + QStringLiteral(" (") + columns
             + QStringLiteral(") VALUES (") + marks + u')',
         &base_.connections().errorLog());
+    if (!insert.ready())
+        return R::failure(insert.ready().error());
     const StoredTextCodec &codec = base_.codec();
     for (const Row &row : rows_) {
         if (!take[static_cast<size_t>(row.ration)])
             continue;
         for (int n = 1; n <= kColumns; ++n) {
             if (row.nulls & (1u << (n - 1)))
-                insert.bind(n - 1, QVariant());
+                insert.bindNull(n - 1);
             else
-                insert.bind(n - 1, codec.encode(value(row, n)));
+                insert.bindText(n - 1, codec.encode(value(row, n)));
         }
         if (const Status s = insert.exec(); !s)
             return R::failure(s.error());
