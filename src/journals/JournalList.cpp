@@ -16,8 +16,8 @@ JournalList::JournalList(JournalsBase &base, QString tableKey, QString textColum
 
 JournalList JournalList::places(JournalsBase &base, JournalKind kind)
 {
-    const JournalKindSpec &spec = journalKindSpec(kind);
-    return JournalList(base, spec.placeTableKey, QStringLiteral("Caption"),
+    const JournalKindRules &rules = journalKindRules(kind);
+    return JournalList(base, rules.placeTableKey, QStringLiteral("Caption"),
         kind == JournalKind::Health ? QStringLiteral("Должности") : QStringLiteral("Структура помещений"));
 }
 

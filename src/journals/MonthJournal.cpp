@@ -10,18 +10,18 @@ namespace kulvera {
 
 MonthJournal::MonthJournal(JournalsBase &base, JournalKind kind)
     : base_(base)
-    , spec_(journalKindSpec(kind))
+    , rules_(journalKindRules(kind))
 {
 }
 
 QString MonthJournal::entryTable() const
 {
-    return base_.table(spec_.entryTableKey);
+    return base_.table(rules_.entryTableKey);
 }
 
 QString MonthJournal::subjectTable() const
 {
-    return base_.table(spec_.subjectTableKey);
+    return base_.table(rules_.subjectTableKey);
 }
 
 Result<std::vector<JournalSubject>> MonthJournal::subjects() const
@@ -29,12 +29,12 @@ Result<std::vector<JournalSubject>> MonthJournal::subjects() const
     using R = Result<std::vector<JournalSubject>>;
     if (const Status c = base_.requireConnected(); !c)
         return R::failure(c.error());
-    const QString place = base_.q(spec_.subjectPlaceColumn);
+    const QString place = base_.q(rules_.subjectPlaceColumn);
     // An outer join: a subject whose place was deleted must not drop out of the journal.
     SqlStatement s(base_.database(),
-        QStringLiteral("SELECT S.\"ID\", S.") + base_.q(spec_.subjectNameColumn) + QStringLiteral(", S.") + place
+        QStringLiteral("SELECT S.\"ID\", S.") + base_.q(rules_.subjectNameColumn) + QStringLiteral(", S.") + place
             + QStringLiteral(", P.\"Caption\" FROM ") + subjectTable() + QStringLiteral(" S LEFT JOIN ")
-            + base_.table(spec_.placeTableKey) + QStringLiteral(" P ON S.") + place
+            + base_.table(rules_.placeTableKey) + QStringLiteral(" P ON S.") + place
             + QStringLiteral(" = P.\"ID\" ORDER BY (P.\"ID\" IS NULL), S.\"ID\""),
         base_.errorLog());
     if (const Status e = s.exec(); !e)
@@ -71,7 +71,7 @@ Result<JournalEntries> MonthJournal::entries(const JournalMonth &month) const
         return R::failure(c.error());
     const DayRange range = wholeDays(month.first(), month.last());
     SqlStatement s(base_.database(),
-        QStringLiteral("SELECT ") + base_.q(spec_.entrySubjectColumn)
+        QStringLiteral("SELECT ") + base_.q(rules_.entrySubjectColumn)
             + QStringLiteral(", \"date_t\", \"Results\" FROM ") + entryTable()
             + QStringLiteral(" WHERE \"date_t\" BETWEEN ? AND ? ORDER BY \"ID\""),
         base_.errorLog());
@@ -91,7 +91,7 @@ Result<int> MonthJournal::countEntries(qint64 subject, const QDate &day) const
     const DayRange range = wholeDay(day);
     SqlStatement s(base_.database(),
         QStringLiteral("SELECT COUNT(*) FROM ") + entryTable() + QStringLiteral(" WHERE ")
-            + base_.q(spec_.entrySubjectColumn) + QStringLiteral(" = ? AND \"date_t\" BETWEEN ? AND ?"),
+            + base_.q(rules_.entrySubjectColumn) + QStringLiteral(" = ? AND \"date_t\" BETWEEN ? AND ?"),
         base_.errorLog());
     if (const Status e = s.exec({subject, range.from, range.to}); !e)
         return Result<int>::failure(e.error());
@@ -103,26 +103,26 @@ Status MonthJournal::writeCell(qint64 subject, const QDate &day, const QString &
     if (const Status c = base_.requireConnected(); !c)
         return c;
     if (subject <= 0)
-        return Status::failure(spec_.noSubjectInRow);
+        return Status::failure(rules_.noSubjectInRow);
     if (!day.isValid())
         return Status::failure(kNotDayColumn.toString());
     if (!findSubject(subject))
-        return Status::failure(spec_.subjectNotInTable);
+        return Status::failure(rules_.subjectNotInTable);
     const Result<int> count = countEntries(subject, day);
     if (!count)
         return Status::failure(count.error());
     if (*count > 1)
         return Status::failure(kSeveralEntries.toString());
     // A health cell left without a mark keeps a single space, never an empty value.
-    const QString value = spec_.kind == JournalKind::Health && text.isEmpty() ? QStringLiteral(" ") : text;
+    const QString value = rules_.kind == JournalKind::Health && text.isEmpty() ? QStringLiteral(" ") : text;
     if (*count == 0) {
         return base_.exec(QStringLiteral("INSERT INTO ") + entryTable() + QStringLiteral(" (")
-                + base_.q(spec_.entrySubjectColumn) + QStringLiteral(", \"date_t\", \"Results\") VALUES (?, ?, ?)"),
+                + base_.q(rules_.entrySubjectColumn) + QStringLiteral(", \"date_t\", \"Results\") VALUES (?, ?, ?)"),
             {subject, QDateTime(day, QTime(0, 0)), value});
     }
     const DayRange range = wholeDay(day);
     return base_.exec(QStringLiteral("UPDATE ") + entryTable() + QStringLiteral(" SET \"Results\" = ? WHERE ")
-            + base_.q(spec_.entrySubjectColumn) + QStringLiteral(" = ? AND \"date_t\" BETWEEN ? AND ?"),
+            + base_.q(rules_.entrySubjectColumn) + QStringLiteral(" = ? AND \"date_t\" BETWEEN ? AND ?"),
         {value, subject, range.from, range.to});
 }
 
@@ -146,7 +146,7 @@ Status MonthJournal::copyPreviousDay(const JournalMonth &month, int day)
         if (const auto found = month_entries->find(s.id); found != month_entries->end())
             previous = found->second.count(day - 1) ? found->second.at(day - 1) : QString();
         // A health day without a mark holds " ": copied, it stays a cell without a mark.
-        if (spec_.kind == JournalKind::Health && previous.trimmed().isEmpty())
+        if (rules_.kind == JournalKind::Health && previous.trimmed().isEmpty())
             previous.clear();
         if (const Status w = writeCell(s.id, month.day(day), previous); !w)
             return w;
@@ -159,7 +159,7 @@ Result<qint64> MonthJournal::addSubject(const QString &name)
     if (const Status c = base_.requireConnected(); !c)
         return Result<qint64>::failure(c.error());
     SqlStatement s(base_.database(),
-        QStringLiteral("INSERT INTO ") + subjectTable() + QStringLiteral(" (") + base_.q(spec_.subjectNameColumn)
+        QStringLiteral("INSERT INTO ") + subjectTable() + QStringLiteral(" (") + base_.q(rules_.subjectNameColumn)
             + QStringLiteral(") VALUES (?)"),
         base_.errorLog());
     if (const Status e = s.exec({name}); !e)
@@ -172,9 +172,9 @@ Status MonthJournal::renameSubject(qint64 id, const QString &name)
     if (const Status c = base_.requireConnected(); !c)
         return c;
     if (!findSubject(id))
-        return Status::failure(spec_.subjectNotInTable);
+        return Status::failure(rules_.subjectNotInTable);
     return base_.exec(QStringLiteral("UPDATE ") + subjectTable() + QStringLiteral(" SET ")
-            + base_.q(spec_.subjectNameColumn) + QStringLiteral(" = ? WHERE \"ID\" = ?"),
+            + base_.q(rules_.subjectNameColumn) + QStringLiteral(" = ? WHERE \"ID\" = ?"),
         {name, id});
 }
 
@@ -183,9 +183,9 @@ Status MonthJournal::setSubjectPlace(qint64 id, std::optional<qint64> place)
     if (const Status c = base_.requireConnected(); !c)
         return c;
     if (!findSubject(id))
-        return Status::failure(spec_.subjectNotInTable);
+        return Status::failure(rules_.subjectNotInTable);
     return base_.exec(QStringLiteral("UPDATE ") + subjectTable() + QStringLiteral(" SET ")
-            + base_.q(spec_.subjectPlaceColumn) + QStringLiteral(" = ? WHERE \"ID\" = ?"),
+            + base_.q(rules_.subjectPlaceColumn) + QStringLiteral(" = ? WHERE \"ID\" = ?"),
         {place ? QVariant(*place) : QVariant(QMetaType(QMetaType::LongLong)), id});
 }
 
@@ -195,14 +195,14 @@ Status MonthJournal::removeSubject(qint64 id)
         return c;
     const auto subject = findSubject(id);
     if (!subject)
-        return Status::failure(spec_.subjectUnknown);
+        return Status::failure(rules_.subjectUnknown);
     if (!base_.context().prompter.confirm(
-            spec_.deleteQuestion + subject->name + QStringLiteral("'?\n") + spec_.deleteWarning, spec_.title))
+            rules_.deleteQuestion + subject->name + QStringLiteral("'?\n") + rules_.deleteWarning, rules_.title))
         return Status::failure({});
     // The warning promises the subject leaves every journal: its entries go with it.
     Transaction transaction(base_.database(), base_.errorLog());
     if (const Status s = base_.exec(QStringLiteral("DELETE FROM ") + entryTable() + QStringLiteral(" WHERE ")
-                + base_.q(spec_.entrySubjectColumn) + QStringLiteral(" = ?"),
+                + base_.q(rules_.entrySubjectColumn) + QStringLiteral(" = ?"),
             {id});
         !s)
         return s;

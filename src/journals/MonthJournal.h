@@ -35,7 +35,7 @@ class MonthJournal
 public:
     MonthJournal(JournalsBase &base, JournalKind kind);
 
-    const JournalKindSpec &spec() const { return spec_; }
+    const JournalKindRules &rules() const { return rules_; }
     JournalsBase &base() const { return base_; }
 
     // The subjects with a place first, then those without one, each in the
@@ -68,7 +68,7 @@ private:
     QString subjectTable() const;
 
     JournalsBase &base_;
-    const JournalKindSpec &spec_;
+    const JournalKindRules &rules_;
 };
 
 } // namespace kulvera

@@ -2,9 +2,9 @@
 
 namespace kulvera {
 
-const JournalKindSpec &journalKindSpec(JournalKind kind)
+const JournalKindRules &journalKindRules(JournalKind kind)
 {
-    static const JournalKindSpec health {
+    static const JournalKindRules health {
         JournalKind::Health,
         QStringLiteral("j_z"),
         QStringLiteral("Журнал здоровья"),
@@ -28,7 +28,7 @@ const JournalKindSpec &journalKindSpec(JournalKind kind)
         QStringLiteral("Удалить из базы персонала '"),
         QStringLiteral("Персонал будет удален из всех предыдущих журналов. Восстановить удаление невозможно."),
     };
-    static const JournalKindSpec temperature {
+    static const JournalKindRules temperature {
         JournalKind::Temperature,
         QStringLiteral("hol_jur"),
         QStringLiteral("Журнал температурного режима"),

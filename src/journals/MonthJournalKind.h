@@ -10,7 +10,7 @@ namespace kulvera {
 // per subject and day. What differs is described once, here.
 enum class JournalKind { Health, Temperature };
 
-struct JournalKindSpec {
+struct JournalKindRules {
     JournalKind kind;
     QString formName; // "j_z", "hol_jur"
     QString title; // the window and the printed title
@@ -38,7 +38,7 @@ struct JournalKindSpec {
     QString deleteWarning;
 };
 
-const JournalKindSpec &journalKindSpec(JournalKind kind);
+const JournalKindRules &journalKindRules(JournalKind kind);
 
 // Texts both journals share.
 inline constexpr QStringView kSeveralEntries = u"Идентифицировано несколько строк! Запись остановлена!";

@@ -63,7 +63,7 @@ JournalHeading journalHeading(const SettingsAccess &settings)
 
 XlsxWorkbook monthJournalTemplate(JournalKind kind)
 {
-    const JournalKindSpec &spec = journalKindSpec(kind);
+    const JournalKindRules &rules = journalKindRules(kind);
     const QString sheet = QStringLiteral("Журнал");
     XlsxWorkbook book = XlsxWorkbook::blank(sheet, QStringLiteral("Times New Roman"), 10);
     SheetWriter w(book);
@@ -73,7 +73,7 @@ XlsxWorkbook monthJournalTemplate(JournalKind kind)
         book.setColumnWidth(2 + d, 5);
     CellLook bold;
     bold.bold = true;
-    w.text(1, 1, spec.title, bold);
+    w.text(1, 1, rules.title, bold);
     const std::pair<QString, QStringView> heading[] = {
         {QStringLiteral("Организация:"), kJournalOrganisationName},
         {QStringLiteral("Юридический адрес:"), kJournalLegalAddressName},
@@ -105,7 +105,7 @@ Result<JournalPrintOutcome> printMonthJournal(const MonthJournal &journal, const
     const QString &templatesFolder, const SettingsAccess &settings, const QString &outputPath, Prompter &prompter)
 {
     using R = Result<JournalPrintOutcome>;
-    const JournalKindSpec &spec = journal.spec();
+    const JournalKindRules &rules = journal.rules();
     const auto subjects = journal.subjects();
     if (!subjects)
         return R::failure(subjects.error());
@@ -116,8 +116,8 @@ Result<JournalPrintOutcome> printMonthJournal(const MonthJournal &journal, const
         return R::failure(entries.error());
 
     prompter.status(QStringLiteral("Загрузка шаблона..."));
-    const QString file = templateSetting(settings, spec.templateKey);
-    const auto kind = spec.kind;
+    const QString file = templateSetting(settings, rules.templateKey);
+    const auto kind = rules.kind;
     Result<OpenedTemplate> opened = openOrMakeTemplate(
         templatesFolder, file, QFileInfo(file).completeBaseName() + QStringLiteral(".xlsx"),
         [kind] { return monthJournalTemplate(kind); }, outputPath);
@@ -154,8 +154,8 @@ Result<JournalPrintOutcome> printMonthJournal(const MonthJournal &journal, const
     putNamed(book, out, kJournalActualAddressName, h.actualAddress);
     putNamed(book, out, kJournalHeadName, h.head);
     putNamed(book, out, kJournalResponsibleName, h.responsible);
-    putNamed(book, out, kJournalSubjectHeadingName, spec.nameCaption);
-    putNamed(book, out, kJournalPlaceHeadingName, spec.placeCaption);
+    putNamed(book, out, kJournalSubjectHeadingName, rules.nameCaption);
+    putNamed(book, out, kJournalPlaceHeadingName, rules.placeCaption);
     const int days = month.days();
     int row = start.row;
     for (const JournalSubject &s : *subjects) {

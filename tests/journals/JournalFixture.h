@@ -31,7 +31,7 @@ struct JournalFixture : ::testing::Test {
         const auto id = journal.addSubject(name);
         EXPECT_TRUE(id.ok()) << id.error().toStdString();
         if (!place.isEmpty()) {
-            const auto p = JournalList::places(base, journal.spec().kind).add(place);
+            const auto p = JournalList::places(base, journal.rules().kind).add(place);
             EXPECT_TRUE(journal.setSubjectPlace(*id, *p).ok());
         }
         return id.ok() ? *id : 0;

@@ -65,7 +65,7 @@ int show(CliRun &run, MonthJournal &journal, const QStringList &a)
         const auto value = found->second.find(day);
         return value == found->second.end() ? QString() : value->second;
     };
-    const JournalKindSpec &spec = journal.spec();
+    const JournalKindRules &rules = journal.rules();
     if (a.size() == 2) {
         QJsonArray rows;
         for (const JournalSubject &s : *subjects) {
@@ -74,8 +74,8 @@ int show(CliRun &run, MonthJournal &journal, const QStringList &a)
                 if (const QString v = cell(s.id, d); !v.isNull())
                     days_.insert(dayColumnKey(d), v);
             }
-            rows.append(QJsonObject {{QStringLiteral("ID"), s.id}, {spec.subjectNameColumn, s.name},
-                {spec.subjectPlaceColumn, s.place ? QJsonValue(*s.place) : QJsonValue()},
+            rows.append(QJsonObject {{QStringLiteral("ID"), s.id}, {rules.subjectNameColumn, s.name},
+                {rules.subjectPlaceColumn, s.place ? QJsonValue(*s.place) : QJsonValue()},
                 {QStringLiteral("Caption"), s.placeName}, {QStringLiteral("days"), days_}});
         }
         run.out << QJsonDocument(QJsonObject {{QStringLiteral("month"), month->text()}, {QStringLiteral("days"), days},
@@ -83,7 +83,7 @@ int show(CliRun &run, MonthJournal &journal, const QStringList &a)
                        .toJson(QJsonDocument::Indented);
         return kExitOk;
     }
-    run.out << spec.idCaption << '\t' << spec.nameCaption << '\t' << spec.placeCaption;
+    run.out << rules.idCaption << '\t' << rules.nameCaption << '\t' << rules.placeCaption;
     for (int d = 1; d <= days; ++d)
         run.out << '\t' << d;
     run.out << '\n';
@@ -105,13 +105,13 @@ int set(CliRun &run, MonthJournal &journal, const QStringList &a)
         return failed(run, QStringLiteral("Неверная дата: ") + a[0]);
     const auto subject = subjectArgument(journal, a[1]);
     if (!subject)
-        return failed(run, journal.spec().subjectNotInTable + QStringLiteral(": ") + a[1]);
+        return failed(run, journal.rules().subjectNotInTable + QStringLiteral(": ") + a[1]);
     const QString value = a.size() == 3 ? a[2] : QString();
     // The health form offers the marks of the list and nothing else.
-    if (journal.spec().kind == JournalKind::Health && !value.trimmed().isEmpty()
+    if (journal.rules().kind == JournalKind::Health && !value.trimmed().isEmpty()
         && !JournalList::marks(journal.base()).findByTextOrKey(value))
         return failed(run, QStringLiteral("Нет такой отметки в списке результатов обследования: ") + value);
-    const QString stored = journal.spec().kind == JournalKind::Health && !value.trimmed().isEmpty()
+    const QString stored = journal.rules().kind == JournalKind::Health && !value.trimmed().isEmpty()
         ? JournalList::marks(journal.base()).findByTextOrKey(value)->text
         : value;
     if (const Status s = journal.writeCell(subject->id, *day, stored); !s)
@@ -137,7 +137,7 @@ int add(CliRun &run, MonthJournal &journal, const QStringList &a)
         return kExitUsage;
     std::optional<qint64> place;
     if (a.size() == 3) {
-        JournalList places = JournalList::places(journal.base(), journal.spec().kind);
+        JournalList places = JournalList::places(journal.base(), journal.rules().kind);
         auto found = places.findByTextOrKey(a[2]);
         if (!found) {
             const auto added = places.add(a[2].trimmed());
@@ -165,7 +165,7 @@ int remove(CliRun &run, MonthJournal &journal, const QStringList &a)
         return kExitUsage;
     const auto subject = subjectArgument(journal, a[0]);
     if (!subject)
-        return failed(run, journal.spec().subjectUnknown + QStringLiteral(": ") + a[0]);
+        return failed(run, journal.rules().subjectUnknown + QStringLiteral(": ") + a[0]);
     const Status s = journal.removeSubject(subject->id);
     if (!s)
         return s.error().isEmpty() ? kExitFailed : failed(run, s.error());

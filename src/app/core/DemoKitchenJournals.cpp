@@ -55,7 +55,7 @@ Result<std::map<QString, qint64>> addPlaces(JournalList places, const DemoSubjec
 Result<std::vector<qint64>> addSubjects(MonthJournal &journal, const DemoSubject *first, const DemoSubject *end)
 {
     using R = Result<std::vector<qint64>>;
-    const auto places = addPlaces(JournalList::places(journal.base(), journal.spec().kind), first, end);
+    const auto places = addPlaces(JournalList::places(journal.base(), journal.rules().kind), first, end);
     if (!places)
         return R::failure(places.error());
     std::vector<qint64> ids;

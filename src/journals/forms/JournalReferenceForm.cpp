@@ -30,12 +30,12 @@ JournalReferenceForm::JournalReferenceForm(AppContext &context, const QString &n
 {
     journal_.emplace(base_, kind);
     places_.emplace(JournalList::places(base_, kind));
-    const JournalKindSpec &spec = journal_->spec();
+    const JournalKindRules &rules = journal_->rules();
     setUp(name,
         kind == JournalKind::Health ? QStringLiteral("Производственный персонал")
                                     : QStringLiteral("Справочник оборудования"));
     grid_->setColumnCount(3);
-    grid_->setHorizontalHeaderLabels({spec.idCaption, spec.nameCaption, spec.placeCaption});
+    grid_->setHorizontalHeaderLabels({rules.idCaption, rules.nameCaption, rules.placeCaption});
     placeDelegate_ = new PickListDelegate(grid_);
     grid_->setItemDelegateForColumn(2, placeDelegate_);
     reload();

@@ -41,9 +41,9 @@ MonthJournalForm::MonthJournalForm(AppContext &context, JournalKind kind, QWidge
     , places_(JournalList::places(base_, kind))
     , marks_(JournalList::marks(base_))
 {
-    const JournalKindSpec &spec = journal_.spec();
-    setObjectName(spec.formName);
-    setWindowTitle(spec.title);
+    const JournalKindRules &rules = journal_.rules();
+    setObjectName(rules.formName);
+    setWindowTitle(rules.title);
     month_ = new QComboBox(this);
     month_->setObjectName(QStringLiteral("month"));
     month_->addItems(monthNames());
@@ -101,7 +101,7 @@ MonthJournalForm::MonthJournalForm(AppContext &context, JournalKind kind, QWidge
     });
     connect(grid_->horizontalHeader(), &QHeaderView::sortIndicatorChanged, this, [this](int column, Qt::SortOrder) {
         if (!loading_)
-            context_.settings.saveInGroup(journal_.spec().formName, kSortKey, QString::number(column));
+            context_.settings.saveInGroup(journal_.rules().formName, kSortKey, QString::number(column));
     });
     new GridKeys(
         grid_, [this] { addSubject(); }, [this] { removeSubject(); });
@@ -120,7 +120,7 @@ void MonthJournalForm::refreshPickLists()
 {
     if (const auto items = places_.items())
         placeDelegate_->setItems(*items);
-    if (journal_.spec().kind == JournalKind::Health) {
+    if (journal_.rules().kind == JournalKind::Health) {
         if (const auto items = marks_.items())
             markDelegate_->setItems(*items);
     }
@@ -143,7 +143,7 @@ bool MonthJournalForm::load()
 
 void MonthJournalForm::build(const JournalMonth &month)
 {
-    const JournalKindSpec &spec = journal_.spec();
+    const JournalKindRules &rules = journal_.rules();
     const auto subjects = journal_.subjects();
     const auto entries = journal_.entries(month);
     if (!subjects || !entries) {
@@ -156,13 +156,13 @@ void MonthJournalForm::build(const JournalMonth &month)
     const int keptColumn = grid_->currentColumn();
     grid_->setSortingEnabled(false);
     QStringList captions;
-    const bool health = spec.kind == JournalKind::Health;
+    const bool health = rules.kind == JournalKind::Health;
     if (health) {
-        keys_ = {QStringLiteral("ID"), spec.subjectNameColumn, spec.subjectPlaceColumn, QStringLiteral("Caption")};
-        captions = {spec.idCaption, spec.nameCaption, spec.placeIdCaption, spec.placeCaption};
+        keys_ = {QStringLiteral("ID"), rules.subjectNameColumn, rules.subjectPlaceColumn, QStringLiteral("Caption")};
+        captions = {rules.idCaption, rules.nameCaption, rules.placeIdCaption, rules.placeCaption};
     } else {
-        keys_ = {QStringLiteral("ID"), spec.subjectPlaceColumn, QStringLiteral("Caption"), spec.subjectNameColumn};
-        captions = {spec.idCaption, spec.placeIdCaption, spec.placeCaption, spec.nameCaption};
+        keys_ = {QStringLiteral("ID"), rules.subjectPlaceColumn, QStringLiteral("Caption"), rules.subjectNameColumn};
+        captions = {rules.idCaption, rules.placeIdCaption, rules.placeCaption, rules.nameCaption};
     }
     const int fixed = static_cast<int>(keys_.size());
     for (int d = 1; d <= month.days(); ++d) {
@@ -179,13 +179,13 @@ void MonthJournalForm::build(const JournalMonth &month)
     for (int d = 1; d <= month.days() && health; ++d)
         grid_->setItemDelegateForColumn(columnOf(dayColumnKey(d)), markDelegate_);
     // The place key column of the temperature journal has no caption and is not shown.
-    grid_->setColumnHidden(columnOf(spec.subjectPlaceColumn), !health);
+    grid_->setColumnHidden(columnOf(rules.subjectPlaceColumn), !health);
     for (int r = 0; r < static_cast<int>(subjects->size()); ++r) {
         const JournalSubject &s = (*subjects)[static_cast<std::size_t>(r)];
         grid_->setItem(r, columnOf(QStringLiteral("ID")), textItem(QString::number(s.id), false));
-        grid_->setItem(r, columnOf(spec.subjectNameColumn), textItem(s.name));
+        grid_->setItem(r, columnOf(rules.subjectNameColumn), textItem(s.name));
         grid_->setItem(
-            r, columnOf(spec.subjectPlaceColumn), textItem(s.place ? QString::number(*s.place) : QString(), false));
+            r, columnOf(rules.subjectPlaceColumn), textItem(s.place ? QString::number(*s.place) : QString(), false));
         grid_->setItem(r, columnOf(QStringLiteral("Caption")), textItem(s.placeName));
         const auto found = entries->find(s.id);
         for (int d = 1; d <= month.days(); ++d) {
@@ -201,7 +201,7 @@ void MonthJournalForm::build(const JournalMonth &month)
         grid_->resizeColumnToContents(c);
     for (int d = 1; d <= month.days(); ++d)
         grid_->setColumnWidth(fixed + d - 1, 36);
-    const int sortColumn = context_.settings.getInGroup(spec.formName, kSortKey, QStringLiteral("2")).toInt();
+    const int sortColumn = context_.settings.getInGroup(rules.formName, kSortKey, QStringLiteral("2")).toInt();
     grid_->setSortingEnabled(true);
     grid_->sortItems(std::clamp(sortColumn, 0, grid_->columnCount() - 1));
     if (keptRow >= 0 && keptRow < grid_->rowCount() && keptColumn >= 0 && keptColumn < grid_->columnCount())
@@ -220,13 +220,13 @@ void MonthJournalForm::cellEdited(qint64 subject, const QString &key, const QStr
 {
     if (!loaded_)
         return;
-    const JournalKindSpec &spec = journal_.spec();
+    const JournalKindRules &rules = journal_.rules();
     Status s;
     if (subject <= 0) {
-        s = Status::failure(spec.noSubjectInRow);
+        s = Status::failure(rules.noSubjectInRow);
     } else if (const auto day = dayFromColumnKey(key)) {
         s = journal_.writeCell(subject, loaded_->day(*day), text);
-    } else if (key == spec.subjectNameColumn) {
+    } else if (key == rules.subjectNameColumn) {
         s = journal_.renameSubject(subject, text);
     } else if (key == u"Caption") {
         s = journal_.setSubjectPlace(subject, placeDelegate_->keyOf(text));
@@ -253,7 +253,7 @@ void MonthJournalForm::addSubject()
     build(*loaded_);
     for (int r = 0; r < grid_->rowCount(); ++r) {
         if (rowSubject(r) == *id) {
-            const int name = columnOf(journal_.spec().subjectNameColumn);
+            const int name = columnOf(journal_.rules().subjectNameColumn);
             grid_->setCurrentCell(r, name);
             grid_->editItem(grid_->item(r, name));
         }
@@ -262,14 +262,14 @@ void MonthJournalForm::addSubject()
 
 void MonthJournalForm::removeSubject()
 {
-    const JournalKindSpec &spec = journal_.spec();
+    const JournalKindRules &rules = journal_.rules();
     if (grid_->rowCount() == 0) {
-        context_.prompter.warning(spec.nothingToDelete, windowTitle());
+        context_.prompter.warning(rules.nothingToDelete, windowTitle());
         return;
     }
     const int row = grid_->currentRow();
     if (row < 0) {
-        context_.prompter.warning(spec.nothingChosen, windowTitle());
+        context_.prompter.warning(rules.nothingChosen, windowTitle());
         return;
     }
     tellRefusal(context_.prompter, journal_.removeSubject(rowSubject(row)), windowTitle());
@@ -281,7 +281,7 @@ void MonthJournalForm::copyPreviousDay()
 {
     const int column = grid_->currentColumn();
     if (!loaded_ || column < 0) {
-        context_.prompter.warning(journal_.spec().chooseDayColumn, windowTitle());
+        context_.prompter.warning(journal_.rules().chooseDayColumn, windowTitle());
         return;
     }
     const auto day = dayFromColumnKey(keys_.value(column));
