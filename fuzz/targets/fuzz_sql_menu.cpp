@@ -9,6 +9,10 @@ using namespace kulvera;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     fuzz::MenuBaseFuzz &f = fuzz::menuBase();
-    (void)loadSqlMenuFile(*f.menu, fuzz::inputFile(QStringLiteral("input.sql_menu"), fuzz::bytes(data, size)));
+    // Every other input is read in two parts, as a large file is.
+    SqlMenuLoadOptions options;
+    if (size % 2 != 0)
+        options.readInPartsFrom = 1;
+    (void)loadSqlMenuFile(*f.menu, fuzz::inputFile(QStringLiteral("input.sql_menu"), fuzz::bytes(data, size)), options);
     return 0;
 }

@@ -46,13 +46,21 @@ std::optional<qint32> MenuFileReader::number()
 
 std::optional<QByteArray> MenuFileReader::bytes()
 {
+    const std::optional<QByteArrayView> view = bytesView();
+    if (!view)
+        return std::nullopt;
+    return view->toByteArray();
+}
+
+std::optional<QByteArrayView> MenuFileReader::bytesView()
+{
     const qsizetype start = position_;
     const std::optional<qint32> length = number();
     if (!length || *length < 0 || *length > left()) {
         position_ = start;
         return std::nullopt;
     }
-    QByteArray out = data_.mid(position_, *length);
+    const QByteArrayView out = QByteArrayView(data_).sliced(position_, *length);
     position_ += *length;
     return out;
 }

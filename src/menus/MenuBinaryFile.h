@@ -3,6 +3,7 @@
 #include "common/Result.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 
@@ -42,6 +43,8 @@ public:
     }
     std::optional<qint32> number();
     std::optional<QByteArray> bytes();
+    // The same bytes where they lie in the data, not copied.
+    std::optional<QByteArrayView> bytesView();
     std::optional<QString> plain();
     std::optional<QString> scrambled();
     qsizetype left() const { return data_.size() - position_; }

@@ -16,7 +16,10 @@
 #include <QSqlField>
 #include <QSqlRecord>
 
+#include <array>
+#include <memory>
 #include <set>
+#include <thread>
 
 namespace kulvera {
 namespace {
@@ -106,6 +109,26 @@ bool isPlainIdentifier(QStringView name)
     return true;
 }
 
+// Where one value of a statement lies; a length of -1 is NULL. A quoted text
+// with doubled quotes inside must have them undone (`valueText`).
+struct ValueSpan {
+    qsizetype from = 0;
+    qsizetype length = -1;
+    bool doubledQuotes = false;
+};
+
+QStringView valueText(QStringView statement, const ValueSpan &v, QString &scratch)
+{
+    if (v.length < 0)
+        return {};
+    const QStringView raw = statement.sliced(v.from, v.length);
+    if (!v.doubledQuotes)
+        return raw;
+    scratch = raw.toString();
+    scratch.replace(QStringLiteral("''"), QStringLiteral("'"));
+    return scratch;
+}
+
 // A strict reader of one INSERT statement; it knows nothing else of SQL.
 class InsertReader
 {
@@ -142,33 +165,33 @@ public:
         i_ = j;
         return true;
     }
-    // One literal: quoted text, a number or nothing.
-    bool value(QString &out)
+    // One literal: quoted text, a number or nothing. Where it lies in the
+    // statement; a quoted text without its quotes.
+    bool value(ValueSpan &out)
     {
         blanks();
-        out = QString();
+        out = ValueSpan();
         if (i_ >= s_.size())
             return false;
         const QChar c = s_[i_];
         if (c == u'\'') {
-            QString text(QStringLiteral(""));
             ++i_;
+            out.from = i_;
             while (true) {
                 if (i_ >= s_.size())
                     return false; // no closing quote
                 if (s_[i_] == u'\'') {
                     if (i_ + 1 < s_.size() && s_[i_ + 1] == u'\'') {
-                        text += u'\'';
+                        out.doubledQuotes = true;
                         i_ += 2;
                         continue;
                     }
+                    out.length = i_ - out.from;
                     ++i_;
-                    break;
+                    return true;
                 }
-                text += s_[i_++];
+                ++i_;
             }
-            out = text;
-            return true;
         }
         if (c == u',' || c == u')')
             return true; // empty: NULL
@@ -198,7 +221,8 @@ public:
             if (i_ == expFrom)
                 return false;
         }
-        out = s_.sliced(start, i_ - start).toString();
+        out.from = start;
+        out.length = i_ - start;
         return true;
     }
 
@@ -334,12 +358,14 @@ Result<int> saveSqlMenuFile(const MenuBase &base, const std::vector<QDate> &days
     return rows;
 }
 
-Result<std::vector<QString>> parseSqlMenuInsert(QStringView statement, QStringView table, const QStringList &columns)
+namespace {
+
+Status parseInsertSpans(
+    QStringView statement, QStringView table, const QStringList &columns, std::vector<ValueSpan> &values)
 {
-    using R = Result<std::vector<QString>>;
     InsertReader r(statement);
     const auto wrong = [&r](const QString &what) {
-        return R::failure(what + QStringLiteral(" (позиция ") + QString::number(r.position()) + u')');
+        return Status::failure(what + QStringLiteral(" (позиция ") + QString::number(r.position()) + u')');
     };
     if (!r.word(u"INSERT") || !r.word(u"INTO"))
         return wrong(QStringLiteral("ожидалось INSERT INTO"));
@@ -355,13 +381,12 @@ Result<std::vector<QString>> parseSqlMenuInsert(QStringView statement, QStringVi
         return wrong(QStringLiteral("список колонок не совпадает с заголовком файла"));
     if (!r.word(u"values") || !r.character(u'('))
         return wrong(QStringLiteral("ожидалось values ("));
-    std::vector<QString> values;
-    values.reserve(static_cast<size_t>(columns.size()));
+    values.clear();
     while (true) {
-        QString v;
+        ValueSpan v;
         if (!r.value(v))
             return wrong(QStringLiteral("недопустимое значение"));
-        values.push_back(std::move(v));
+        values.push_back(v);
         if (r.character(u','))
             continue;
         if (r.character(u')'))
@@ -374,10 +399,80 @@ Result<std::vector<QString>> parseSqlMenuInsert(QStringView statement, QStringVi
     r.blanks();
     if (!r.atEnd())
         return wrong(QStringLiteral("после оператора стоит еще текст"));
+    return {};
+}
+
+// The statements between two separators of the file, read and staged. Parts of
+// a large file are read at once, each into its own staging; the statement
+// numbers of a part count from its start.
+struct StatementPart {
+    QByteArrayView bytes;
+    StagedRations staged;
+    int statements = 0;
+    int failedAt = 0; // the failing statement's number in the part; 0: none
+    QString error;
+    bool stagingError = false; // the statement read, its row was refused
+
+    StatementPart(const MenuBase &base, QByteArrayView b)
+        : bytes(b)
+        , staged(base)
+    {
+    }
+};
+
+void stageStatements(
+    StatementPart &part, const QString &table, const QStringList &columns, const std::vector<int> &columnNumbers)
+{
+    const QByteArrayView all = part.bytes;
+    QString statement;
+    std::vector<ValueSpan> spans;
+    std::array<QString, MenuBase::kRowColumns + 1> scratch;
+    MenuFileRowView row;
+    qsizetype from = 0;
+    while (from <= all.size()) {
+        qsizetype to = QByteArrayView(all).indexOf(kSeparatorBytes, from);
+        if (to < 0)
+            to = all.size();
+        ++part.statements;
+        unscrambleTextInto(all.sliced(from, to - from), statement);
+        if (const Status s = parseInsertSpans(statement, table, columns, spans); !s) {
+            part.failedAt = part.statements;
+            part.error = s.error();
+            return;
+        }
+        row.fill(QStringView());
+        for (size_t c = 0; c < columnNumbers.size(); ++c) {
+            const auto n = static_cast<size_t>(columnNumbers[c]);
+            if (n > 0)
+                row[n] = valueText(statement, spans[c], scratch[n]);
+        }
+        if (const Status s = part.staged.add(row); !s) {
+            part.failedAt = part.statements;
+            part.error = s.error();
+            part.stagingError = true;
+            return;
+        }
+        from = to + kSeparatorBytes.size();
+    }
+}
+
+} // namespace
+
+Result<std::vector<QString>> parseSqlMenuInsert(QStringView statement, QStringView table, const QStringList &columns)
+{
+    std::vector<ValueSpan> spans;
+    if (const Status s = parseInsertSpans(statement, table, columns, spans); !s)
+        return Result<std::vector<QString>>::failure(s.error());
+    std::vector<QString> values;
+    values.reserve(spans.size());
+    QString scratch;
+    for (const ValueSpan &v : spans)
+        values.push_back(valueText(statement, v, scratch).toString());
     return values;
 }
 
-Result<RationImportSummary> loadSqlMenuFile(const MenuBase &base, const QString &path)
+Result<RationImportSummary> loadSqlMenuFile(
+    const MenuBase &base, const QString &path, const SqlMenuLoadOptions &options)
 {
     Prompter &prompter = base.prompter();
     prompter.status(QStringLiteral("Чтение файла меню..."));
@@ -400,7 +495,7 @@ Result<RationImportSummary> loadSqlMenuFile(const MenuBase &base, const QString 
     const std::optional<QString> table = in.scrambled();
     const std::optional<QString> columnText = in.scrambled();
     const std::optional<QString> definitionText = in.scrambled();
-    const std::optional<QByteArray> statementBytes = in.bytes();
+    const std::optional<QByteArrayView> statementBytes = in.bytesView();
     if (!count || *count < 0 || !one || *one != 1 || !minusOne || *minusOne != u"-1" || !source || !table || !columnText
         || !definitionText || !statementBytes || !in.atEnd())
         return refuse(prompter, damaged(path));
@@ -444,40 +539,47 @@ Result<RationImportSummary> loadSqlMenuFile(const MenuBase &base, const QString 
         return refuse(prompter, QStringLiteral("Ошибочное описание колонок в файле '") + path + u'\'');
 
     prompter.status(QStringLiteral("Создание временной таблицы..."));
-    StagedRations staged(base);
-
-    const QByteArray &all = *statementBytes;
-    qsizetype from = 0;
+    // A large file is read in two halves at once, split at the separator
+    // nearest its middle (separators cannot overlap, so that is one the
+    // reading from the start would meet too).
+    const QByteArrayView all = *statementBytes;
+    if (all.isEmpty())
+        return refuse(prompter, damaged(path));
+    std::vector<std::unique_ptr<StatementPart>> parts;
+    const qsizetype middle = all.size() >= options.readInPartsFrom ? all.indexOf(kSeparatorBytes, all.size() / 2) : -1;
+    if (middle < 0) {
+        parts.push_back(std::make_unique<StatementPart>(base, all));
+        stageStatements(*parts[0], *table, columns, columnNumbers);
+    } else {
+        parts.push_back(std::make_unique<StatementPart>(base, all.first(middle)));
+        parts.push_back(std::make_unique<StatementPart>(base, all.sliced(middle + kSeparatorBytes.size())));
+        std::thread second([&] { stageStatements(*parts[1], *table, columns, columnNumbers); });
+        stageStatements(*parts[0], *table, columns, columnNumbers);
+        second.join();
+    }
     int number = 0;
-    MenuFileRow row;
-    while (from <= all.size() && !all.isEmpty()) {
-        qsizetype to = all.indexOf(kSeparatorBytes, from);
-        if (to < 0)
-            to = all.size();
-        ++number;
-        if (number > *count)
-            break;
-        const QString statement = unscrambleText(all.sliced(from, to - from));
-        const Result<std::vector<QString>> values = parseSqlMenuInsert(statement, *table, columns);
-        if (!values)
+    for (const auto &part : parts) {
+        if (part->failedAt > 0) {
+            const int failed = number + part->failedAt;
+            if (failed > *count)
+                return refuse(prompter, damaged(path));
+            if (part->stagingError)
+                return refuse(prompter,
+                    QStringLiteral("Оператор ") + QString::number(failed) + QStringLiteral(": ") + part->error
+                        + QStringLiteral(". Файл не загружен, база меню не изменена."));
             return refuse(prompter,
-                QStringLiteral("Оператор ") + QString::number(number)
+                QStringLiteral("Оператор ") + QString::number(failed)
                     + QStringLiteral(" файла меню не является добавлением строки в таблицу ") + *table
-                    + QStringLiteral(": ") + values.error()
+                    + QStringLiteral(": ") + part->error
                     + QStringLiteral(". Файл не загружен, база меню не изменена."));
-        row.fill(QString());
-        for (size_t c = 0; c < columnNumbers.size(); ++c) {
-            if (columnNumbers[c] > 0)
-                row[static_cast<size_t>(columnNumbers[c])] = values.value()[c];
         }
-        if (const Status s = staged.add(row); !s)
-            return refuse(prompter,
-                QStringLiteral("Оператор ") + QString::number(number) + QStringLiteral(": ") + s.error()
-                    + QStringLiteral(". Файл не загружен, база меню не изменена."));
-        from = to + kSeparatorBytes.size();
+        number += part->statements;
     }
     if (number != *count || number == 0)
         return refuse(prompter, damaged(path));
+    StagedRations &staged = parts[0]->staged;
+    for (size_t i = 1; i < parts.size(); ++i)
+        staged.append(std::move(parts[i]->staged));
 
     prompter.status(QStringLiteral("Перенос данных в базу..."));
     const Result<RationImportSummary> summary = staged.commit(kSqlMenuLoadTitle.toString());

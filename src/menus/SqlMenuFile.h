@@ -70,7 +70,13 @@ Result<int> saveSqlMenuFile(const MenuBase &base, const std::vector<QDate> &days
 // group already there is replaced or kept as the user answers). A file that is
 // not whole, not of this format or carries anything but plain inserts is
 // refused with its message and the menu base is left as it was.
-Result<RationImportSummary> loadSqlMenuFile(const MenuBase &base, const QString &path);
+struct SqlMenuLoadOptions {
+    // The statements of a file at least this large are read in two halves at
+    // once (a year of rations is tens of megabytes).
+    qsizetype readInPartsFrom = 4 * 1024 * 1024;
+};
+Result<RationImportSummary> loadSqlMenuFile(
+    const MenuBase &base, const QString &path, const SqlMenuLoadOptions &options = {});
 
 // One statement checked against the header; the values in column order (a
 // null QString for an empty value). The error says what is wrong.

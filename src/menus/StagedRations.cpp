@@ -17,25 +17,38 @@ StagedRations::StagedRations(const MenuBase &base)
 
 Status StagedRations::add(const MenuFileRow &row)
 {
-    const std::optional<QDate> day = parseTextDate(row[26]);
-    if (!day)
-        return Status::failure(QStringLiteral("Не удалось распознать дату - '") + row[26] + u'\'');
-    const QString date = formatTextDate(*day);
-    const QString group = row[28].isNull() ? QStringLiteral("") : row[28];
+    MenuFileRowView view;
+    for (size_t n = 0; n < row.size(); ++n)
+        view[n] = row[n];
+    return add(view);
+}
 
-    const QString key = date + u'\n' + group;
-    auto found = rationIndex_.constFind(key);
-    if (found == rationIndex_.constEnd()) {
-        found = rationIndex_.insert(key, static_cast<int>(rations_.size()));
-        rations_.push_back({date, group, 0});
+Status StagedRations::add(const MenuFileRowView &row)
+{
+    const QStringView group = row[28].isNull() ? QStringView(u"") : row[28];
+    if (lastRation_ < 0 || row[26] != lastDay_ || group != lastGroup_) {
+        const std::optional<QDate> day = parseTextDate(row[26].toString());
+        if (!day)
+            return Status::failure(QStringLiteral("Не удалось распознать дату - '") + row[26] + u'\'');
+        const QString date = formatTextDate(*day);
+        const QString key = date + u'\n' + group;
+        auto found = rationIndex_.constFind(key);
+        if (found == rationIndex_.constEnd()) {
+            found = rationIndex_.insert(key, static_cast<int>(rations_.size()));
+            rations_.push_back({date, group.toString(), 0});
+        }
+        lastRation_ = *found;
+        lastDay_ = row[26].toString();
+        lastGroup_ = group.toString();
     }
-    ++rations_[static_cast<size_t>(*found)].rows;
+    Ration &ration = rations_[static_cast<size_t>(lastRation_)];
+    ++ration.rows;
 
     Row staged;
-    staged.ration = *found;
+    staged.ration = lastRation_;
     staged.start = text_.size();
     for (int n = 1; n <= kColumns; ++n) {
-        const QString &v = n == 26 ? date : row[static_cast<size_t>(n)];
+        const QStringView v = n == 26 ? QStringView(ration.day) : row[static_cast<size_t>(n)];
         if (v.isNull())
             staged.nulls |= 1u << (n - 1);
         else
@@ -44,6 +57,36 @@ Status StagedRations::add(const MenuFileRow &row)
     }
     rows_.push_back(staged);
     return {};
+}
+
+void StagedRations::append(StagedRations &&other)
+{
+    std::vector<int> rationOf(other.rations_.size());
+    for (size_t i = 0; i < other.rations_.size(); ++i) {
+        const Ration &r = other.rations_[i];
+        const QString key = r.day + u'\n' + r.group;
+        auto found = rationIndex_.constFind(key);
+        if (found == rationIndex_.constEnd()) {
+            found = rationIndex_.insert(key, static_cast<int>(rations_.size()));
+            rations_.push_back({r.day, r.group, 0});
+        }
+        rationOf[i] = *found;
+        rations_[static_cast<size_t>(*found)].rows += r.rows;
+    }
+    const qsizetype shift = text_.size();
+    text_ += other.text_;
+    rows_.reserve(rows_.size() + other.rows_.size());
+    for (Row row : other.rows_) {
+        row.ration = rationOf[static_cast<size_t>(row.ration)];
+        row.start += shift;
+        rows_.push_back(row);
+    }
+    lastRation_ = -1;
+    other.text_.clear();
+    other.rows_.clear();
+    other.rations_.clear();
+    other.rationIndex_.clear();
+    other.lastRation_ = -1;
 }
 
 QStringView StagedRations::value(const Row &row, int n) const
@@ -110,14 +153,26 @@ Result<RationImportSummary> StagedRations::commit(const QString &title)
     if (!insert.ready())
         return R::failure(insert.ready().error());
     const StoredTextCodec &codec = base_.codec();
+    QByteArray encoded; // one row's stored values, one after another
+    std::array<qsizetype, kColumns + 1> ends {};
     for (const Row &row : rows_) {
         if (!take[static_cast<size_t>(row.ration)])
             continue;
+        // The whole row first: binding points into the buffer, which must
+        // not move before the insert.
+        encoded.resize(0);
         for (int n = 1; n <= kColumns; ++n) {
-            if (row.nulls & (1u << (n - 1)))
+            if (!(row.nulls & (1u << (n - 1))))
+                codec.encodeAppend(value(row, n), encoded);
+            ends[static_cast<size_t>(n)] = encoded.size();
+        }
+        for (int n = 1; n <= kColumns; ++n) {
+            if (row.nulls & (1u << (n - 1))) {
                 insert.bindNull(n - 1);
-            else
-                insert.bindText(n - 1, codec.encode(value(row, n)));
+            } else {
+                const qsizetype from = ends[static_cast<size_t>(n - 1)];
+                insert.bindUtf8(n - 1, QByteArrayView(encoded.constData() + from, ends[static_cast<size_t>(n)] - from));
+            }
         }
         if (const Status s = insert.exec(); !s)
             return R::failure(s.error());

@@ -15,6 +15,8 @@ namespace kulvera {
 // The plain values of one ration row read from a file: column ln at index n
 // (1 ... 32); a null QString is NULL.
 using MenuFileRow = std::array<QString, MenuBase::kRowColumns + 1>;
+// The same as views into the text a reader holds; a null view is NULL.
+using MenuFileRowView = std::array<QStringView, MenuBase::kRowColumns + 1>;
 
 // What adding the rations of a file did.
 struct RationImportSummary {
@@ -42,7 +44,11 @@ public:
 
     // One row; refused when its date (l26) does not read as a date.
     Status add(const MenuFileRow &row);
+    Status add(const MenuFileRowView &row);
     int count() const { return static_cast<int>(rows_.size()); }
+    // The rows of another staging of the same base, after this one's, as if
+    // they had been added here one by one (a file read in parts at once).
+    void append(StagedRations &&other);
 
     // A ration already in the base for the same day and group is replaced
     // or kept as the user answers; a ration of a locked day is not loaded.
@@ -69,6 +75,11 @@ private:
     std::vector<Row> rows_;
     std::vector<Ration> rations_;
     QHash<QString, int> rationIndex_; // day + '\n' + group
+    // Rows of one ration follow each other in a file: the last one's date
+    // and group as the file wrote them, so most rows skip the date parsing.
+    QString lastDay_;
+    QString lastGroup_;
+    int lastRation_ = -1;
 };
 
 } // namespace kulvera

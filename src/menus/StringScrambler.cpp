@@ -31,16 +31,24 @@ int scrambleKey(qsizetype length, qsizetype position)
     return static_cast<int>(k);
 }
 
+namespace {
+
+// The key of byte i (from 1) of a string whose length has the given root.
+int keyAt(qsizetype root, qsizetype i)
+{
+    const qsizetype k = root + i;
+    return k > 255 ? (i % 2 != 0 ? 12 : 107) : static_cast<int>(k); // k >= 1 here: i >= 1
+}
+
+} // namespace
+
 QByteArray scrambleBytes(QByteArray bytes)
 {
     const qsizetype n = bytes.size();
     const qsizetype root = integerRoot(n);
     char *data = bytes.data();
-    for (qsizetype i = 1; i <= n; ++i) {
-        const qsizetype k = root + i;
-        const int key = k > 255 ? (i % 2 != 0 ? 12 : 107) : static_cast<int>(k); // k >= 1 here: i >= 1
-        data[i - 1] = static_cast<char>(static_cast<unsigned char>(data[i - 1]) ^ key);
-    }
+    for (qsizetype i = 1; i <= n; ++i)
+        data[i - 1] = static_cast<char>(static_cast<unsigned char>(data[i - 1]) ^ keyAt(root, i));
     return bytes;
 }
 
@@ -52,6 +60,16 @@ QByteArray scrambleText(QStringView text)
 QString unscrambleText(const QByteArray &scrambled)
 {
     return decodeCodePage(scrambleBytes(scrambled), CodePage::Cp1251);
+}
+
+void unscrambleTextInto(QByteArrayView scrambled, QString &out)
+{
+    const qsizetype n = scrambled.size();
+    const qsizetype root = integerRoot(n);
+    out.resize(n);
+    QChar *d = out.data();
+    for (qsizetype i = 1; i <= n; ++i)
+        d[i - 1] = decodeByte(static_cast<unsigned char>(scrambled[i - 1]) ^ keyAt(root, i), CodePage::Cp1251);
 }
 
 } // namespace kulvera

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 
@@ -18,5 +19,7 @@ QByteArray scrambleBytes(QByteArray bytes);
 // A text as its scrambled code page 1251 bytes, and back.
 QByteArray scrambleText(QStringView text);
 QString unscrambleText(const QByteArray &scrambled);
+// The same into a text the caller reuses (its old contents are replaced).
+void unscrambleTextInto(QByteArrayView scrambled, QString &out);
 
 } // namespace kulvera

@@ -41,30 +41,47 @@ int StoredTextCodec::keyFromInstallationNumber(const QString &number)
     return key;
 }
 
-QString StoredTextCodec::encode(QStringView text) const
+namespace {
+
+// The one encoding loop, writing UTF-16 or single-byte digits.
+template <typename Char> Char *encodeInto(QStringView text, int key, Char *d)
 {
-    QString out;
-    out.resize(text.size() * kGroup);
-    QChar *d = out.data();
     const auto &groups = digitGroups();
     for (QChar ch : text) {
         unsigned char byte = '?';
         encodeChar(ch, CodePage::Cp1251, &byte);
-        const int v = byte + key_;
+        const int v = byte + key;
         if (v >= 0 && v <= kLargestCode) {
             const auto &g = groups[static_cast<size_t>(v)];
             for (int i = 0; i < kGroup; ++i)
-                d[i] = QChar(g[static_cast<size_t>(i)]);
+                d[i] = static_cast<Char>(g[static_cast<size_t>(i)]);
         } else {
             int rest = v;
             for (int i = kGroup - 1; i >= 0; --i) {
-                d[i] = QChar(u'0' + rest % 10);
+                d[i] = static_cast<Char>(u'0' + rest % 10);
                 rest /= 10;
             }
         }
         d += kGroup;
     }
+    return d;
+}
+
+} // namespace
+
+QString StoredTextCodec::encode(QStringView text) const
+{
+    QString out;
+    out.resize(text.size() * kGroup);
+    encodeInto(text, key_, reinterpret_cast<char16_t *>(out.data()));
     return out;
+}
+
+void StoredTextCodec::encodeAppend(QStringView text, QByteArray &out) const
+{
+    const qsizetype from = out.size();
+    out.resize(from + text.size() * kGroup);
+    encodeInto(text, key_, out.data() + from);
 }
 
 QString StoredTextCodec::decode(QStringView stored) const

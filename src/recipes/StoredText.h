@@ -2,6 +2,7 @@
 
 #include "common/Result.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringView>
@@ -31,6 +32,8 @@ public:
 
     int key() const { return key_; }
     QString encode(QStringView text) const;
+    // The same digits appended to `out` as single bytes (ASCII, so UTF-8 too).
+    void encodeAppend(QStringView text, QByteArray &out) const;
     // A group of fewer than four characters is reported ("Ошибочная длина
     // строки") and skipped; decoding goes on. Groups that name no cp1251 code
     // under this K become U+FFFD.

@@ -70,6 +70,18 @@ void SqlBulkInsert::bindText(int index, QStringView text)
         sqlite3_bind_text16(statement_, index + 1, data, static_cast<int>(text.size() * 2), SQLITE_TRANSIENT);
 }
 
+void SqlBulkInsert::bindUtf8(int index, QByteArrayView text)
+{
+    if (portable_) {
+        portable_->bind(index, QString::fromUtf8(text));
+        return;
+    }
+    static const char empty[] = "";
+    const char *data = text.isNull() ? empty : text.data();
+    if (statement_)
+        sqlite3_bind_text(statement_, index + 1, data, static_cast<int>(text.size()), SQLITE_STATIC);
+}
+
 void SqlBulkInsert::bindNull(int index)
 {
     if (portable_) {

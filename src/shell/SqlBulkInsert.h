@@ -2,6 +2,7 @@
 
 #include "common/Result.h"
 
+#include <QByteArrayView>
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringView>
@@ -33,6 +34,8 @@ public:
     // Positional values, in the order of the "?" marks (0-based).
     void bindText(int index, QStringView text);
     void bindNull(int index);
+    // UTF-8 bytes, not copied: they must stay where they are until exec().
+    void bindUtf8(int index, QByteArrayView text);
     // Inserts the row with the values bound since the last exec.
     Status exec();
 

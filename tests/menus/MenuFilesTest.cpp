@@ -211,6 +211,39 @@ TEST(SqlMenuFile, RoundTripBetweenTwoFreshInstallationsKeepsRationsAndQuotes)
         from.rows(QStringLiteral(" WHERE l28 = ?"), {from.codec.encode(QStringLiteral("Ясли"))}));
 }
 
+TEST(SqlMenuFile, AFileReadInTwoPartsLoadsAsInOneAndNamesAFaultByItsNumberInTheFile)
+{
+    FilesFixture from;
+    from.planTwoDays();
+    const QString path = from.file(QStringLiteral("week.sql_menu"));
+    ASSERT_TRUE(saveSqlMenuFile(from.base, {from.day, from.day.addDays(1)}, std::nullopt, path));
+    FilesFixture whole;
+    ASSERT_TRUE(loadSqlMenuFile(whole.base, path));
+    FilesFixture halves;
+    const auto summary = loadSqlMenuFile(halves.base, path, {1});
+    ASSERT_TRUE(summary) << summary.error().toStdString();
+    // The split falls inside a ration: its rows from both halves are one ration.
+    EXPECT_EQ(summary->rations, 3);
+    EXPECT_EQ(halves.rows(), from.rows());
+    for (const RationKey &key : {RationKey {from.day, QString()}, RationKey {from.day, QStringLiteral("Ясли")},
+             RationKey {from.day.addDays(1), QString()}})
+        EXPECT_EQ(shape(halves.base.load(key).value()), shape(whole.base.load(key).value()));
+
+    const QStringList columns {QStringLiteral("ID"), QStringLiteral("l1"), QStringLiteral("l26")};
+    const QString defs = QStringLiteral("ID COUNTER PRIMARY KEY,l1 TEXT(255),l26 TEXT(255)");
+    QStringList statements;
+    for (int i = 1; i <= 6; ++i)
+        statements << QStringLiteral("INSERT INTO base_temp (ID,l1,l26) values (%1,'Каша','05.03.2026')").arg(i);
+    statements[4] = QStringLiteral("DELETE FROM base_temp");
+    const QString bad = from.file(QStringLiteral("bad.sql_menu"));
+    ASSERT_TRUE(writeBytes(bad, sqlMenuBytes(QStringLiteral("base_temp"), columns.join(u','), defs, statements)));
+    const int rows = halves.rows();
+    const auto refused = loadSqlMenuFile(halves.base, bad, {1});
+    ASSERT_FALSE(refused);
+    EXPECT_TRUE(refused.error().contains(QStringLiteral("Оператор 5 "))) << refused.error().toStdString();
+    EXPECT_EQ(halves.rows(), rows);
+}
+
 TEST(SqlMenuFile, ARationAlreadyThereIsReplacedOrKeptAsAnswered)
 {
     FilesFixture from;

@@ -219,7 +219,8 @@ int exportSql(CliRun &run)
 const char kImportSqlUsage[] = "menus import-sql FILE";
 int importSql(CliRun &run)
 {
-    return importWith(run, kImportSqlUsage, loadSqlMenuFile);
+    return importWith(
+        run, kImportSqlUsage, [](const MenuBase &base, const QString &path) { return loadSqlMenuFile(base, path); });
 }
 
 const CliRegistrar saveRationRegistrar({QStringLiteral("menus"), QString::fromLatin1(kSaveRationUsage),
