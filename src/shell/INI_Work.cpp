@@ -258,7 +258,8 @@ Status INI_Work::writeTo(const QString &fileName, bool sync) const
         QFile file(temp);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
             return Status::failure(file.errorString());
-        const bool written = file.write(bytes) == bytes.size();
+        // The bytes sit in the buffer until flushed: a full disk shows there.
+        const bool written = file.write(bytes) == bytes.size() && file.flush();
         file.close();
         std::error_code error;
         if (written)
@@ -273,7 +274,8 @@ Status INI_Work::writeTo(const QString &fileName, bool sync) const
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))
         return Status::failure(file.errorString());
-    if (file.write(bytes) != bytes.size())
+    // commit() misses a write that fails while it flushes the buffer: flush first.
+    if (file.write(bytes) != bytes.size() || !file.flush())
         return Status::failure(file.errorString());
     if (!file.commit())
         return Status::failure(file.errorString());
