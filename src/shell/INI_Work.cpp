@@ -116,8 +116,13 @@ INI_Work::SectionData &INI_Work::section(const QString &name)
     index_.insert(CaselessName {name}, sections_.size());
     sections_.push_back({name, {}, {}});
     SectionData &added = sections_.back();
-    added.entries.reserve(expected);
-    added.index.reserve(static_cast<qsizetype>(expected));
+    // Only when there is something to expect: an index reserved for nothing
+    // still takes a block, and a file of bare section names would cost
+    // dozens of times its size.
+    if (expected > 0) {
+        added.entries.reserve(expected);
+        added.index.reserve(static_cast<qsizetype>(expected));
+    }
     return added;
 }
 
