@@ -251,7 +251,8 @@ Status saveFileAtomically(const QString &path, const QByteArray &bytes, FileSync
     if (!file.open(QIODevice::WriteOnly))
         return Status::failure(
             QStringLiteral("Не удалось записать файл: ") + path + QStringLiteral(" (") + file.errorString() + u')');
-    if (file.write(bytes) != bytes.size() || !file.commit())
+    // commit() misses a write that fails while it flushes the buffer: flush first.
+    if (file.write(bytes) != bytes.size() || !file.flush() || !file.commit())
         return Status::failure(
             QStringLiteral("Не удалось записать файл: ") + path + QStringLiteral(" (") + file.errorString() + u')');
     return {};

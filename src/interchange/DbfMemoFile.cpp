@@ -51,7 +51,7 @@ Status DbfMemoFile::create(const QString &path, Kind kind)
         }
     }
     QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(header) != header.size() || !out.commit())
+    if (!out.open(QIODevice::WriteOnly) || out.write(header) != header.size() || !out.flush() || !out.commit())
         return Status::failure(QStringLiteral("Не удалось записать файл MEMO ") + path + QStringLiteral("!"));
     return {};
 }

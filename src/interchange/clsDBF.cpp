@@ -806,7 +806,8 @@ Status clsDBF::SaveNewFile()
     const QFileInfo info(path_);
     const QString memoPath = info.path() + u'/' + info.completeBaseName() + u'.' + DbfMemoFile::extensionFor(type_);
     QSaveFile out(path_);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size()) {
+    // commit() misses a write that fails while it flushes the buffer: flush first.
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.flush()) {
         out.cancelWriting();
         undo();
         return fail(kTitleSave, QStringLiteral("Не удалось записать файл ") + path_ + QStringLiteral("!"));

@@ -1016,7 +1016,8 @@ Status clsDBF::CompactDBF()
         chunk.append(dbf::kEndOfFile);
     char countBytes[4];
     dbf::writeLE32(countBytes, quint32(kept));
-    if (out.write(chunk) != chunk.size() || !out.seek(4) || out.write(countBytes, 4) != 4) {
+    // commit() misses a write that fails while it flushes the buffer: flush first.
+    if (out.write(chunk) != chunk.size() || !out.seek(4) || out.write(countBytes, 4) != 4 || !out.flush()) {
         out.cancelWriting();
         return fail(kTitleCompact, QStringLiteral("Не удалось записать файл ") + path_ + QStringLiteral("!"));
     }

@@ -107,7 +107,8 @@ Status writeMenuFileBytes(const QString &path, const QByteArray &bytes)
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return Status::failure(file.errorString());
-    if (file.write(bytes) != bytes.size()) {
+    // commit() misses a write that fails while it flushes the buffer: flush first.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         file.cancelWriting();
         return Status::failure(file.errorString());
     }

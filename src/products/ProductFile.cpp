@@ -353,7 +353,8 @@ Status saveProductToFile(Prompter &prompter, const QString &path, const ProductR
     if (!file.open(QIODevice::WriteOnly))
         return Status::failure(QStringLiteral("Не удалось записать файл: ") + path + u'\n' + file.errorString());
     const QByteArray bytes = encodeProductFile(row, reference);
-    if (file.write(bytes) != bytes.size() || !file.commit())
+    // commit() misses a write that fails while it flushes the buffer: flush first.
+    if (file.write(bytes) != bytes.size() || !file.flush() || !file.commit())
         return Status::failure(QStringLiteral("Не удалось записать файл: ") + path + u'\n' + file.errorString());
     prompter.status(QStringLiteral("Сохранили продукт в файл: ") + path);
     return {};

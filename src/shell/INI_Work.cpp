@@ -116,8 +116,13 @@ INI_Work::SectionData &INI_Work::section(const QString &name)
     index_.insert(CaselessName {name}, sections_.size());
     sections_.push_back({name, {}, {}});
     SectionData &added = sections_.back();
-    added.entries.reserve(expected);
-    added.index.reserve(static_cast<qsizetype>(expected));
+    // Only when there is something to expect: an index reserved for nothing
+    // still takes a block, and a file of bare section names would cost
+    // dozens of times its size.
+    if (expected > 0) {
+        added.entries.reserve(expected);
+        added.index.reserve(static_cast<qsizetype>(expected));
+    }
     return added;
 }
 
@@ -258,7 +263,8 @@ Status INI_Work::writeTo(const QString &fileName, bool sync) const
         QFile file(temp);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
             return Status::failure(file.errorString());
-        const bool written = file.write(bytes) == bytes.size();
+        // The bytes sit in the buffer until flushed: a full disk shows there.
+        const bool written = file.write(bytes) == bytes.size() && file.flush();
         file.close();
         std::error_code error;
         if (written)
@@ -273,7 +279,8 @@ Status INI_Work::writeTo(const QString &fileName, bool sync) const
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))
         return Status::failure(file.errorString());
-    if (file.write(bytes) != bytes.size())
+    // commit() misses a write that fails while it flushes the buffer: flush first.
+    if (file.write(bytes) != bytes.size() || !file.flush())
         return Status::failure(file.errorString());
     if (!file.commit())
         return Status::failure(file.errorString());

@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace kulvera::test {
 
@@ -38,7 +39,7 @@ class CrashSession
 {
 public:
     // Opens the bases named; `create` writes them new from the schema first.
-    CrashSession(const CrashInstallation &installation, std::initializer_list<BaseId> bases, bool create = false);
+    CrashSession(const CrashInstallation &installation, const std::vector<BaseId> &bases, bool create = false);
     ~CrashSession();
     bool ok() const { return ok_; }
     AppContext &context() { return *context_; }
@@ -52,7 +53,8 @@ private:
     SharedSettings shared_;
     ErrorLog errorLog_;
     ScriptedPrompter prompter_;
-    SystemClock clock_;
+    // A fixed moment: a change run twice writes the same rows, stamps included.
+    FixedClock clock_ {QDateTime(QDate(2026, 6, 15), QTime(12, 0))};
     std::unique_ptr<Connections> connections_;
     std::unique_ptr<AppContext> context_;
     bool ok_ = true;
@@ -71,6 +73,32 @@ struct ChildEnd {
 // program's own shutdown runs twice.
 using ChildWork = std::function<int(const std::function<void()> &ready)>;
 ChildEnd runChild(const ChildWork &work, std::optional<std::chrono::microseconds> killAfter);
+
+// A canonical dump of every row of a base: the rows of each table as text,
+// sorted, so two bases holding the same rows dump alike whatever their order
+// or page layout.
+QByteArray baseDump(CrashSession &session, BaseId base);
+
+// The databases folder kept aside whole and put back: every run of a change
+// starts from the very same files.
+class BasesSnapshot
+{
+public:
+    explicit BasesSnapshot(const CrashInstallation &installation);
+    void restore() const;
+    // The largest file of the databases folder as kept.
+    qint64 largestFile() const;
+
+private:
+    QString folder_;
+    QTemporaryDir kept_;
+};
+
+// Runs `work` in a forked child whose files may grow to `fileSizeLimit` bytes
+// at most (RLIMIT_FSIZE from the moment the child calls `limit()`, SIGXFSZ
+// ignored, so a write past it fails as on a full disk).
+ChildEnd runChildWithFileLimit(
+    const std::function<int(const std::function<void()> &limit)> &work, qint64 fileSizeLimit);
 
 // How many kills a test makes: `normal`, or the number in KULVERA_CRASH_KILLS.
 int crashKills(int normal);
