@@ -1,6 +1,7 @@
 #include "warehouse/OutgoingEdits.h"
 
 #include "common/NumberText.h"
+#include "shell/SqlConflict.h"
 #include "shell/SqlStatement.h"
 #include "warehouse/OutgoingDocuments.h"
 #include "warehouse/WarehouseBase.h"
@@ -30,7 +31,9 @@ Status OutgoingEdits::setGrossMass(qint64 line, double shown)
     SqlStatement s(base_.database(),
         QStringLiteral("SELECT r.\"Проводка\", u.\"Koef\", h.\"Проводка\" FROM \"Расход_Товара\" r "
                        "LEFT JOIN \"dt105\" u ON u.\"ID\" = r.\"Ед_изм\" "
-                       "LEFT JOIN \"Накладные_Заголовки\" h ON h.\"Код\" = r.\"Код_Накл\" WHERE r.\"Код\" = ?"),
+                       "LEFT JOIN \"Накладные_Заголовки\" h ON h.\"Код\" = r.\"Код_Накл\" WHERE r.\"Код\" = ?")
+            // The line locked: a posting reads its lines locked too, so it writes off what this edit leaves.
+            + rowLockSuffix(base_.database(), QStringLiteral("r")),
         base_.errorLog());
     if (!s.exec({line}) || !s.next())
         return Status::failure(QStringLiteral("Не удалось иджентифицировать продукт!"));
@@ -53,7 +56,7 @@ Status OutgoingEdits::setNote(const std::vector<qint64> &headers, const QString 
     OutgoingDocuments documents(base_);
     Transaction t(base_.database(), base_.errorLog());
     for (const qint64 header : headers) {
-        const auto h = documents.header(header);
+        const auto h = documents.headerToChange(header);
         if (!h)
             return Status::failure(QStringLiteral("Налкдная не обнаружена в базе! Проводка не сохранена"));
         if (h->posted)
@@ -103,7 +106,8 @@ Result<int> OutgoingEdits::replaceProduct(
         base_.database(), QStringLiteral("DELETE FROM \"Расход_Товара\" WHERE \"Код\" = ?"), base_.errorLog());
     int replaced = 0;
     for (const qint64 key : headers) {
-        const auto h = documents.header(key);
+        // Locked: a posting of the document waits, or has finished and is seen.
+        const auto h = documents.headerToChange(key);
         if (!h)
             return R::failure(QStringLiteral("Не удалось определить номер накладной. Замена не выполнена"));
         if (h->posted)
