@@ -16,6 +16,7 @@ namespace {
 
 constexpr int kSqliteBusy = 5;
 constexpr int kSqliteLocked = 6;
+const QString kNotStarted = QStringLiteral("Транзакция не начата");
 
 std::atomic<qint64> &retryCount()
 {
@@ -48,7 +49,7 @@ Status attempt(const QSqlDatabase &db, ErrorLog *log, const std::function<Status
     DepthGuard guard(depth);
     Transaction transaction(db, log);
     if (!transaction.started())
-        return Status::failure(QStringLiteral("Транзакция не начата"));
+        return Status::failure(kNotStarted);
     const Status done = work();
     if (!done) {
         transaction.rollback();
@@ -115,7 +116,10 @@ Status runWriteTransaction(
         return attempt(db, log, work, depth);
     for (int tried = 1;; ++tried) {
         const Status done = attempt(db, log, work, depth);
-        if (done || tried >= policy.attempts || !isRetryableConflict(done.error()))
+        // A write transaction that could not begin on an open base waited out the busy timeout
+        // behind another writer (SQLite's BEGIN IMMEDIATE): that is a conflict too.
+        const bool conflict = isRetryableConflict(done.error()) || (done.error() == kNotStarted && db.isOpen());
+        if (done || tried >= policy.attempts || !conflict)
             return done;
         ++retryCount();
         pause(tried - 1, policy);

@@ -516,25 +516,24 @@ Result<qint64> IncomingInvoices::addLine(qint64 headerKey, const NewLine &newLin
         return R::failure(QStringLiteral("Накладная не найдена: ") + QString::number(headerKey));
     LineWriter &writer = this->writer();
     writer.refresh(base_.context().settings);
-    Transaction t(base_.database(), base_.errorLog());
-    // Another workstation adding a line to the same invoice waits: each sum counts both lines.
-    if (const QString lock = rowLockSuffix(base_.database()); !lock.isEmpty()) {
-        if (const Status e
-            = base_.exec(QStringLiteral("SELECT 1 FROM \"Накладные_Заголовки\" WHERE \"Код\" = ?") + lock, {headerKey});
-            !e)
-            return R::failure(e.error());
-    }
-    const auto v = validate(*h, newLine, writer);
-    if (!v)
-        return R::failure(v.error());
-    const auto key = writeLine(*h, *v, writer);
-    if (!key)
+    return inWriteTransaction(base_.database(), base_.errorLog(), [&]() -> R {
+        // Another workstation adding a line to the same invoice waits: each sum counts both lines.
+        if (const QString lock = rowLockSuffix(base_.database()); !lock.isEmpty()) {
+            if (const Status e = base_.exec(
+                    QStringLiteral("SELECT 1 FROM \"Накладные_Заголовки\" WHERE \"Код\" = ?") + lock, {headerKey});
+                !e)
+                return R::failure(e.error());
+        }
+        const auto v = validate(*h, newLine, writer);
+        if (!v)
+            return R::failure(v.error());
+        const auto key = writeLine(*h, *v, writer);
+        if (!key)
+            return key;
+        if (const Status s = updateSum(headerKey); !s)
+            return R::failure(s.error());
         return key;
-    if (const Status s = updateSum(headerKey); !s)
-        return R::failure(s.error());
-    if (const Status s = t.commit(); !s)
-        return R::failure(s.error());
-    return key;
+    });
 }
 
 Result<std::vector<qint64>> IncomingInvoices::receiveAll(const std::vector<InvoiceToReceive> &invoices)
@@ -543,21 +542,21 @@ Result<std::vector<qint64>> IncomingInvoices::receiveAll(const std::vector<Invoi
     if (const Status c = base_.requireConnected(); !c)
         return R::failure(c.error());
     writer().refresh(base_.context().settings);
-    Transaction t(base_.database(), base_.errorLog());
-    std::vector<qint64> keys;
-    keys.reserve(invoices.size());
-    for (const InvoiceToReceive &one : invoices) {
-        const auto key = receiveInto(one.invoice, one.lines);
-        if (!key) {
-            if (key.error().isEmpty()) // the user declined a question
-                return R::failure({});
-            return R::failure(QStringLiteral("Накладная ") + one.invoice.number + QStringLiteral(": ") + key.error());
+    return inWriteTransaction(base_.database(), base_.errorLog(), [&]() -> R {
+        std::vector<qint64> keys;
+        keys.reserve(invoices.size());
+        for (const InvoiceToReceive &one : invoices) {
+            const auto key = receiveInto(one.invoice, one.lines);
+            if (!key) {
+                if (key.error().isEmpty()) // the user declined a question
+                    return R::failure({});
+                return R::failure(
+                    QStringLiteral("Накладная ") + one.invoice.number + QStringLiteral(": ") + key.error());
+            }
+            keys.push_back(*key);
         }
-        keys.push_back(*key);
-    }
-    if (const Status s = t.commit(); !s)
-        return R::failure(s.error());
-    return keys;
+        return keys;
+    });
 }
 
 Result<qint64> IncomingInvoices::receive(const NewInvoice &invoice, const std::vector<NewLine> &newLines)
@@ -568,13 +567,7 @@ Result<qint64> IncomingInvoices::receive(const NewInvoice &invoice, const std::v
     writer().refresh(base_.context().settings);
     // One transaction from the first check on: the reads of the checks share it instead of
     // each taking the base on its own, and a refusal midway rolls everything back.
-    Transaction t(base_.database(), base_.errorLog());
-    const auto key = receiveInto(invoice, newLines);
-    if (!key)
-        return key;
-    if (const Status s = t.commit(); !s)
-        return R::failure(s.error());
-    return key;
+    return inWriteTransaction(base_.database(), base_.errorLog(), [&] { return receiveInto(invoice, newLines); });
 }
 
 Result<qint64> IncomingInvoices::receiveInto(const NewInvoice &invoice, const std::vector<NewLine> &newLines)

@@ -181,15 +181,14 @@ Result<qint64> OutgoingDocuments::create(const NewOutgoing &document, const std:
     const auto units = checkLines(lines);
     if (!units)
         return R::failure(units.error());
-    Transaction t(base_.database(), base_.errorLog());
-    const auto key = addHeader(document);
-    if (!key)
+    return inWriteTransaction(base_.database(), base_.errorLog(), [&]() -> R {
+        const auto key = addHeader(document);
+        if (!key)
+            return key;
+        if (const Status e = insertLines(*key, document.date, document.warehouse, lines, *units); !e)
+            return R::failure(e.error());
         return key;
-    if (const Status e = insertLines(*key, document.date, document.warehouse, lines, *units); !e)
-        return R::failure(e.error());
-    if (const Status e = t.commit(); !e)
-        return R::failure(e.error());
-    return key;
+    });
 }
 
 Status OutgoingDocuments::replaceLines(qint64 key, const std::vector<NewOutgoingLine> &lines, const QString &procedure)
