@@ -26,23 +26,26 @@ OutgoingDocuments::OutgoingDocuments(WarehouseBase &base)
 
 std::optional<OutgoingHeader> OutgoingDocuments::header(qint64 key) const
 {
-    return readHeader(key, false);
+    const auto h = readHeader(key, false);
+    return h ? *h : std::nullopt;
 }
 
-std::optional<OutgoingHeader> OutgoingDocuments::headerToChange(qint64 key) const
+Result<std::optional<OutgoingHeader>> OutgoingDocuments::headerToChange(qint64 key) const
 {
     return readHeader(key, true);
 }
 
-std::optional<OutgoingHeader> OutgoingDocuments::readHeader(qint64 key, bool toChange) const
+Result<std::optional<OutgoingHeader>> OutgoingDocuments::readHeader(qint64 key, bool toChange) const
 {
     SqlStatement s(base_.database(),
         QStringLiteral("SELECT \"Код\", \"Документ\", \"Номер\", \"Дата\", \"Код_Склада\", \"Сумма\", \"Проводка\", "
                        "\"Примечание\" FROM \"Накладные_Заголовки\" WHERE \"Код\" = ? AND \"Документ\" IN (2, 3)")
             + (toChange ? rowLockSuffix(base_.database()) : QString()),
         base_.errorLog());
-    if (!s.exec({key}) || !s.next())
-        return std::nullopt;
+    if (const Status e = s.exec({key}); !e)
+        return Result<std::optional<OutgoingHeader>>::failure(e.error());
+    if (!s.next())
+        return std::optional<OutgoingHeader>();
     OutgoingHeader h;
     h.key = s.value(0).toLongLong();
     h.kind = s.value(1).toInt();
@@ -52,7 +55,7 @@ std::optional<OutgoingHeader> OutgoingDocuments::readHeader(qint64 key, bool toC
     h.sum = s.value(5).toDouble();
     h.posted = s.value(6).toInt() != 0;
     h.note = s.value(7).toString();
-    return h;
+    return std::optional<OutgoingHeader>(h);
 }
 
 Result<std::vector<OutgoingLine>> OutgoingDocuments::lines(qint64 header) const
@@ -217,7 +220,10 @@ Result<OutgoingHeader> OutgoingDocuments::editable(qint64 key) const
     using R = Result<OutgoingHeader>;
     if (const Status c = base_.requireConnected(); !c)
         return R::failure(c.error());
-    const auto h = headerToChange(key);
+    const auto found = headerToChange(key);
+    if (!found)
+        return R::failure(found.error());
+    const std::optional<OutgoingHeader> &h = *found;
     if (!h)
         return R::failure(kNotFound);
     if (h->posted)

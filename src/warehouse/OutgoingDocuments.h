@@ -81,8 +81,9 @@ public:
     std::optional<OutgoingHeader> header(qint64 key) const;
     // The header of a document the transaction goes on to change: where the
     // engine locks rows it stays locked until the transaction ends, so a
-    // posting, an edit and a deletion of one document take turns.
-    std::optional<OutgoingHeader> headerToChange(qint64 key) const;
+    // posting, an edit and a deletion of one document take turns. A failed
+    // read (the wait may end in a deadlock) is a failure with the engine's text.
+    Result<std::optional<OutgoingHeader>> headerToChange(qint64 key) const;
     Result<std::vector<OutgoingLine>> lines(qint64 header) const;
 
     // Each line's price becomes the price from stock at the document's date
@@ -108,7 +109,7 @@ private:
     // The header, locked, of a document that is not posted; read inside the transaction that changes it.
     Result<OutgoingHeader> editable(qint64 key) const;
     Status postLocked(qint64 key);
-    std::optional<OutgoingHeader> readHeader(qint64 key, bool toChange) const;
+    Result<std::optional<OutgoingHeader>> readHeader(qint64 key, bool toChange) const;
     Result<std::vector<OutgoingLine>> readLines(qint64 header, bool toChange) const;
 
     WarehouseBase &base_;

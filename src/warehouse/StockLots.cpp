@@ -45,23 +45,26 @@ StockLots::StockLots(WarehouseBase &base)
 
 std::optional<Lot> StockLots::find(qint64 key) const
 {
-    return findLot(key, false);
+    const auto lot = findLot(key, false);
+    return lot ? *lot : std::nullopt;
 }
 
-std::optional<Lot> StockLots::findToChange(qint64 key) const
+Result<std::optional<Lot>> StockLots::findToChange(qint64 key) const
 {
     return findLot(key, true);
 }
 
-std::optional<Lot> StockLots::findLot(qint64 key, bool toChange) const
+Result<std::optional<Lot>> StockLots::findLot(qint64 key, bool toChange) const
 {
     SqlStatement s(base_.database(),
         QStringLiteral("SELECT ") + kLotColumns + QStringLiteral(" FROM \"Склад\" l WHERE l.\"Код\" = ?")
             + (toChange ? rowLockSuffix(base_.database()) : QString()),
         base_.errorLog());
-    if (!s.exec({key}) || !s.next())
-        return std::nullopt;
-    return readLot(s);
+    if (const Status e = s.exec({key}); !e)
+        return Result<std::optional<Lot>>::failure(e.error());
+    if (!s.next())
+        return std::optional<Lot>();
+    return std::optional<Lot>(readLot(s));
 }
 
 Result<std::vector<LotView>> StockLots::list(const LotFilter &filter) const
@@ -233,7 +236,10 @@ Result<LotTake> StockLots::take(qint64 key, double quantity)
     using R = Result<LotTake>;
     if (!(quantity >= 0))
         return R::failure(QStringLiteral("Количество не может быть отрицательным: ") + formatNumber(quantity));
-    const auto lot = findToChange(key);
+    const auto found = findToChange(key);
+    if (!found)
+        return R::failure(found.error());
+    const std::optional<Lot> &lot = *found;
     if (!lot)
         return R::failure(QStringLiteral("Ошибка идентификации продукта на складе!"));
     if (quantity > lot->brutto + kStockEpsilon)
@@ -267,7 +273,7 @@ Status StockLots::merge(qint64 key, double quantity)
     return {};
 }
 
-std::optional<Lot> StockLots::firstLot(qint64 product, qint64 warehouse) const
+Result<std::optional<Lot>> StockLots::firstLot(qint64 product, qint64 warehouse) const
 {
     SqlStatement s(base_.database(),
         QStringLiteral("SELECT ") + kLotColumns
@@ -275,9 +281,11 @@ std::optional<Lot> StockLots::firstLot(qint64 product, qint64 warehouse) const
                              "AND l.\"Проводка\" <> 0 ORDER BY l.\"Код\" LIMIT 1")
             + rowLockSuffix(base_.database()),
         base_.errorLog());
-    if (!s.exec({product, warehouse}) || !s.next())
-        return std::nullopt;
-    return readLot(s);
+    if (const Status e = s.exec({product, warehouse}); !e)
+        return Result<std::optional<Lot>>::failure(e.error());
+    if (!s.next())
+        return std::optional<Lot>();
+    return std::optional<Lot>(readLot(s));
 }
 
 Status StockLots::lockWarehouse(qint64 warehouse)

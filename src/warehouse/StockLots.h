@@ -72,8 +72,10 @@ public:
     std::optional<Lot> find(qint64 key) const;
     // The same for a lot the transaction goes on to change: where the engine
     // locks rows, the lot stays locked until the transaction ends, so another
-    // workstation's posting waits and then reads what this one left.
-    std::optional<Lot> findToChange(qint64 key) const;
+    // workstation's posting waits and then reads what this one left. A failed
+    // read (waiting for the lock may end in a deadlock) is a failure with the
+    // engine's text, so the posting can be retried; no such lot is nothing.
+    Result<std::optional<Lot>> findToChange(qint64 key) const;
     // Posted lots, oldest first, with product, warehouse, supplier and unit names.
     Result<std::vector<LotView>> list(const LotFilter &filter = {}) const;
     // Current stock of a product in a warehouse (base unit).
@@ -101,7 +103,7 @@ public:
     Status merge(qint64 key, double quantity);
     // The first posted lot (lowest key) of a product in a warehouse, locked
     // for the caller's transaction as findToChange() locks.
-    std::optional<Lot> firstLot(qint64 product, qint64 warehouse) const;
+    Result<std::optional<Lot>> firstLot(qint64 product, qint64 warehouse) const;
     // Locks every lot of a warehouse for the caller's transaction where the
     // engine locks rows: a reconciliation compares counts with all of them.
     Status lockWarehouse(qint64 warehouse);
@@ -127,7 +129,7 @@ public:
     ~StockLots();
 
 private:
-    std::optional<Lot> findLot(qint64 key, bool toChange) const;
+    Result<std::optional<Lot>> findLot(qint64 key, bool toChange) const;
     Result<std::vector<Lot>> readLotsUpTo(
         qint64 product, qint64 warehouse, const std::optional<QDate> &upTo, bool toChange) const;
 

@@ -91,7 +91,10 @@ Result<StockMovements::Checked> StockMovements::check(
         if (!std::isfinite(row.quantity) || row.quantity <= 0)
             return R::failure(QStringLiteral("Количество должно быть больше нуля: ") + formatNumber(row.quantity));
         // Locked until the posting ends: the quantity checked is the quantity taken.
-        const auto lot = lots.findToChange(row.lot);
+        const auto found = lots.findToChange(row.lot);
+        if (!found)
+            return R::failure(found.error());
+        const std::optional<Lot> &lot = *found;
         if (!lot || !lot->posted || lot->warehouse != warehouse)
             return R::failure(QStringLiteral("Партия не найдена на складе: ") + QString::number(row.lot));
         // A quantity cannot leave before it came: balances at the dates between would go below zero.
@@ -180,8 +183,11 @@ Result<MovementKeys> StockMovements::postMovement(const Movement &m, int &used)
         const double q = taken->quantity;
         qint64 target = 0;
         bool made = false;
-        if (const auto first = lots.firstLot(source.product, m.to)) {
-            target = first->key;
+        const auto first = lots.firstLot(source.product, m.to);
+        if (!first)
+            return R::failure(first.error());
+        if (*first) {
+            target = (*first)->key;
             if (const Status e = lots.merge(target, q); !e)
                 return R::failure(e.error());
         } else {
