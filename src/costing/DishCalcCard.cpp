@@ -12,6 +12,7 @@
 #include "shell/AppContext.h"
 #include "shell/Catalogue.h"
 #include "shell/Connections.h"
+#include "shell/InsertedKey.h"
 #include "shell/SettingDefaults.h"
 #include "shell/SqlStatement.h"
 
@@ -81,14 +82,14 @@ Result<qint64> saveCalcCard(Connections &connections, const DishCalculation &dis
     SqlStatement header(db,
         QStringLiteral("INSERT INTO \"КК_Заголовки\" (\"Код_Калькуляции\", \"Имя_Карты\", \"Выход\", \"Себ\", "
                        "\"Стоимость\", \"Наценка_Проц\", \"Код_Склада\", \"Дата_Операции\") "
-                       "VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+                       "VALUES (?, ?, ?, ?, ?, ?, ?, ?) RETURNING \"Код\""),
         log);
-    if (const Status e = header.exec({dish.input.number, dish.input.dishName, dish.input.output, card.dishCost,
-            card.sellingPrice, dish.input.markupPercent, warehouse, day});
-        !e)
-        return R::failure(e.error());
-    const qint64 key = header.lastInsertId().toLongLong();
-    header.finish();
+    const auto inserted = execInsertReturningKey(header,
+        {dish.input.number, dish.input.dishName, dish.input.output, card.dishCost, card.sellingPrice,
+            dish.input.markupPercent, warehouse, day});
+    if (!inserted)
+        return R::failure(inserted.error());
+    const qint64 key = *inserted;
     SqlStatement line(db,
         QStringLiteral("INSERT INTO \"КК_Позиции\" (\"Заголовок_код\", \"Продукт_код\", \"Прод_ключ\", \"Брутто\", "
                        "\"Нетто\", \"Цена\", \"Ед_Изм_Цена\", \"Коэф_Норма\", \"Коэф_Цена\") "

@@ -3,6 +3,7 @@
 #include "common/NumberText.h"
 #include "common/Prompter.h"
 #include "shell/Connections.h"
+#include "shell/InsertedKey.h"
 #include "shell/SqlDialect.h"
 #include "shell/SqlStatement.h"
 
@@ -172,12 +173,12 @@ Result<qint64> NormBase::insert(const NormRecord &norm) const
         return R::failure(QStringLiteral("Не удалось начать транзакцию"));
     SqlStatement q(db,
         QStringLiteral("INSERT INTO ") + d.quote(kNormTable.toString()) + QStringLiteral(" (") + names
-            + QStringLiteral(") VALUES (") + marks + u')',
+            + QStringLiteral(") VALUES (") + marks + QStringLiteral(") RETURNING \"Код\""),
         &connections_.errorLog());
-    if (const Status s = q.exec(values); !s)
-        return R::failure(s.error());
-    const qint64 code = q.lastInsertId().toLongLong();
-    q.finish();
+    const auto inserted = execInsertReturningKey(q, values);
+    if (!inserted)
+        return R::failure(inserted.error());
+    const qint64 code = *inserted;
     SqlStatement p(db,
         QStringLiteral("INSERT INTO ") + d.quote(kNormProdsTable.toString())
             + QStringLiteral(" (\"Group_Name\", \"Code_Prods\", \"Code_Norm\", \"Norm_Prods\") VALUES (?, ?, ?, ?)"),
@@ -279,11 +280,9 @@ Result<qint64> NormBase::addProductRow(qint64 normCode, const QString &groupName
     const QSqlDatabase db = connections_.database(number_);
     SqlStatement q(db,
         QStringLiteral("INSERT INTO ") + SqlDialect::of(db).quote(kNormProdsTable.toString())
-            + QStringLiteral(" (\"Group_Name\", \"Code_Norm\") VALUES (?, ?)"),
+            + QStringLiteral(" (\"Group_Name\", \"Code_Norm\") VALUES (?, ?) RETURNING \"Code\""),
         &connections_.errorLog());
-    if (const Status s = q.exec({groupName, normCode}); !s)
-        return R::failure(s.error());
-    return q.lastInsertId().toLongLong();
+    return execInsertReturningKey(q, {groupName, normCode});
 }
 
 Status NormBase::setProductValue(qint64 rowCode, const QString &column, const QVariant &value) const

@@ -2,6 +2,7 @@
 
 #include "common/Prompter.h"
 #include "journals/JournalsBase.h"
+#include "shell/InsertedKey.h"
 #include "shell/SqlStatement.h"
 
 namespace kulvera {
@@ -85,11 +86,9 @@ Result<qint64> JournalList::add(const QString &text)
         return Result<qint64>::failure(c.error());
     SqlStatement s(base_.database(),
         QStringLiteral("INSERT INTO ") + base_.table(tableKey_) + QStringLiteral(" (") + base_.q(textColumn_)
-            + QStringLiteral(") VALUES (?)"),
+            + QStringLiteral(") VALUES (?) RETURNING \"ID\""),
         base_.errorLog());
-    if (const Status e = s.exec({text}); !e)
-        return Result<qint64>::failure(e.error());
-    return s.lastInsertId().toLongLong();
+    return execInsertReturningKey(s, {text});
 }
 
 Status JournalList::setText(qint64 id, const QString &text)

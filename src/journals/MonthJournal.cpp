@@ -3,6 +3,7 @@
 #include "common/Prompter.h"
 #include "common/TextDate.h"
 #include "journals/JournalsBase.h"
+#include "shell/InsertedKey.h"
 #include "shell/SqlDialect.h"
 #include "shell/SqlStatement.h"
 
@@ -160,11 +161,9 @@ Result<qint64> MonthJournal::addSubject(const QString &name)
         return Result<qint64>::failure(c.error());
     SqlStatement s(base_.database(),
         QStringLiteral("INSERT INTO ") + subjectTable() + QStringLiteral(" (") + base_.q(rules_.subjectNameColumn)
-            + QStringLiteral(") VALUES (?)"),
+            + QStringLiteral(") VALUES (?) RETURNING \"ID\""),
         base_.errorLog());
-    if (const Status e = s.exec({name}); !e)
-        return Result<qint64>::failure(e.error());
-    return s.lastInsertId().toLongLong();
+    return execInsertReturningKey(s, {name});
 }
 
 Status MonthJournal::renameSubject(qint64 id, const QString &name)

@@ -2,6 +2,7 @@
 
 #include "common/TextDate.h"
 #include "shell/Catalogue.h"
+#include "shell/InsertedKey.h"
 #include "shell/SettingDefaults.h"
 #include "shell/SqlDialect.h"
 #include "shell/SqlStatement.h"
@@ -219,14 +220,12 @@ Result<qint64> RejectionJournal::add(const QDate &day, const QString &group, con
         QStringLiteral("INSERT INTO ") + q(table())
             + QStringLiteral(" (\"date_r\", \"dish_name\", \"date_made\", \"time_made\", \"time_rejec\", \"result\", "
                              "\"permis\", \"notes\", \"Дата_Операции\", \"Group_Name\") "
-                             "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                             "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING \"ID\""),
         &context_.errorLog);
     const QDateTime midnight(day, QTime(0, 0));
-    if (const Status st = s.exec({midnight, e.dish, midnight, timeValue(e.timeMade), timeValue(e.timeChecked), e.result,
-            e.permission, e.notes, e.written, e.group});
-        !st)
-        return R::failure(st.error());
-    return s.lastInsertId().toLongLong();
+    return execInsertReturningKey(s,
+        {midnight, e.dish, midnight, timeValue(e.timeMade), timeValue(e.timeChecked), e.result, e.permission, e.notes,
+            e.written, e.group});
 }
 
 Result<QVariant> RejectionJournal::storedValue(RejectionField field, const QString &typed)

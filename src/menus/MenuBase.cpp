@@ -11,6 +11,7 @@
 #include "shell/Connections.h"
 #include "shell/ErrorLog.h"
 #include "shell/SettingDefaults.h"
+#include "shell/SqlConflict.h"
 #include "shell/SqlDialect.h"
 #include "shell/SqlStatement.h"
 
@@ -208,7 +209,10 @@ Status MenuBase::save(const Ration &ration) const
         return Status::failure(QStringLiteral("Транзакция не начата"));
     QVariantList params {codec_.encode(date)};
     const QString where = QStringLiteral(" WHERE \"l26\" = ?") + groupFilter(ration.group(), params);
-    Status s = execSql(db, QStringLiteral("DELETE FROM ") + quoted(table()) + where, params, log_);
+    // Two workstations saving the ration take turns, so the later save replaces the earlier whole.
+    Status s = lockRecordForRewrite(db, QStringList {quoted(table()), date, ration.group()}.join(u'\x1f'), log_);
+    if (s)
+        s = execSql(db, QStringLiteral("DELETE FROM ") + quoted(table()) + where, params, log_);
     if (s && !rows.empty()) {
         QString marks;
         for (int n = 1; n <= kColumns; ++n)

@@ -3,6 +3,7 @@
 #include "common/Prompter.h"
 #include "menus/MenuBase.h"
 #include "shell/Connections.h"
+#include "shell/InsertedKey.h"
 #include "shell/SqlStatement.h"
 
 namespace kulvera {
@@ -44,11 +45,12 @@ std::optional<MenuVariant> MenuVariants::find(int id) const
 
 Result<int> MenuVariants::add(const QString &name) const
 {
-    SqlStatement q(base_.database(), QStringLiteral("INSERT INTO \"groups\" (\"Name\") VALUES (?)"),
+    SqlStatement q(base_.database(), QStringLiteral("INSERT INTO \"groups\" (\"Name\") VALUES (?) RETURNING \"id\""),
         &base_.connections().errorLog());
-    if (const Status s = q.exec({name}); !s)
-        return Result<int>::failure(s.error());
-    return q.lastInsertId().toInt();
+    const auto id = execInsertReturningKey(q, {name});
+    if (!id)
+        return Result<int>::failure(id.error());
+    return static_cast<int>(*id);
 }
 
 std::optional<int> MenuVariants::addAsking() const

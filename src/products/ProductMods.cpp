@@ -2,6 +2,7 @@
 
 #include "common/Prompter.h"
 #include "shell/Connections.h"
+#include "shell/InsertedKey.h"
 #include "shell/SqlStatement.h"
 
 namespace kulvera {
@@ -58,11 +59,12 @@ Result<qint64> ProductMods::add(const Modification &mod, qint64 productKey)
     Transaction transaction(db, &connections_.errorLog());
     SqlStatement insert(db,
         QStringLiteral("INSERT INTO \"mods\" (\"Имя\", \"Прим\", \"Теп_пот\", \"Потери_Мех\", \"Норма\")"
-                       " VALUES (?, ?, ?, ?, ?)"),
+                       " VALUES (?, ?, ?, ?, ?) RETURNING \"Code\""),
         &connections_.errorLog());
-    if (const Status s = insert.exec({mod.name, mod.note, mod.heatLoss, mod.coldLoss, mod.norm}); !s)
-        return Result<qint64>::failure(s.error());
-    const qint64 code = insert.lastInsertId().toLongLong();
+    const auto inserted = execInsertReturningKey(insert, {mod.name, mod.note, mod.heatLoss, mod.coldLoss, mod.norm});
+    if (!inserted)
+        return inserted;
+    const qint64 code = *inserted;
     if (productKey > 0) {
         if (const Status s = link(code, productKey); !s)
             return Result<qint64>::failure(s.error());

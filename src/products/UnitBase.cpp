@@ -2,6 +2,7 @@
 
 #include "common/Prompter.h"
 #include "shell/Connections.h"
+#include "shell/InsertedKey.h"
 #include "shell/SettingDefaults.h"
 #include "shell/SqlDialect.h"
 #include "shell/SqlStatement.h"
@@ -67,11 +68,9 @@ Result<qint64> UnitBase::addGroup(qint64 parent)
     const QSqlDatabase db = connections_.database(number_);
     SqlStatement insert(db,
         QStringLiteral("INSERT INTO ") + SqlDialect::of(db).quote(groupsTable_)
-            + QStringLiteral(" (\"Имя_Группы\", \"Зависимость\") VALUES (?, ?)"),
+            + QStringLiteral(" (\"Имя_Группы\", \"Зависимость\") VALUES (?, ?) RETURNING \"Код\""),
         &connections_.errorLog());
-    if (const Status s = insert.exec({QString(stem + QString::number(n) + u')'), parent}); !s)
-        return Result<qint64>::failure(s.error());
-    return insert.lastInsertId().toLongLong();
+    return execInsertReturningKey(insert, {QString(stem + QString::number(n) + u')'), parent});
 }
 
 Status UnitBase::renameGroup(qint64 key, const QString &name)
@@ -124,11 +123,9 @@ Result<qint64> UnitBase::addUnit(qint64 group, const QString &name, double koef,
     const bool first = units(group).empty();
     SqlStatement insert(connections_.database(number_),
         QStringLiteral("INSERT INTO \"dt105\" (\"Name\", \"Pref\", \"Koef\", \"SGroup\", \"IsBase\")"
-                       " VALUES (?, ?, ?, ?, ?)"),
+                       " VALUES (?, ?, ?, ?, ?) RETURNING \"ID\""),
         &connections_.errorLog());
-    if (const Status s = insert.exec({name, pref, first ? 1.0 : koef, group, first ? 1 : 0}); !s)
-        return Result<qint64>::failure(s.error());
-    return insert.lastInsertId().toLongLong();
+    return execInsertReturningKey(insert, {name, pref, first ? 1.0 : koef, group, first ? 1 : 0});
 }
 
 Status UnitBase::rename(qint64 id, const QString &name, const QString &pref)

@@ -9,6 +9,7 @@
 #include "recipes/Masses.h"
 #include "recipes/PositionKey.h"
 #include "shell/Connections.h"
+#include "shell/SqlConflict.h"
 #include "shell/SqlDialect.h"
 #include "shell/SqlStatement.h"
 
@@ -343,7 +344,13 @@ Status DishBase::save(const colBludo &recipe, const QString &table, const QStrin
     if (s) {
         QVariantList params;
         const QString where = whereClause(options.copy, params, name);
-        s = statement(QStringLiteral("DELETE FROM ") + quoted(table) + where).exec(params);
+        // Two workstations saving the recipe take turns, so the later save replaces the earlier whole.
+        QStringList record {quoted(table)};
+        for (const QVariant &p : params)
+            record << p.toString();
+        s = lockRecordForRewrite(db, record.join(u'\x1f'), log_);
+        if (s)
+            s = statement(QStringLiteral("DELETE FROM ") + quoted(table) + where).exec(params);
     }
     if (s) {
         SqlStatement &insert = statement(insertStatement(quoted(table)));

@@ -3,6 +3,7 @@
 #include "common/NumberText.h"
 #include "common/Prompter.h"
 #include "common/TextDate.h"
+#include "shell/InsertedKey.h"
 #include "shell/SqlDialect.h"
 #include "shell/SqlStatement.h"
 
@@ -201,16 +202,15 @@ Status ProtocolStore::save(Protocol &protocol)
     Transaction t(db_, log_);
     if (saved.id == 0) {
         SqlStatement q(db_,
-            QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+            QStringLiteral("INSERT INTO %1 (%2) VALUES (%3) RETURNING %4")
                 .arg(d.quote(QStringLiteral("protocols")),
-                    columns(d, {u"Номер", u"Дата", u"Сборник", u"Рецептура", u"Выход", u"Прим"}), marks(6)),
+                    columns(d, {u"Номер", u"Дата", u"Сборник", u"Рецептура", u"Выход", u"Прим"}), marks(6),
+                    d.quote(QStringLiteral("ID"))),
             log_);
-        if (const Status s = q.exec(header); !s)
-            return s;
-        bool ok = false;
-        saved.id = q.lastInsertId().toInt(&ok);
-        if (!ok)
-            return Status::failure(QStringLiteral("Не удалось получить код новой записи"));
+        const auto id = execInsertReturningKey(q, header);
+        if (!id)
+            return Status::failure(id.error());
+        saved.id = static_cast<int>(*id);
     } else {
         SqlStatement q(db_,
             QStringLiteral("UPDATE %1 SET %2 = ?, %3 = ?, %4 = ?, %5 = ?, %6 = ?, %7 = ? WHERE %8 = ?")

@@ -1,5 +1,6 @@
 #include "util/MethodStore.h"
 
+#include "shell/InsertedKey.h"
 #include "shell/SqlDialect.h"
 #include "shell/SqlStatement.h"
 
@@ -121,14 +122,12 @@ Result<MethodCatalog> MethodStore::load() const
 
 Result<int> MethodStore::insert(const QString &sql, const QVariantList &values)
 {
-    SqlStatement q(db_, sql, log_);
-    if (const Status s = q.exec(values); !s)
-        return Result<int>::failure(s.error());
-    bool ok = false;
-    const int id = q.lastInsertId().toInt(&ok);
-    if (!ok)
-        return Result<int>::failure(QStringLiteral("Не удалось получить код новой записи"));
-    return id;
+    // Both tables of the store are keyed by "ID".
+    SqlStatement q(db_, sql + QStringLiteral(" RETURNING \"ID\""), log_);
+    const auto id = execInsertReturningKey(q, values);
+    if (!id)
+        return Result<int>::failure(id.error());
+    return static_cast<int>(*id);
 }
 
 Status MethodStore::changeOneRow(const QString &sql, const QVariantList &values, const QString &what)

@@ -1,5 +1,6 @@
 #include "warehouse/Counterparties.h"
 
+#include "shell/InsertedKey.h"
 #include "shell/SqlStatement.h"
 #include "warehouse/NameOrKey.h"
 #include "warehouse/WarehouseBase.h"
@@ -133,10 +134,9 @@ Result<qint64> Counterparties::add(const QString &name)
 {
     if (const Status c = base_.requireConnected(); !c)
         return Result<qint64>::failure(c.error());
-    SqlStatement s(base_.database(), QStringLiteral("INSERT INTO \"dt101\" (\"l1\") VALUES (?)"), base_.errorLog());
-    if (const Status e = s.exec({name}); !e)
-        return Result<qint64>::failure(e.error());
-    return s.lastInsertId().toLongLong();
+    SqlStatement s(base_.database(), QStringLiteral("INSERT INTO \"dt101\" (\"l1\") VALUES (?) RETURNING \"ID\""),
+        base_.errorLog());
+    return execInsertReturningKey(s, {name});
 }
 
 Status Counterparties::setField(qint64 id, const QString &field, const QString &value)

@@ -3,6 +3,7 @@
 #include "common/NumberText.h"
 #include "common/Prompter.h"
 #include "recipes/DishBase.h"
+#include "shell/InsertedKey.h"
 #include "shell/SqlDialect.h"
 #include "shell/SqlStatement.h"
 #include "warehouse/Counterparties.h"
@@ -88,11 +89,9 @@ Result<qint64> DishSales::add(const QString &number, const QDate &date, qint64 b
     SqlStatement h(base_.database(),
         QStringLiteral("INSERT INTO \"Накладные_Заголовки\" (\"Номер\", \"Дата\", \"Документ\", \"Поставщик\", "
                        "\"Код_Склада\", \"Сумма\", \"Проводка\", \"Дата_Операции\", \"Пользователь\") "
-                       "VALUES (?, ?, 2, ?, 0, 0, 1, ?, ?)"),
+                       "VALUES (?, ?, 2, ?, 0, 0, 1, ?, ?) RETURNING \"Код\""),
         base_.errorLog());
-    if (const Status e = h.exec({number, date, buyer, base_.now(), base_.user()}); !e)
-        return R::failure(e.error());
-    return h.lastInsertId().toLongLong();
+    return execInsertReturningKey(h, {number, date, buyer, base_.now(), base_.user()});
 }
 
 Status DishSales::setHeaderField(qint64 key, const QString &column, const QVariant &value)
@@ -201,11 +200,11 @@ Result<qint64> DishSales::addLine(qint64 header, const DishBase &dishes, const Q
         return R::failure(kDishSaleNotFound.toString());
     SqlStatement s(base_.database(),
         QStringLiteral("INSERT INTO \"Расход_Рецептуры\" (\"Код_Накл\", \"Название_рецептуры\", \"Выход\", "
-                       "\"Количество_Пор\", \"Цена\") VALUES (?, ?, ?, ?, ?)"),
+                       "\"Количество_Пор\", \"Цена\") VALUES (?, ?, ?, ?, ?) RETURNING \"Код\""),
         base_.errorLog());
-    if (const Status e = s.exec({header, line.dish, line.output, line.portions, line.price}); !e)
-        return R::failure(e.error());
-    const qint64 key = s.lastInsertId().toLongLong();
+    const auto key = execInsertReturningKey(s, {header, line.dish, line.output, line.portions, line.price});
+    if (!key)
+        return key;
     if (const Status e = updateSum(header); !e)
         return R::failure(e.error());
     if (const Status e = t.commit(); !e)

@@ -2,7 +2,9 @@
 
 #include "common/NameCollator.h"
 #include "common/NumberText.h"
+#include "shell/InsertedKey.h"
 #include "shell/SettingDefaults.h"
+#include "shell/SqlConflict.h"
 #include "shell/SqlDialect.h"
 #include "shell/SqlStatement.h"
 #include "warehouse/DocumentNumbers.h"
@@ -130,7 +132,7 @@ struct IncomingInvoices::LineWriter {
                              "\"Код_Поставщика\", \"Код_Склада\", \"Дата\", \"Брутто\", \"Ед_изм\", \"Цена\", "
                              "\"НДС_Проц\", \"НДС_Вел\", \"Наценка\", \"Наценка_Вел\", \"Цена_с_нац\", \"Проводка\", "
                              "\"Код_Польз\", \"Дата_Операции\", \"Код_опер\") "
-                             "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 1, ?, ?, 0)"),
+                             "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 1, ?, ?, 0) RETURNING \"Код\""),
               base.errorLog())
         , linkLot(base.database(),
               QStringLiteral("UPDATE \"Приход_Товара\" SET \"Код_на_Складе\" = ? WHERE \"Код\" = ?"), base.errorLog())
@@ -138,7 +140,7 @@ struct IncomingInvoices::LineWriter {
         , insertHeader(base.database(),
               QStringLiteral("INSERT INTO \"Накладные_Заголовки\" (\"Номер\", \"Дата\", \"Документ\", \"Поставщик\", "
                              "\"Код_Склада\", \"Сумма\", \"Проводка\", \"Дата_Операции\", \"Пользователь\", "
-                             "\"Примечание\") VALUES (?, ?, 1, ?, ?, 0, 1, ?, ?, ?)"),
+                             "\"Примечание\") VALUES (?, ?, 1, ?, ?, 0, 1, ?, ?, ?) RETURNING \"Код\""),
               base.errorLog())
         , sumOfLines(base.database(),
               QStringLiteral("SELECT SUM(\"Цена_с_нац\") FROM \"Приход_Товара\" WHERE \"Код_Накл\" = ?"),
@@ -251,11 +253,8 @@ Status IncomingInvoices::checkHeader(const NewInvoice &invoice)
 Result<qint64> IncomingInvoices::insertHeader(const NewInvoice &invoice)
 {
     SqlStatement &s = writer().insertHeader;
-    if (const Status e = s.exec({invoice.number, invoice.date, invoice.supplier, invoice.warehouse, base_.now(),
-            base_.user(), invoice.note});
-        !e)
-        return Result<qint64>::failure(e.error());
-    return s.lastInsertId().toLongLong();
+    return execInsertReturningKey(s,
+        {invoice.number, invoice.date, invoice.supplier, invoice.warehouse, base_.now(), base_.user(), invoice.note});
 }
 
 Result<qint64> IncomingInvoices::addHeader(const NewInvoice &invoice, bool askFirst)
@@ -460,12 +459,13 @@ Result<qint64> IncomingInvoices::writeLine(const InvoiceHeader &header, const Va
     const QDate day = header.date;
     const QDateTime now = base_.now();
     SqlStatement &s = writer.insertLine;
-    if (const Status e = s.exec({header.key, header.number, v.line.product, header.supplier, v.warehouse, day, brutto,
-            v.unit, values.price, values.vatPercent, values.vatAmount, values.markupPercent, values.markupAmount,
-            values.value, base_.user(), now});
-        !e)
-        return R::failure(e.error());
-    const qint64 lineKey = s.lastInsertId().toLongLong();
+    const auto inserted = execInsertReturningKey(s,
+        {header.key, header.number, v.line.product, header.supplier, v.warehouse, day, brutto, v.unit, values.price,
+            values.vatPercent, values.vatAmount, values.markupPercent, values.markupAmount, values.value, base_.user(),
+            now});
+    if (!inserted)
+        return inserted;
+    const qint64 lineKey = *inserted;
 
     Lot lot;
     lot.product = v.line.product;
@@ -516,18 +516,24 @@ Result<qint64> IncomingInvoices::addLine(qint64 headerKey, const NewLine &newLin
         return R::failure(QStringLiteral("Накладная не найдена: ") + QString::number(headerKey));
     LineWriter &writer = this->writer();
     writer.refresh(base_.context().settings);
-    Transaction t(base_.database(), base_.errorLog());
-    const auto v = validate(*h, newLine, writer);
-    if (!v)
-        return R::failure(v.error());
-    const auto key = writeLine(*h, *v, writer);
-    if (!key)
+    return inWriteTransaction(base_.database(), base_.errorLog(), [&]() -> R {
+        // Another workstation adding a line to the same invoice waits: each sum counts both lines.
+        if (const QString lock = rowLockSuffix(base_.database()); !lock.isEmpty()) {
+            if (const Status e = base_.exec(
+                    QStringLiteral("SELECT 1 FROM \"Накладные_Заголовки\" WHERE \"Код\" = ?") + lock, {headerKey});
+                !e)
+                return R::failure(e.error());
+        }
+        const auto v = validate(*h, newLine, writer);
+        if (!v)
+            return R::failure(v.error());
+        const auto key = writeLine(*h, *v, writer);
+        if (!key)
+            return key;
+        if (const Status s = updateSum(headerKey); !s)
+            return R::failure(s.error());
         return key;
-    if (const Status s = updateSum(headerKey); !s)
-        return R::failure(s.error());
-    if (const Status s = t.commit(); !s)
-        return R::failure(s.error());
-    return key;
+    });
 }
 
 Result<std::vector<qint64>> IncomingInvoices::receiveAll(const std::vector<InvoiceToReceive> &invoices)
@@ -536,21 +542,21 @@ Result<std::vector<qint64>> IncomingInvoices::receiveAll(const std::vector<Invoi
     if (const Status c = base_.requireConnected(); !c)
         return R::failure(c.error());
     writer().refresh(base_.context().settings);
-    Transaction t(base_.database(), base_.errorLog());
-    std::vector<qint64> keys;
-    keys.reserve(invoices.size());
-    for (const InvoiceToReceive &one : invoices) {
-        const auto key = receiveInto(one.invoice, one.lines);
-        if (!key) {
-            if (key.error().isEmpty()) // the user declined a question
-                return R::failure({});
-            return R::failure(QStringLiteral("Накладная ") + one.invoice.number + QStringLiteral(": ") + key.error());
+    return inWriteTransaction(base_.database(), base_.errorLog(), [&]() -> R {
+        std::vector<qint64> keys;
+        keys.reserve(invoices.size());
+        for (const InvoiceToReceive &one : invoices) {
+            const auto key = receiveInto(one.invoice, one.lines);
+            if (!key) {
+                if (key.error().isEmpty()) // the user declined a question
+                    return R::failure({});
+                return R::failure(
+                    QStringLiteral("Накладная ") + one.invoice.number + QStringLiteral(": ") + key.error());
+            }
+            keys.push_back(*key);
         }
-        keys.push_back(*key);
-    }
-    if (const Status s = t.commit(); !s)
-        return R::failure(s.error());
-    return keys;
+        return keys;
+    });
 }
 
 Result<qint64> IncomingInvoices::receive(const NewInvoice &invoice, const std::vector<NewLine> &newLines)
@@ -561,13 +567,7 @@ Result<qint64> IncomingInvoices::receive(const NewInvoice &invoice, const std::v
     writer().refresh(base_.context().settings);
     // One transaction from the first check on: the reads of the checks share it instead of
     // each taking the base on its own, and a refusal midway rolls everything back.
-    Transaction t(base_.database(), base_.errorLog());
-    const auto key = receiveInto(invoice, newLines);
-    if (!key)
-        return key;
-    if (const Status s = t.commit(); !s)
-        return R::failure(s.error());
-    return key;
+    return inWriteTransaction(base_.database(), base_.errorLog(), [&] { return receiveInto(invoice, newLines); });
 }
 
 Result<qint64> IncomingInvoices::receiveInto(const NewInvoice &invoice, const std::vector<NewLine> &newLines)
@@ -705,9 +705,15 @@ Status IncomingInvoices::setLineWarehouse(qint64 key, qint64 warehouse)
     Transaction t(base_.database(), base_.errorLog());
     Status s = base_.exec(
         QStringLiteral("UPDATE \"Приход_Товара\" SET \"Код_Склада\" = ? WHERE \"Код\" = ?"), {warehouse, key});
-    if (s)
-        s = base_.exec(
-            QStringLiteral("UPDATE \"Склад\" SET \"Код_Склада\" = ? WHERE \"Код\" = ?"), {warehouse, l->lot});
+    if (s) {
+        // Only while the lot is still untouched: a write-off since the check stays in the old warehouse's books.
+        SqlStatement lot(base_.database(),
+            QStringLiteral("UPDATE \"Склад\" SET \"Код_Склада\" = ? WHERE \"Код\" = ? AND \"Брутто\" = ?"),
+            base_.errorLog());
+        s = lot.exec({warehouse, l->lot, l->brutto});
+        if (s && lot.rowsAffected() != 1)
+            s = Status::failure(QStringLiteral("Для продукта уже произошли изменения"));
+    }
     return s ? t.commit() : s;
 }
 
@@ -721,6 +727,7 @@ Status IncomingInvoices::setLineUnit(qint64 key, qint64 unit)
         return Status::failure(QStringLiteral("Нет такой ед. измерения: ") + QString::number(unit));
     const double brutto = l->quantity() / *koef;
     Transaction t(base_.database(), base_.errorLog());
+    // correctReceived below refuses a lot something was taken from since the check above.
     Status s
         = base_.exec(QStringLiteral("UPDATE \"Приход_Товара\" SET \"Ед_изм\" = ?, \"Брутто\" = ? WHERE \"Код\" = ?"),
             {unit, brutto, key});
@@ -758,8 +765,14 @@ Status IncomingInvoices::setQuality(qint64 key, QualityField field, const QStrin
 Status IncomingInvoices::deleteLineRows(const InvoiceLine &l, bool withLot)
 {
     if (withLot) {
-        if (const Status s = base_.exec(QStringLiteral("DELETE FROM \"Склад\" WHERE \"Код\" = ?"), {l.lot}); !s)
+        // Only while the lot is still untouched: the decision was taken before the transaction (questions
+        // in between), and a write-off since then must keep the receipt its lines came from.
+        SqlStatement lot(base_.database(), QStringLiteral("DELETE FROM \"Склад\" WHERE \"Код\" = ? AND \"Брутто\" = ?"),
+            base_.errorLog());
+        if (const Status s = lot.exec({l.lot, l.brutto}); !s)
             return s;
+        if (lot.rowsAffected() != 1)
+            return Status::failure(QStringLiteral("Для продукта уже произошли изменения"));
         base_.logDeletion(QStringLiteral("Del_Sel_Prod"));
     }
     if (const Status s = base_.exec(QStringLiteral("DELETE FROM \"Приход_Товара\" WHERE \"Код\" = ?"), {l.key}); !s)

@@ -1,6 +1,8 @@
 #include "warehouse/OutgoingDocuments.h"
 
 #include "common/NumberText.h"
+#include "shell/InsertedKey.h"
+#include "shell/SqlConflict.h"
 #include "shell/SqlDialect.h"
 #include "shell/SqlStatement.h"
 #include "warehouse/StockQueries.h"
@@ -24,12 +26,26 @@ OutgoingDocuments::OutgoingDocuments(WarehouseBase &base)
 
 std::optional<OutgoingHeader> OutgoingDocuments::header(qint64 key) const
 {
+    const auto h = readHeader(key, false);
+    return h ? *h : std::nullopt;
+}
+
+Result<std::optional<OutgoingHeader>> OutgoingDocuments::headerToChange(qint64 key) const
+{
+    return readHeader(key, true);
+}
+
+Result<std::optional<OutgoingHeader>> OutgoingDocuments::readHeader(qint64 key, bool toChange) const
+{
     SqlStatement s(base_.database(),
         QStringLiteral("SELECT \"Код\", \"Документ\", \"Номер\", \"Дата\", \"Код_Склада\", \"Сумма\", \"Проводка\", "
-                       "\"Примечание\" FROM \"Накладные_Заголовки\" WHERE \"Код\" = ? AND \"Документ\" IN (2, 3)"),
+                       "\"Примечание\" FROM \"Накладные_Заголовки\" WHERE \"Код\" = ? AND \"Документ\" IN (2, 3)")
+            + (toChange ? rowLockSuffix(base_.database()) : QString()),
         base_.errorLog());
-    if (!s.exec({key}) || !s.next())
-        return std::nullopt;
+    if (const Status e = s.exec({key}); !e)
+        return Result<std::optional<OutgoingHeader>>::failure(e.error());
+    if (!s.next())
+        return std::optional<OutgoingHeader>();
     OutgoingHeader h;
     h.key = s.value(0).toLongLong();
     h.kind = s.value(1).toInt();
@@ -39,10 +55,15 @@ std::optional<OutgoingHeader> OutgoingDocuments::header(qint64 key) const
     h.sum = s.value(5).toDouble();
     h.posted = s.value(6).toInt() != 0;
     h.note = s.value(7).toString();
-    return h;
+    return std::optional<OutgoingHeader>(h);
 }
 
 Result<std::vector<OutgoingLine>> OutgoingDocuments::lines(qint64 header) const
+{
+    return readLines(header, false);
+}
+
+Result<std::vector<OutgoingLine>> OutgoingDocuments::readLines(qint64 header, bool toChange) const
 {
     using R = Result<std::vector<OutgoingLine>>;
     SqlStatement s(base_.database(),
@@ -51,7 +72,8 @@ Result<std::vector<OutgoingLine>> OutgoingDocuments::lines(qint64 header) const
                        "r.\"Проводка\" FROM \"Расход_Товара\" r LEFT JOIN ")
             + base_.productTable()
             + QStringLiteral(" p ON p.\"Код\" = r.\"Код_Прод\" LEFT JOIN \"dt105\" u ON u.\"ID\" = r.\"Ед_изм\" "
-                             "WHERE r.\"Код_Накл\" = ? ORDER BY r.\"Код\""),
+                             "WHERE r.\"Код_Накл\" = ? ORDER BY r.\"Код\"")
+            + (toChange ? rowLockSuffix(base_.database(), QStringLiteral("r")) : QString()),
         base_.errorLog());
     if (const Status e = s.exec({header}); !e)
         return R::failure(e.error());
@@ -144,13 +166,11 @@ Result<qint64> OutgoingDocuments::addHeader(const NewOutgoing &document)
     SqlStatement h(base_.database(),
         QStringLiteral("INSERT INTO \"Накладные_Заголовки\" (\"Дата\", \"Документ\", \"Поставщик\", \"Код_Склада\", "
                        "\"Сумма\", \"Проводка\", \"Дата_Операции\", \"Пользователь\", \"Примечание\") "
-                       "VALUES (?, 2, ?, ?, 0, 0, ?, ?, ?)"),
+                       "VALUES (?, 2, ?, ?, 0, 0, ?, ?, ?) RETURNING \"Код\""),
         base_.errorLog());
-    if (const Status e = h.exec({document.date, document.warehouse, document.warehouse, base_.now(), base_.user(),
+    return execInsertReturningKey(h,
+        {document.date, document.warehouse, document.warehouse, base_.now(), base_.user(),
             document.note.isEmpty() ? QVariant() : QVariant(document.note)});
-        !e)
-        return R::failure(e.error());
-    return h.lastInsertId().toLongLong();
 }
 
 Result<qint64> OutgoingDocuments::create(const NewOutgoing &document, const std::vector<NewOutgoingLine> &lines)
@@ -164,15 +184,14 @@ Result<qint64> OutgoingDocuments::create(const NewOutgoing &document, const std:
     const auto units = checkLines(lines);
     if (!units)
         return R::failure(units.error());
-    Transaction t(base_.database(), base_.errorLog());
-    const auto key = addHeader(document);
-    if (!key)
+    return inWriteTransaction(base_.database(), base_.errorLog(), [&]() -> R {
+        const auto key = addHeader(document);
+        if (!key)
+            return key;
+        if (const Status e = insertLines(*key, document.date, document.warehouse, lines, *units); !e)
+            return R::failure(e.error());
         return key;
-    if (const Status e = insertLines(*key, document.date, document.warehouse, lines, *units); !e)
-        return R::failure(e.error());
-    if (const Status e = t.commit(); !e)
-        return R::failure(e.error());
-    return key;
+    });
 }
 
 Status OutgoingDocuments::replaceLines(qint64 key, const std::vector<NewOutgoingLine> &lines, const QString &procedure)
@@ -180,17 +199,18 @@ Status OutgoingDocuments::replaceLines(qint64 key, const std::vector<NewOutgoing
     const auto units = checkLines(lines);
     if (!units)
         return Status::failure(units.error());
-    Transaction t(base_.database(), base_.errorLog());
-    // Read inside the transaction: a document posted meanwhile is not rewritten.
-    const auto h = editable(key);
-    if (!h)
-        return Status::failure(h.error());
-    if (const Status e = base_.exec(QStringLiteral("DELETE FROM \"Расход_Товара\" WHERE \"Код_Накл\" = ?"), {key}); !e)
-        return e;
-    if (const Status e = insertLines(key, h->date, h->warehouse, lines, *units); !e)
-        return e;
-    if (const Status e = t.commit(); !e)
-        return e;
+    const Status replaced = runWriteTransaction(base_.database(), base_.errorLog(), [&]() -> Status {
+        // Read inside the transaction: a document posted meanwhile is not rewritten.
+        const auto h = editable(key);
+        if (!h)
+            return Status::failure(h.error());
+        if (const Status e = base_.exec(QStringLiteral("DELETE FROM \"Расход_Товара\" WHERE \"Код_Накл\" = ?"), {key});
+            !e)
+            return e;
+        return insertLines(key, h->date, h->warehouse, lines, *units);
+    });
+    if (!replaced)
+        return replaced;
     base_.logDeletion(procedure);
     return {};
 }
@@ -200,7 +220,10 @@ Result<OutgoingHeader> OutgoingDocuments::editable(qint64 key) const
     using R = Result<OutgoingHeader>;
     if (const Status c = base_.requireConnected(); !c)
         return R::failure(c.error());
-    const auto h = header(key);
+    const auto found = headerToChange(key);
+    if (!found)
+        return R::failure(found.error());
+    const std::optional<OutgoingHeader> &h = *found;
     if (!h)
         return R::failure(kNotFound);
     if (h->posted)
@@ -234,21 +257,26 @@ Status OutgoingDocuments::priceLines(const OutgoingHeader &h)
 
 Status OutgoingDocuments::updatePrices(qint64 key)
 {
-    const auto h = editable(key);
-    if (!h)
-        return Status::failure(h.error());
-    Transaction t(base_.database(), base_.errorLog());
-    if (const Status e = priceLines(*h); !e)
-        return e;
-    return t.commit();
+    return runWriteTransaction(base_.database(), base_.errorLog(), [&]() -> Status {
+        // Read inside the transaction: a document posted meanwhile keeps the prices it was posted at.
+        const auto h = editable(key);
+        if (!h)
+            return Status::failure(h.error());
+        return priceLines(*h);
+    });
 }
 
 Status OutgoingDocuments::post(qint64 key)
 {
     if (const Status c = base_.requireConnected(); !c)
         return c;
-    // Read inside the transaction: two postings of one document cannot both pass.
-    Transaction t(base_.database(), base_.errorLog());
+    // Read inside the transaction, the header locked: two postings of one document cannot both pass,
+    // and the lines (locked too) are the ones an edit left, not the ones it is replacing.
+    return runWriteTransaction(base_.database(), base_.errorLog(), [&] { return postLocked(key); });
+}
+
+Status OutgoingDocuments::postLocked(qint64 key)
+{
     const auto h = editable(key);
     if (!h)
         return Status::failure(h.error());
@@ -256,7 +284,8 @@ Status OutgoingDocuments::post(qint64 key)
         base_.database(), QStringLiteral("SELECT 1 FROM \"Склады\" WHERE \"Код\" = ?"), base_.errorLog());
     if (h->warehouse <= 0 || !warehouse.exec({h->warehouse}) || !warehouse.next())
         return Status::failure(QStringLiteral("Склад не идентифицирован!"));
-    const auto rows = lines(key);
+    warehouse.finish();
+    const auto rows = readLines(key, true);
     if (!rows)
         return Status::failure(rows.error());
     std::vector<WriteOffItem> items;
@@ -274,29 +303,28 @@ Status OutgoingDocuments::post(qint64 key)
             {h->warehouse, key});
         !e)
         return e;
-    if (const Status e = base_.exec(QStringLiteral("UPDATE \"Накладные_Заголовки\" SET \"Проводка\" = 1, "
-                                                   "\"Код_Склада\" = ? WHERE \"Код\" = ?"),
-            {h->warehouse, key});
-        !e)
-        return e;
-    return t.commit();
+    return base_.exec(QStringLiteral("UPDATE \"Накладные_Заголовки\" SET \"Проводка\" = 1, "
+                                     "\"Код_Склада\" = ? WHERE \"Код\" = ?"),
+        {h->warehouse, key});
 }
 
 Status OutgoingDocuments::remove(qint64 key)
 {
-    const auto h = editable(key);
-    if (!h) {
-        return Status::failure(h.error() == kPosted
-                ? QStringLiteral("Накладная уже проведена по складу, удалить невозможно!")
-                : h.error());
-    }
-    Transaction t(base_.database(), base_.errorLog());
-    if (const Status e = base_.exec(QStringLiteral("DELETE FROM \"Расход_Товара\" WHERE \"Код_Накл\" = ?"), {key}); !e)
-        return e;
-    if (const Status e = base_.exec(QStringLiteral("DELETE FROM \"Накладные_Заголовки\" WHERE \"Код\" = ?"), {key}); !e)
-        return e;
-    if (const Status e = t.commit(); !e)
-        return e;
+    // Decided inside the transaction: a document posted meanwhile keeps the lines its lots were taken for.
+    const Status removed = runWriteTransaction(base_.database(), base_.errorLog(), [&]() -> Status {
+        const auto h = editable(key);
+        if (!h) {
+            return Status::failure(h.error() == kPosted
+                    ? QStringLiteral("Накладная уже проведена по складу, удалить невозможно!")
+                    : h.error());
+        }
+        if (const Status e = base_.exec(QStringLiteral("DELETE FROM \"Расход_Товара\" WHERE \"Код_Накл\" = ?"), {key});
+            !e)
+            return e;
+        return base_.exec(QStringLiteral("DELETE FROM \"Накладные_Заголовки\" WHERE \"Код\" = ?"), {key});
+    });
+    if (!removed)
+        return removed;
     base_.logDeletion(QStringLiteral("Del_Nakl_Minus"));
     return {};
 }

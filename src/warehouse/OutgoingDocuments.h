@@ -79,6 +79,11 @@ public:
     // deletion of the old ones goes to the session log under `procedure`.
     Status replaceLines(qint64 header, const std::vector<NewOutgoingLine> &lines, const QString &procedure);
     std::optional<OutgoingHeader> header(qint64 key) const;
+    // The header of a document the transaction goes on to change: where the
+    // engine locks rows it stays locked until the transaction ends, so a
+    // posting, an edit and a deletion of one document take turns. A failed
+    // read (the wait may end in a deadlock) is a failure with the engine's text.
+    Result<std::optional<OutgoingHeader>> headerToChange(qint64 key) const;
     Result<std::vector<OutgoingLine>> lines(qint64 header) const;
 
     // Each line's price becomes the price from stock at the document's date
@@ -101,7 +106,11 @@ private:
     Status insertLines(qint64 header, const QDate &date, qint64 warehouse, const std::vector<NewOutgoingLine> &lines,
         const std::vector<qint64> &units);
     Status priceLines(const OutgoingHeader &header);
+    // The header, locked, of a document that is not posted; read inside the transaction that changes it.
     Result<OutgoingHeader> editable(qint64 key) const;
+    Status postLocked(qint64 key);
+    Result<std::optional<OutgoingHeader>> readHeader(qint64 key, bool toChange) const;
+    Result<std::vector<OutgoingLine>> readLines(qint64 header, bool toChange) const;
 
     WarehouseBase &base_;
 };

@@ -4,6 +4,7 @@
 #include "common/Prompter.h"
 #include "common/SettingsAccess.h"
 #include "common/TextDate.h"
+#include "shell/SqlConflict.h"
 #include "shell/SqlStatement.h"
 #include "warehouse/StockLots.h"
 #include "warehouse/StockQueries.h"
@@ -30,12 +31,14 @@ int digitsSetting(const WarehouseBase &base, const QString &key, int fallback)
 Status eachInOneTransaction(
     WarehouseBase &base, const std::vector<qint64> &keys, const std::function<Status(qint64)> &step)
 {
-    Transaction t(base.database(), base.errorLog());
-    for (const qint64 key : keys) {
-        if (const Status e = step(key); !e)
-            return e;
-    }
-    return t.commit();
+    // A conflict with another workstation undoes the whole, and the whole is run again.
+    return runWriteTransaction(base.database(), base.errorLog(), [&]() -> Status {
+        for (const qint64 key : keys) {
+            if (const Status e = step(key); !e)
+                return e;
+        }
+        return {};
+    });
 }
 
 } // namespace

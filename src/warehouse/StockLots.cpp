@@ -1,6 +1,8 @@
 #include "warehouse/StockLots.h"
 
 #include "common/NumberText.h"
+#include "shell/InsertedKey.h"
+#include "shell/SqlConflict.h"
 #include "shell/SqlDialect.h"
 #include "shell/SqlStatement.h"
 #include "warehouse/WarehouseBase.h"
@@ -43,12 +45,26 @@ StockLots::StockLots(WarehouseBase &base)
 
 std::optional<Lot> StockLots::find(qint64 key) const
 {
+    const auto lot = findLot(key, false);
+    return lot ? *lot : std::nullopt;
+}
+
+Result<std::optional<Lot>> StockLots::findToChange(qint64 key) const
+{
+    return findLot(key, true);
+}
+
+Result<std::optional<Lot>> StockLots::findLot(qint64 key, bool toChange) const
+{
     SqlStatement s(base_.database(),
-        QStringLiteral("SELECT ") + kLotColumns + QStringLiteral(" FROM \"Склад\" l WHERE l.\"Код\" = ?"),
+        QStringLiteral("SELECT ") + kLotColumns + QStringLiteral(" FROM \"Склад\" l WHERE l.\"Код\" = ?")
+            + (toChange ? rowLockSuffix(base_.database()) : QString()),
         base_.errorLog());
-    if (!s.exec({key}) || !s.next())
-        return std::nullopt;
-    return readLot(s);
+    if (const Status e = s.exec({key}); !e)
+        return Result<std::optional<Lot>>::failure(e.error());
+    if (!s.next())
+        return std::optional<Lot>();
+    return std::optional<Lot>(readLot(s));
 }
 
 Result<std::vector<LotView>> StockLots::list(const LotFilter &filter) const
@@ -135,13 +151,20 @@ double StockLots::stockUpTo(qint64 product, qint64 warehouse, const std::optiona
 
 Result<std::vector<Lot>> StockLots::lotsUpTo(qint64 product, qint64 warehouse, const std::optional<QDate> &upTo) const
 {
+    return readLotsUpTo(product, warehouse, upTo, false);
+}
+
+Result<std::vector<Lot>> StockLots::readLotsUpTo(
+    qint64 product, qint64 warehouse, const std::optional<QDate> &upTo, bool toChange) const
+{
     using R = Result<std::vector<Lot>>;
     QVariantList values;
     // The alias "l" of the column list names the table itself here.
     const QString where = lotsWhere(warehouse, upTo, values, product);
     SqlStatement s(base_.database(),
         QStringLiteral("SELECT ") + kLotColumns + QStringLiteral(" FROM \"Склад\" l") + where
-            + QStringLiteral(" ORDER BY l.\"Дата\", l.\"Код\""),
+            + QStringLiteral(" ORDER BY l.\"Дата\", l.\"Код\"")
+            + (toChange ? rowLockSuffix(base_.database()) : QString()),
         base_.errorLog());
     if (const Status e = s.exec(values); !e)
         return R::failure(e.error());
@@ -157,7 +180,8 @@ Result<std::vector<LotTake>> StockLots::takeOldestFirst(
     using R = Result<std::vector<LotTake>>;
     if (!(quantity >= 0))
         return R::failure(QStringLiteral("Количество не может быть отрицательным: ") + formatNumber(quantity));
-    const auto lots = lotsUpTo(product, warehouse, upTo);
+    // Locked as they are read: what is compared with the quantity is what the lots hold when taken.
+    const auto lots = readLotsUpTo(product, warehouse, upTo, true);
     if (!lots)
         return R::failure(lots.error());
     double held = 0;
@@ -199,14 +223,12 @@ Result<qint64> StockLots::create(const Lot &lot)
         insert_ = std::make_unique<SqlStatement>(base_.database(),
             QStringLiteral("INSERT INTO \"Склад\" (\"Код_Прод\", \"Код_Склада\", \"Код_Полки\", \"Код_Поставщика\", "
                            "\"Код_Накл\", \"Приход_Код\", \"Дата\", \"Брутто\", \"Ед_изм\", \"Код_Польз\", "
-                           "\"Дата_Операции\", \"Проводка\") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+                           "\"Дата_Операции\", \"Проводка\") VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?) "
+                           "RETURNING \"Код\""),
             base_.errorLog());
-    SqlStatement &s = *insert_;
-    const Status e = s.exec({lot.product, lot.warehouse, lot.place, lot.supplier, lot.header, lot.incomingLine,
-        lot.date, lot.brutto, lot.unit, lot.user, lot.operationTime, lot.posted});
-    if (!e)
-        return Result<qint64>::failure(e.error());
-    return s.lastInsertId().toLongLong();
+    return execInsertReturningKey(*insert_,
+        {lot.product, lot.warehouse, lot.place, lot.supplier, lot.header, lot.incomingLine, lot.date, lot.brutto,
+            lot.unit, lot.user, lot.operationTime, lot.posted});
 }
 
 Result<LotTake> StockLots::take(qint64 key, double quantity)
@@ -214,7 +236,10 @@ Result<LotTake> StockLots::take(qint64 key, double quantity)
     using R = Result<LotTake>;
     if (!(quantity >= 0))
         return R::failure(QStringLiteral("Количество не может быть отрицательным: ") + formatNumber(quantity));
-    const auto lot = find(key);
+    const auto found = findToChange(key);
+    if (!found)
+        return R::failure(found.error());
+    const std::optional<Lot> &lot = *found;
     if (!lot)
         return R::failure(QStringLiteral("Ошибка идентификации продукта на складе!"));
     if (quantity > lot->brutto + kStockEpsilon)
@@ -248,16 +273,30 @@ Status StockLots::merge(qint64 key, double quantity)
     return {};
 }
 
-std::optional<Lot> StockLots::firstLot(qint64 product, qint64 warehouse) const
+Result<std::optional<Lot>> StockLots::firstLot(qint64 product, qint64 warehouse) const
 {
     SqlStatement s(base_.database(),
         QStringLiteral("SELECT ") + kLotColumns
             + QStringLiteral(" FROM \"Склад\" l WHERE l.\"Код_Прод\" = ? AND l.\"Код_Склада\" + 0 = ? "
-                             "AND l.\"Проводка\" <> 0 ORDER BY l.\"Код\" LIMIT 1"),
+                             "AND l.\"Проводка\" <> 0 ORDER BY l.\"Код\" LIMIT 1")
+            + rowLockSuffix(base_.database()),
         base_.errorLog());
-    if (!s.exec({product, warehouse}) || !s.next())
-        return std::nullopt;
-    return readLot(s);
+    if (const Status e = s.exec({product, warehouse}); !e)
+        return Result<std::optional<Lot>>::failure(e.error());
+    if (!s.next())
+        return std::optional<Lot>();
+    return std::optional<Lot>(readLot(s));
+}
+
+Status StockLots::lockWarehouse(qint64 warehouse)
+{
+    const QString lock = rowLockSuffix(base_.database());
+    if (lock.isEmpty())
+        return {};
+    SqlStatement s(base_.database(),
+        QStringLiteral("SELECT \"Код\" FROM \"Склад\" WHERE \"Код_Склада\" = ? ORDER BY \"Код\"") + lock,
+        base_.errorLog());
+    return s.exec({warehouse});
 }
 
 Status StockLots::linkIncomingLine(qint64 key, qint64 incomingLine)

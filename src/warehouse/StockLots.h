@@ -70,6 +70,12 @@ public:
     explicit StockLots(WarehouseBase &base);
 
     std::optional<Lot> find(qint64 key) const;
+    // The same for a lot the transaction goes on to change: where the engine
+    // locks rows, the lot stays locked until the transaction ends, so another
+    // workstation's posting waits and then reads what this one left. A failed
+    // read (waiting for the lock may end in a deadlock) is a failure with the
+    // engine's text, so the posting can be retried; no such lot is nothing.
+    Result<std::optional<Lot>> findToChange(qint64 key) const;
     // Posted lots, oldest first, with product, warehouse, supplier and unit names.
     Result<std::vector<LotView>> list(const LotFilter &filter = {}) const;
     // Current stock of a product in a warehouse (base unit).
@@ -95,8 +101,12 @@ public:
     // brings into the target warehouse's first lot of the product. The lot
     // keeps its date, supplier and unit.
     Status merge(qint64 key, double quantity);
-    // The first posted lot (lowest key) of a product in a warehouse.
-    std::optional<Lot> firstLot(qint64 product, qint64 warehouse) const;
+    // The first posted lot (lowest key) of a product in a warehouse, locked
+    // for the caller's transaction as findToChange() locks.
+    Result<std::optional<Lot>> firstLot(qint64 product, qint64 warehouse) const;
+    // Locks every lot of a warehouse for the caller's transaction where the
+    // engine locks rows: a reconciliation compares counts with all of them.
+    Status lockWarehouse(qint64 warehouse);
     // Links a lot to the receipt line that made it (Приход_Код).
     Status linkIncomingLine(qint64 key, qint64 incomingLine);
     // Takes `quantity` from the lots dated up to `upTo`, oldest first; used-up
@@ -119,6 +129,10 @@ public:
     ~StockLots();
 
 private:
+    Result<std::optional<Lot>> findLot(qint64 key, bool toChange) const;
+    Result<std::vector<Lot>> readLotsUpTo(
+        qint64 product, qint64 warehouse, const std::optional<QDate> &upTo, bool toChange) const;
+
     WarehouseBase &base_;
     std::unique_ptr<SqlStatement> insert_; // prepared by the first create()
 };

@@ -2,7 +2,9 @@
 
 #include "common/NumberText.h"
 #include "common/TextDate.h"
+#include "shell/InsertedKey.h"
 #include "shell/SettingDefaults.h"
+#include "shell/SqlConflict.h"
 #include "shell/SqlStatement.h"
 #include "warehouse/DocumentNumbers.h"
 #include "warehouse/StockLots.h"
@@ -88,7 +90,11 @@ Result<StockMovements::Checked> StockMovements::check(
     for (const LotQuantity &row : rows) {
         if (!std::isfinite(row.quantity) || row.quantity <= 0)
             return R::failure(QStringLiteral("Количество должно быть больше нуля: ") + formatNumber(row.quantity));
-        const auto lot = lots.find(row.lot);
+        // Locked until the posting ends: the quantity checked is the quantity taken.
+        const auto found = lots.findToChange(row.lot);
+        if (!found)
+            return R::failure(found.error());
+        const std::optional<Lot> &lot = *found;
         if (!lot || !lot->posted || lot->warehouse != warehouse)
             return R::failure(QStringLiteral("Партия не найдена на складе: ") + QString::number(row.lot));
         // A quantity cannot leave before it came: balances at the dates between would go below zero.
@@ -110,11 +116,9 @@ Result<qint64> StockMovements::insertHeader(
     SqlStatement h(base_.database(),
         QStringLiteral("INSERT INTO \"Накладные_Заголовки\" (\"Номер\", \"Дата\", \"Документ\", \"Поставщик\", "
                        "\"Код_Склада\", \"Сумма\", \"Проводка\", \"Дата_Операции\", \"Пользователь\", \"Примечание\") "
-                       "VALUES (?, ?, ?, -1, ?, 0, 1, ?, ?, ?)"),
+                       "VALUES (?, ?, ?, -1, ?, 0, 1, ?, ?, ?) RETURNING \"Код\""),
         base_.errorLog());
-    if (const Status e = h.exec({number, date, kind, warehouse, now, base_.user(), noteOrNull(note)}); !e)
-        return Result<qint64>::failure(e.error());
-    return h.lastInsertId().toLongLong();
+    return execInsertReturningKey(h, {number, date, kind, warehouse, now, base_.user(), noteOrNull(note)});
 }
 
 Result<MovementKeys> StockMovements::move(const Movement &m)
@@ -128,7 +132,19 @@ Result<MovementKeys> StockMovements::move(const Movement &m)
         return R::failure(kNoData);
     if (!warehouseExists(base_, m.to))
         return R::failure(QStringLiteral("Склад не идентифицирован!"));
-    Transaction t(base_.database(), base_.errorLog());
+    int used = 0;
+    const auto keys = inWriteTransaction(base_.database(), base_.errorLog(), [&] { return postMovement(m, used); });
+    if (!keys)
+        return keys;
+    for (int i = 0; i < used; ++i)
+        base_.logDeletion(QStringLiteral("fMovingInternal - cmdSave_Click - "));
+    return keys;
+}
+
+Result<MovementKeys> StockMovements::postMovement(const Movement &m, int &used)
+{
+    using R = Result<MovementKeys>;
+    used = 0;
     const auto checked = check(m.date, m.from, m.rows);
     if (!checked)
         return R::failure(checked.error());
@@ -147,7 +163,7 @@ Result<MovementKeys> StockMovements::move(const Movement &m)
         QStringLiteral("INSERT INTO \"Приход_Товара\" (\"Код_Накл\", \"Номер_Накл\", \"Код_Прод\", \"Код_Поставщика\", "
                        "\"Код_Склада\", \"Код_на_Складе\", \"Дата\", \"Брутто\", \"Нетто\", \"Ед_изм\", \"Цена\", "
                        "\"Проводка\", \"Код_Польз\", \"Дата_Операции\", \"Код_опер\") "
-                       "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 0, 1, ?, ?, 1)"),
+                       "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 0, 1, ?, ?, 1) RETURNING \"Код\""),
         base_.errorLog());
     SqlStatement out(base_.database(),
         QStringLiteral("INSERT INTO \"Расход_Товара\" (\"Код_Накл\", \"Номер_Накл\", \"Код_Прод\", \"Код_Склада\", "
@@ -157,7 +173,6 @@ Result<MovementKeys> StockMovements::move(const Movement &m)
         base_.errorLog());
     StockLots lots(base_);
     StockWriteOff trail(base_);
-    int used = 0;
     for (const auto &[source, quantity] : checked->rows) {
         const auto taken = lots.take(source.key, quantity);
         if (!taken)
@@ -168,8 +183,11 @@ Result<MovementKeys> StockMovements::move(const Movement &m)
         const double q = taken->quantity;
         qint64 target = 0;
         bool made = false;
-        if (const auto first = lots.firstLot(source.product, m.to)) {
-            target = first->key;
+        const auto first = lots.firstLot(source.product, m.to);
+        if (!first)
+            return R::failure(first.error());
+        if (*first) {
+            target = (*first)->key;
             if (const Status e = lots.merge(target, q); !e)
                 return R::failure(e.error());
         } else {
@@ -190,13 +208,14 @@ Result<MovementKeys> StockMovements::move(const Movement &m)
             target = *key;
             made = true;
         }
-        if (const Status e = in.exec({keys.receipt, m.number, source.product, source.supplier, m.to, target, m.date, q,
-                q, source.unit, base_.user(), now});
-            !e)
-            return R::failure(e.error());
+        const auto line = execInsertReturningKey(in,
+            {keys.receipt, m.number, source.product, source.supplier, m.to, target, m.date, q, q, source.unit,
+                base_.user(), now});
+        if (!line)
+            return R::failure(line.error());
         // A lot the movement made belongs to its receipt line, as a received lot does.
         if (made) {
-            if (const Status e = lots.linkIncomingLine(target, in.lastInsertId().toLongLong()); !e)
+            if (const Status e = lots.linkIncomingLine(target, *line); !e)
                 return R::failure(e.error());
         }
         // The issue line names the lot the quantity left.
@@ -205,10 +224,6 @@ Result<MovementKeys> StockMovements::move(const Movement &m)
             !e)
             return R::failure(e.error());
     }
-    if (const Status e = t.commit(); !e)
-        return R::failure(e.error());
-    for (int i = 0; i < used; ++i)
-        base_.logDeletion(QStringLiteral("fMovingInternal - cmdSave_Click - "));
     return keys;
 }
 
@@ -219,7 +234,19 @@ Result<qint64> StockMovements::writeOffAct(const WriteOffAct &act)
         return R::failure(c.error());
     if (act.rows.empty())
         return R::failure(kNoData);
-    Transaction t(base_.database(), base_.errorLog());
+    int used = 0;
+    const auto header = inWriteTransaction(base_.database(), base_.errorLog(), [&] { return postAct(act, used); });
+    if (!header)
+        return header;
+    for (int i = 0; i < used; ++i)
+        base_.logDeletion(QStringLiteral("fMovingInternal - cmdAkt_Click - "));
+    return header;
+}
+
+Result<qint64> StockMovements::postAct(const WriteOffAct &act, int &used)
+{
+    using R = Result<qint64>;
+    used = 0;
     const auto checked = check(act.date, act.warehouse, act.rows);
     if (!checked)
         return R::failure(checked.error());
@@ -237,7 +264,6 @@ Result<qint64> StockMovements::writeOffAct(const WriteOffAct &act)
         base_.errorLog());
     StockLots lots(base_);
     StockWriteOff trail(base_);
-    int used = 0;
     for (const auto &[lot, quantity] : checked->rows) {
         const auto taken = lots.take(lot.key, quantity);
         if (!taken)
@@ -250,10 +276,6 @@ Result<qint64> StockMovements::writeOffAct(const WriteOffAct &act)
             !e)
             return R::failure(e.error());
     }
-    if (const Status e = t.commit(); !e)
-        return R::failure(e.error());
-    for (int i = 0; i < used; ++i)
-        base_.logDeletion(QStringLiteral("fMovingInternal - cmdAkt_Click - "));
     return *header;
 }
 

@@ -90,6 +90,9 @@ public:
 private:
     struct Checked;
     Result<Checked> check(const QDate &date, qint64 warehouse, const std::vector<LotQuantity> &rows) const;
+    // The postings themselves, inside the caller's transaction; `used` counts the lots used up.
+    Result<MovementKeys> postMovement(const Movement &movement, int &used);
+    Result<qint64> postAct(const WriteOffAct &act, int &used);
     Result<qint64> insertHeader(int kind, const QDate &date, const QString &number, qint64 warehouse,
         const QString &note, const QDateTime &now);
 

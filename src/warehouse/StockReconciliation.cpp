@@ -3,6 +3,8 @@
 #include "common/NumberText.h"
 #include "common/SettingsAccess.h"
 #include "common/TextDate.h"
+#include "shell/InsertedKey.h"
+#include "shell/SqlConflict.h"
 #include "shell/SqlStatement.h"
 #include "warehouse/DocumentNumbers.h"
 #include "warehouse/LineValues.h"
@@ -50,8 +52,16 @@ Result<ReconciliationOutcome> StockReconciliation::reconcile(qint64 warehouse, c
     using R = Result<ReconciliationOutcome>;
     if (const Status c = base_.requireConnected(); !c)
         return R::failure(c.error());
-    Transaction t(base_.database(), base_.errorLog());
-    // Read inside the transaction: the counts are compared with what the lots hold now.
+    return inWriteTransaction(base_.database(), base_.errorLog(), [&] { return reconcileLocked(warehouse, counts); });
+}
+
+Result<ReconciliationOutcome> StockReconciliation::reconcileLocked(
+    qint64 warehouse, const std::vector<LotCount> &counts)
+{
+    using R = Result<ReconciliationOutcome>;
+    // Read inside the transaction, the lots locked: the counts are compared with what the lots hold now.
+    if (const Status e = StockLots(base_).lockWarehouse(warehouse); !e)
+        return R::failure(e.error());
     const auto listed = StockList(base_).lots(warehouse);
     if (!listed)
         return R::failure(listed.error());
@@ -78,14 +88,15 @@ Result<ReconciliationOutcome> StockReconciliation::reconcile(qint64 warehouse, c
     SqlStatement header(base_.database(),
         QStringLiteral("INSERT INTO \"Накладные_Заголовки\" (\"Номер\", \"Дата\", \"Документ\", \"Поставщик\", "
                        "\"Код_Склада\", \"Сумма\", \"Проводка\", \"Дата_Операции\", \"Пользователь\", \"Примечание\") "
-                       "VALUES (?, ?, ?, 0, ?, 0, 1, ?, ?, ?)"),
+                       "VALUES (?, ?, ?, 0, ?, 0, 1, ?, ?, ?) RETURNING \"Код\""),
         base_.errorLog());
     ReconciliationOutcome out;
     for (const DocumentKind kind : {DocumentKind::Incoming, DocumentKind::Outgoing}) {
-        if (const Status e = header.exec({number, today, static_cast<int>(kind), warehouse, now, base_.user(), note});
-            !e)
-            return R::failure(e.error());
-        (kind == DocumentKind::Incoming ? out.incomingHeader : out.outgoingHeader) = header.lastInsertId().toLongLong();
+        const auto key = execInsertReturningKey(
+            header, {number, today, static_cast<int>(kind), warehouse, now, base_.user(), note});
+        if (!key)
+            return R::failure(key.error());
+        (kind == DocumentKind::Incoming ? out.incomingHeader : out.outgoingHeader) = *key;
     }
 
     StockLots lots(base_);
@@ -94,7 +105,7 @@ Result<ReconciliationOutcome> StockReconciliation::reconcile(qint64 warehouse, c
         QStringLiteral("INSERT INTO \"Приход_Товара\" (\"Код_Накл\", \"Номер_Накл\", \"Код_Прод\", \"Код_Поставщика\", "
                        "\"Код_Склада\", \"Код_на_Складе\", \"Дата\", \"Брутто\", \"Нетто\", \"Ед_изм\", \"Цена\", "
                        "\"Наценка\", \"Наценка_Вел\", \"Цена_с_нац\", \"Проводка\", \"Код_Польз\", \"Дата_Операции\", "
-                       "\"Код_опер\") VALUES (?, ?, ?, ?, ?, 0, ?, ?, ?, ?, ?, ?, ?, ?, 1, ?, ?, 0)"),
+                       "\"Код_опер\") VALUES (?, ?, ?, ?, ?, 0, ?, ?, ?, ?, ?, ?, ?, ?, 1, ?, ?, 0) RETURNING \"Код\""),
         base_.errorLog());
     SqlStatement linkLot(base_.database(),
         QStringLiteral("UPDATE \"Приход_Товара\" SET \"Код_на_Складе\" = ? WHERE \"Код\" = ?"), base_.errorLog());
@@ -112,11 +123,12 @@ Result<ReconciliationOutcome> StockReconciliation::reconcile(qint64 warehouse, c
         const LineValues money = computeLineValues({shown, l.price, 0, l.markup});
         if (d.counted > l.quantity()) {
             const double brutto = shown / l.koef;
-            if (const Status e = receipt.exec({out.incomingHeader, number, l.product, l.supplier, warehouse, today,
-                    brutto, brutto, l.unit, l.price, l.markup, money.markupAmount, money.value, base_.user(), now});
-                !e)
-                return R::failure(e.error());
-            const qint64 line = receipt.lastInsertId().toLongLong();
+            const auto inserted = execInsertReturningKey(receipt,
+                {out.incomingHeader, number, l.product, l.supplier, warehouse, today, brutto, brutto, l.unit, l.price,
+                    l.markup, money.markupAmount, money.value, base_.user(), now});
+            if (!inserted)
+                return R::failure(inserted.error());
+            const qint64 line = *inserted;
             Lot lot;
             lot.product = l.product;
             lot.warehouse = warehouse;
@@ -169,8 +181,6 @@ Result<ReconciliationOutcome> StockReconciliation::reconcile(qint64 warehouse, c
         if (const Status e = writeSum.exec({*target, key}); !e)
             return R::failure(e.error());
     }
-    if (const Status e = t.commit(); !e)
-        return R::failure(e.error());
     return out;
 }
 

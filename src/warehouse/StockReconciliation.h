@@ -49,6 +49,7 @@ public:
     Result<ReconciliationOutcome> reconcile(qint64 warehouse, const std::vector<LotCount> &counts);
 
 private:
+    Result<ReconciliationOutcome> reconcileLocked(qint64 warehouse, const std::vector<LotCount> &counts);
     WarehouseBase &base_;
 };
 

@@ -2,6 +2,7 @@
 
 #include "common/NumberText.h"
 #include "common/TextDate.h"
+#include "shell/SqlConflict.h"
 #include "shell/SqlStatement.h"
 #include "warehouse/WarehouseBase.h"
 
@@ -44,13 +45,10 @@ Result<std::vector<LotTake>> StockWriteOff::prodMinus(
     using R = Result<std::vector<LotTake>>;
     if (const Status c = base_.requireConnected(); !c)
         return R::failure(c.error());
-    Transaction t(base_.database(), base_.errorLog());
-    auto taken = take(product, quantity, warehouse, date);
-    if (!taken)
-        return taken;
-    if (const Status e = t.commit(); !e)
-        return R::failure(e.error());
-    logDeletions(*taken);
+    auto taken = inWriteTransaction(
+        base_.database(), base_.errorLog(), [&] { return take(product, quantity, warehouse, date); });
+    if (taken)
+        logDeletions(*taken);
     return taken;
 }
 
@@ -67,37 +65,40 @@ Status StockWriteOff::writeOffAll(
                 QStringLiteral("Количество не может быть отрицательным: ") + formatNumber(item.quantity));
         needed[item.product] += item.quantity;
     }
-    Transaction t(base_.database(), base_.errorLog());
-    QStringList short_;
-    for (const auto &[product, quantity] : needed) {
-        if (const double missing = shortage(product, quantity, warehouse, date); missing > 0) {
-            short_ << QStringLiteral("Продукта с кодом ") + QString::number(product) + QStringLiteral(" (")
-                    + productName(product) + QStringLiteral(") недостаточно на складе! Не хватает: ")
-                    + formatNumber(roundTo(missing, 5));
-        }
-    }
-    if (!short_.isEmpty())
-        return Status::failure(QStringLiteral("Часть продуктов не хватает на складе!\n") + short_.join(u'\n'));
     std::vector<LotTake> all;
-    for (const auto &[product, quantity] : needed) {
-        if (quantity <= 0)
-            continue;
-        const auto taken = take(product, quantity, warehouse, date);
-        if (!taken)
-            return Status::failure(taken.error());
-        all.insert(all.end(), taken->begin(), taken->end());
-    }
-    if (const Status e = t.commit(); !e)
-        return e;
-    logDeletions(all);
-    return {};
+    const Status done = runWriteTransaction(base_.database(), base_.errorLog(), [&]() -> Status {
+        all.clear();
+        QStringList short_;
+        for (const auto &[product, quantity] : needed) {
+            if (const double missing = shortage(product, quantity, warehouse, date); missing > 0) {
+                short_ << QStringLiteral("Продукта с кодом ") + QString::number(product) + QStringLiteral(" (")
+                        + productName(product) + QStringLiteral(") недостаточно на складе! Не хватает: ")
+                        + formatNumber(roundTo(missing, 5));
+            }
+        }
+        if (!short_.isEmpty())
+            return Status::failure(QStringLiteral("Часть продуктов не хватает на складе!\n") + short_.join(u'\n'));
+        for (const auto &[product, quantity] : needed) {
+            if (quantity <= 0)
+                continue;
+            const auto taken = take(product, quantity, warehouse, date);
+            if (!taken)
+                return Status::failure(taken.error());
+            all.insert(all.end(), taken->begin(), taken->end());
+        }
+        return {};
+    });
+    if (done)
+        logDeletions(all);
+    return done;
 }
 
 Status StockWriteOff::appendTrail(const LotTake &taken, const std::optional<QDate> &date)
 {
     if (!readTrail_) {
         readTrail_ = std::make_unique<SqlStatement>(base_.database(),
-            QStringLiteral("SELECT \"Код\", \"Списание_Детали\" FROM \"Приход_Товара\" WHERE \"Код_на_Складе\" = ?"),
+            QStringLiteral("SELECT \"Код\", \"Списание_Детали\" FROM \"Приход_Товара\" WHERE \"Код_на_Складе\" = ?")
+                + rowLockSuffix(base_.database()),
             base_.errorLog());
         writeTrail_ = std::make_unique<SqlStatement>(base_.database(),
             QStringLiteral("UPDATE \"Приход_Товара\" SET \"Списание_Детали\" = ? WHERE \"Код\" = ?"), base_.errorLog());

@@ -1,6 +1,7 @@
 #include "warehouse/Warehouses.h"
 
 #include "common/NumberText.h"
+#include "shell/InsertedKey.h"
 #include "shell/SqlStatement.h"
 #include "warehouse/NameOrKey.h"
 #include "warehouse/WarehouseBase.h"
@@ -62,10 +63,9 @@ Result<qint64> Warehouses::add(const QString &name)
     if (const Status c = base_.requireConnected(); !c)
         return Result<qint64>::failure(c.error());
     SqlStatement s(base_.database(),
-        QStringLiteral("INSERT INTO \"Склады\" (\"Склад_Название\", \"Доп_Нац\") VALUES (?, 0)"), base_.errorLog());
-    if (const Status e = s.exec({name}); !e)
-        return Result<qint64>::failure(e.error());
-    return s.lastInsertId().toLongLong();
+        QStringLiteral("INSERT INTO \"Склады\" (\"Склад_Название\", \"Доп_Нац\") VALUES (?, 0) RETURNING \"Код\""),
+        base_.errorLog());
+    return execInsertReturningKey(s, {name});
 }
 
 Status Warehouses::setField(const QString &table, const QString &field, qint64 key, const QVariant &value) const
@@ -143,11 +143,10 @@ Result<qint64> Warehouses::addPlace(qint64 warehouse, const QString &name)
     if (!find(warehouse))
         return Result<qint64>::failure(QStringLiteral("Склад не найден: ") + QString::number(warehouse));
     SqlStatement s(base_.database(),
-        QStringLiteral("INSERT INTO \"Склады_Структура\" (\"Код_Склада\", \"Структура_Название\") VALUES (?, ?)"),
+        QStringLiteral("INSERT INTO \"Склады_Структура\" (\"Код_Склада\", \"Структура_Название\") VALUES (?, ?) "
+                       "RETURNING \"Код\""),
         base_.errorLog());
-    if (const Status e = s.exec({warehouse, name}); !e)
-        return Result<qint64>::failure(e.error());
-    return s.lastInsertId().toLongLong();
+    return execInsertReturningKey(s, {warehouse, name});
 }
 
 Status Warehouses::renamePlace(qint64 key, const QString &name)
