@@ -34,19 +34,7 @@ Result<QStringList> deployDefaultBases(const QString &folder, const SettingsAcce
     QStringList created;
     if (configuredEngine(settings) == DbEngine::PostgreSQL) {
         // The bases are schemas of the server's database; the folder keeps the other files.
-        const ServerSettings server = serverSettings(settings);
-        const Result<QStringList> existing = serverSchemas(server);
-        if (!existing)
-            return Result<QStringList>::failure(existing.error());
-        for (BaseId base : deployedBases()) {
-            if (existing->contains(serverSchema(base)))
-                continue;
-            const Status made = createServerBase(server, base, settings);
-            if (!made)
-                return Result<QStringList>::failure(made.error());
-            created << serverPath(server, serverSchema(base));
-        }
-        return created;
+        return deployServerBases(serverSettings(settings), settings);
     }
     for (BaseId base : deployedBases()) {
         const QString file = baseFileName(base, settings);
@@ -57,6 +45,23 @@ Result<QStringList> deployDefaultBases(const QString &folder, const SettingsAcce
         if (!made)
             return Result<QStringList>::failure(made.error());
         created << path;
+    }
+    return created;
+}
+
+Result<QStringList> deployServerBases(const ServerSettings &server, const SettingsAccess &settings)
+{
+    const Result<QStringList> existing = serverSchemas(server);
+    if (!existing)
+        return Result<QStringList>::failure(existing.error());
+    QStringList created;
+    for (BaseId base : deployedBases()) {
+        if (existing->contains(serverSchema(base)))
+            continue;
+        const Status made = createServerBase(server, base, settings);
+        if (!made)
+            return Result<QStringList>::failure(made.error());
+        created << serverPath(server, serverSchema(base));
     }
     return created;
 }

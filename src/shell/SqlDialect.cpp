@@ -77,10 +77,30 @@ QString SqlDialect::columnDefinition(const ColumnDef &column) const
 QString SqlDialect::createTable(const QString &table, const std::vector<ColumnDef> &columns) const
 {
     QStringList parts;
-    for (const ColumnDef &c : columns)
+    QString counter;
+    for (const ColumnDef &c : columns) {
         parts << columnDefinition(c);
-    return QStringLiteral("CREATE TABLE ") + quote(table) + QStringLiteral(" (") + parts.join(QStringLiteral(", "))
-        + u')';
+        if (c.type == ColumnType::Counter && counter.isEmpty())
+            counter = c.name;
+    }
+    QString sql = QStringLiteral("CREATE TABLE ") + quote(table) + QStringLiteral(" (")
+        + parts.join(QStringLiteral(", ")) + u')';
+    if (engine_ == Engine::PostgreSQL && !counter.isEmpty()) {
+        // SQLite's counter continues after any key written into it; the server's sequence would
+        // hand out that key again. A row written with its own key moves the sequence past it.
+        sql += QStringLiteral(
+                   "; CREATE OR REPLACE FUNCTION kv_follow_key() RETURNS trigger LANGUAGE plpgsql AS $kv$ "
+                   "DECLARE k bigint := (to_jsonb(NEW) ->> TG_ARGV[0])::bigint; "
+                   "seq text := pg_get_serial_sequence(format('%I.%I', TG_TABLE_SCHEMA, TG_TABLE_NAME), TG_ARGV[0]); "
+                   "last bigint; "
+                   "BEGIN IF k IS NOT NULL AND seq IS NOT NULL THEN "
+                   "EXECUTE format('SELECT last_value FROM %s', seq) INTO last; "
+                   "IF k >= last THEN PERFORM setval(seq, k); END IF; END IF; RETURN NEW; END $kv$; "
+                   "CREATE TRIGGER kv_follow_key BEFORE INSERT ON ")
+            + quote(table) + QStringLiteral(" FOR EACH ROW EXECUTE FUNCTION kv_follow_key('")
+            + QString(counter).replace(u'\'', QStringLiteral("''")) + QStringLiteral("')");
+    }
+    return sql;
 }
 
 QString SqlDialect::addColumn(const QString &table, const ColumnDef &column) const

@@ -1,6 +1,7 @@
 #include "shell/ServerBases.h"
 #include "shell/DbMaintenance.h"
 #include "shell/Recordset.h"
+#include "shell/SqlStatement.h"
 #include "support/TempBases.h"
 
 #include <QDate>
@@ -170,4 +171,24 @@ TEST_F(OnServer, FileOperationsSayTheyAreNotAvailable)
     EXPECT_FALSE(archiveCopy(t.connections(), 8, t.root(), QDate(2026, 1, 5)).ok());
     EXPECT_TRUE(t.prompter().saw(notOnServerMessage(QStringLiteral("Архивная копия базы"))));
     EXPECT_TRUE(QDir(t.root()).entryList({QStringLiteral("*.db")}).isEmpty());
+}
+
+TEST_F(OnServer, ACounterContinuesAfterAKeyWrittenIntoIt)
+{
+    TempBases t;
+    ASSERT_EQ(t.create(BaseId::Warehouse), 11);
+    ASSERT_TRUE(t.connections()
+                    .createTable(11, QStringLiteral("Счётчик"),
+                        {ColumnDef {QStringLiteral("Код"), ColumnType::Counter, {}, 255, false},
+                            ColumnDef {QStringLiteral("Имя"), ColumnType::Text, {}, 255, false}})
+                    .ok());
+    const auto insert = [&](const QString &sql) {
+        SqlStatement q(t.connections().database(11), sql + QStringLiteral(" RETURNING \"Код\""));
+        return q.exec().ok() && q.next() ? q.value(0).toInt() : -1;
+    };
+    EXPECT_EQ(insert(QStringLiteral("INSERT INTO \"Счётчик\" (\"Имя\") VALUES ('a')")), 1);
+    EXPECT_EQ(insert(QStringLiteral("INSERT INTO \"Счётчик\" (\"Код\", \"Имя\") VALUES (40, 'b')")), 40);
+    EXPECT_EQ(insert(QStringLiteral("INSERT INTO \"Счётчик\" (\"Имя\") VALUES ('c')")), 41);
+    EXPECT_EQ(insert(QStringLiteral("INSERT INTO \"Счётчик\" (\"Код\", \"Имя\") VALUES (7, 'd')")), 7);
+    EXPECT_EQ(insert(QStringLiteral("INSERT INTO \"Счётчик\" (\"Имя\") VALUES ('e')")), 42);
 }

@@ -85,6 +85,26 @@ private:
     ServerSettings settings_;
 };
 
+// A trigger by which the base itself refuses a write, on the engine the suite runs on.
+// `event`: "INSERT" or "UPDATE OF \"column\""; `table` quoted.
+inline QString refusingTrigger(const QString &name, const QString &event, const QString &table, const QString &message)
+{
+    if (!testOnServer())
+        return QStringLiteral("CREATE TRIGGER ") + name + QStringLiteral(" BEFORE ") + event + QStringLiteral(" ON ")
+            + table + QStringLiteral(" BEGIN SELECT RAISE(ABORT, '") + message + QStringLiteral("'); END");
+    return QStringLiteral("CREATE FUNCTION ") + name
+        + QStringLiteral("() RETURNS trigger LANGUAGE plpgsql AS $t$ BEGIN RAISE EXCEPTION '") + message
+        + QStringLiteral("'; END $t$; CREATE TRIGGER ") + name + QStringLiteral(" BEFORE ") + event
+        + QStringLiteral(" ON ") + table + QStringLiteral(" FOR EACH ROW EXECUTE FUNCTION ") + name
+        + QStringLiteral("()");
+}
+
+inline QString droppingTrigger(const QString &name, const QString &table)
+{
+    const QString drop = QStringLiteral("DROP TRIGGER ") + name;
+    return testOnServer() ? drop + QStringLiteral(" ON ") + table : drop;
+}
+
 } // namespace kulvera::test
 
 // For tests of what only SQLite files have (file copies, the write-ahead log, compaction,
