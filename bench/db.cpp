@@ -1,10 +1,14 @@
 // Our data layer beside the raw SQLite C API, in one binary: one million rows
 // of ten columns inserted in one transaction, then a scan with a condition on
-// an indexed text column.
+// an indexed text column. With KULVERA_PG_TEST naming a PostgreSQL server
+// (scripts/pg-cluster), the same work through our layer on the server runs too,
+// each time in a fresh database.
+#include "shell/ServerBases.h"
 #include "shell/SqlStatement.h"
 
 #include <QCoreApplication>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QUuid>
 
@@ -19,6 +23,10 @@ constexpr int kRows = 1000000;
 constexpr const char *kCreate
     = "CREATE TABLE t (id INTEGER, name VARCHAR(255), grp VARCHAR(255), a REAL, b REAL, c REAL, "
       "d INTEGER, e INTEGER, note TEXT, day DATETIME)";
+// The same table in the server's type names (dates are text there too).
+constexpr const char *kCreateServer
+    = "CREATE TABLE t (id INTEGER, name TEXT, grp TEXT, a DOUBLE PRECISION, b DOUBLE PRECISION, "
+      "c DOUBLE PRECISION, d INTEGER, e INTEGER, note TEXT, day VARCHAR(19))";
 constexpr const char *kInsert = "INSERT INTO t VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
 constexpr const char *kIndex = "CREATE INDEX ix_t_grp ON t (grp)";
 constexpr const char *kScan = "SELECT id, name, a FROM t WHERE grp = ?";
@@ -26,6 +34,45 @@ constexpr const char *kScan = "SELECT id, name, a FROM t WHERE grp = ?";
 std::string groupOf(int i)
 {
     return "group " + std::to_string(i % 1000);
+}
+
+// The insert and the scan through our layer; false when the scan finds a wrong count.
+bool workload(const QSqlDatabase &db, const char *create)
+{
+    kulvera::execSql(db, QString::fromLatin1(create));
+    kulvera::execSql(db, QString::fromLatin1(kIndex));
+    {
+        kulvera::Transaction tx(db);
+        kulvera::SqlStatement insert(db, QString::fromLatin1(kInsert));
+        const QString note = QStringLiteral("примечание к строке");
+        const QDateTime day(QDate(2026, 1, 1), QTime(8, 0));
+        for (int i = 0; i < kRows; ++i) {
+            insert.bind(0, i);
+            // Each side builds its texts the way its callers would.
+            insert.bind(1, QString(QStringLiteral("Продукт ") + QString::number(i)));
+            insert.bind(2, QString(QStringLiteral("group ") + QString::number(i % 1000)));
+            insert.bind(3, i * 0.5);
+            insert.bind(4, i * 0.25);
+            insert.bind(5, 1.0);
+            insert.bind(6, i % 7);
+            insert.bind(7, i % 13);
+            insert.bind(8, note);
+            insert.bind(9, day);
+            insert.exec();
+        }
+        tx.commit();
+    }
+    kulvera::SqlStatement scan(db, QString::fromLatin1(kScan));
+    long found = 0;
+    for (int g = 0; g < 100; ++g) {
+        scan.bind(0, QString(QStringLiteral("group ") + QString::number(g)));
+        scan.exec();
+        while (scan.next()) {
+            benchmark::DoNotOptimize(scan.value(1).toString());
+            ++found;
+        }
+    }
+    return found == kRows / 10;
 }
 
 void BM_OurLayer(benchmark::State &state)
@@ -37,45 +84,47 @@ void BM_OurLayer(benchmark::State &state)
             QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
             db.setDatabaseName(dir.filePath(name + QStringLiteral(".db")));
             db.open();
-            kulvera::execSql(db, QString::fromLatin1(kCreate));
-            kulvera::execSql(db, QString::fromLatin1(kIndex));
-            {
-                kulvera::Transaction tx(db);
-                kulvera::SqlStatement insert(db, QString::fromLatin1(kInsert));
-                const QString note = QStringLiteral("примечание к строке");
-                const QDateTime day(QDate(2026, 1, 1), QTime(8, 0));
-                for (int i = 0; i < kRows; ++i) {
-                    insert.bind(0, i);
-                    // Each side builds its texts the way its callers would.
-                    insert.bind(1, QString(QStringLiteral("Продукт ") + QString::number(i)));
-                    insert.bind(2, QString(QStringLiteral("group ") + QString::number(i % 1000)));
-                    insert.bind(3, i * 0.5);
-                    insert.bind(4, i * 0.25);
-                    insert.bind(5, 1.0);
-                    insert.bind(6, i % 7);
-                    insert.bind(7, i % 13);
-                    insert.bind(8, note);
-                    insert.bind(9, day);
-                    insert.exec();
-                }
-                tx.commit();
-            }
-            benchmark::DoNotOptimize(name);
-            kulvera::SqlStatement scan(db, QString::fromLatin1(kScan));
-            long found = 0;
-            for (int g = 0; g < 100; ++g) {
-                scan.bind(0, QString(QStringLiteral("group ") + QString::number(g)));
-                scan.exec();
-                while (scan.next()) {
-                    benchmark::DoNotOptimize(scan.value(1).toString());
-                    ++found;
-                }
-            }
-            if (found != kRows / 10)
+            if (!workload(db, kCreate))
                 state.SkipWithError("wrong row count");
             db.close();
         }
         QSqlDatabase::removeDatabase(name);
+    }
+    state.SetItemsProcessed(state.iterations() * kRows);
+}
+
+// Runs one statement on the server's maintenance database.
+void onServer(const kulvera::ServerSettings &server, const QString &sql)
+{
+    const QString name = QUuid::createUuid().toString();
+    {
+        const auto db = kulvera::openServerDatabase(server, name);
+        if (db)
+            QSqlQuery(db.value()).exec(sql);
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+void BM_OurLayerPostgres(benchmark::State &state, const kulvera::ServerSettings &cluster)
+{
+    for (auto _ : state) {
+        kulvera::ServerSettings server = cluster;
+        server.database = QStringLiteral("kv_bench_") + QUuid::createUuid().toString(QUuid::Id128);
+        state.PauseTiming();
+        onServer(cluster, QStringLiteral("CREATE DATABASE ") + server.database);
+        state.ResumeTiming();
+        const QString name = QUuid::createUuid().toString();
+        {
+            const auto db = kulvera::openServerDatabase(server, name);
+            if (!db)
+                state.SkipWithError(db.error().toUtf8().constData());
+            else if (!workload(db.value(), kCreateServer))
+                state.SkipWithError("wrong row count");
+        }
+        QSqlDatabase::removeDatabase(name);
+        state.PauseTiming();
+        onServer(cluster, QStringLiteral("DROP DATABASE ") + server.database + QStringLiteral(" WITH (FORCE)"));
+        state.ResumeTiming();
     }
     state.SetItemsProcessed(state.iterations() * kRows);
 }
@@ -143,6 +192,10 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
+    if (const auto cluster = kulvera::parseConnInfo(qEnvironmentVariable("KULVERA_PG_TEST")))
+        benchmark::RegisterBenchmark("BM_OurLayerPostgres", BM_OurLayerPostgres, cluster.value())
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(1);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

@@ -68,16 +68,21 @@ set(KULVERA_TEST_ENVIRONMENT
   KULVERA_DATA_DIR=${CMAKE_SOURCE_DIR}/data
   LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp)
 
-# kulvera_discover_tests(NAME LOCALE [PREFIX prefix]) registers the tests of NAME
-# with LANG and LC_ALL set to LOCALE, their names preceded by the prefix.
+# kulvera_discover_tests(NAME LOCALE [PREFIX prefix] [FILTER gtest-filter] [ENV VAR=value...])
+# registers the tests of NAME (those the filter selects) with LANG and LC_ALL set to LOCALE
+# (and the ENV variables), their names preceded by the prefix.
 # The PROPERTIES of gtest_discover_tests cannot carry a list (only the first
 # variable would arrive), so the environment is set on the discovered tests
 # when CTest reads them, by an include file of our own that follows theirs.
 function(kulvera_discover_tests name locale)
-  cmake_parse_arguments(ARG "" "PREFIX" "" ${ARGN})
-  string(MAKE_C_IDENTIFIER "${name}_${locale}_tests" list)
-  gtest_discover_tests(${name} TEST_PREFIX "${ARG_PREFIX}" TEST_LIST ${list} DISCOVERY_TIMEOUT 60)
-  set(environment ${KULVERA_TEST_ENVIRONMENT} LANG=${locale} LC_ALL=${locale})
+  cmake_parse_arguments(ARG "" "PREFIX;FILTER" "ENV" ${ARGN})
+  string(MAKE_C_IDENTIFIER "${name}_${locale}_${ARG_PREFIX}tests" list)
+  set(filter)
+  if(ARG_FILTER)
+    set(filter TEST_FILTER "${ARG_FILTER}")
+  endif()
+  gtest_discover_tests(${name} TEST_PREFIX "${ARG_PREFIX}" TEST_LIST ${list} DISCOVERY_TIMEOUT 60 ${filter})
+  set(environment ${KULVERA_TEST_ENVIRONMENT} LANG=${locale} LC_ALL=${locale} ${ARG_ENV})
   set(file "${CMAKE_CURRENT_BINARY_DIR}/${list}_environment.cmake")
   file(WRITE "${file}"
     "if(DEFINED ${list})\n"

@@ -28,7 +28,7 @@ std::optional<std::vector<CaptionRow>> CaptionsBase::read(const QString &form) c
     if (!dialect.tables(db).contains(form))
         return std::nullopt;
     QSqlQuery query(db);
-    if (!query.exec(QStringLiteral("SELECT Name, Caption, TipText FROM ") + dialect.quote(form)))
+    if (!query.exec(QStringLiteral("SELECT \"Name\", \"Caption\", \"TipText\" FROM ") + dialect.quote(form)))
         return std::nullopt;
     std::vector<CaptionRow> rows;
     while (query.next())
@@ -52,7 +52,7 @@ Status CaptionsBase::write(const QString &form, const std::vector<CaptionRow> &r
     if (done)
         done = execSql(db, QStringLiteral("DELETE FROM ") + dialect.quote(form));
     const QString insert = QStringLiteral("INSERT INTO ") + dialect.quote(form)
-        + QStringLiteral(" (Name, Caption, TipText) VALUES (?, ?, ?)");
+        + QStringLiteral(" (\"Name\", \"Caption\", \"TipText\") VALUES (?, ?, ?)");
     for (std::size_t i = 0; done && i < rows.size(); ++i)
         done = execSql(db, insert, {rows[i].name, rows[i].caption, rows[i].tipText});
     if (!done)

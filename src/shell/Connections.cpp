@@ -22,6 +22,8 @@ std::atomic<int> instanceCounter {0};
 
 QString canonical(const QString &path)
 {
+    if (isServerPath(path))
+        return path;
     const QFileInfo info(path);
     const QString c = info.canonicalFilePath();
     return c.isEmpty() ? info.absoluteFilePath() : c;
@@ -35,6 +37,8 @@ Connections::Connections(Prompter &prompter, SettingsAccess &settings, ErrorLog 
     , log_(log)
     , instanceTag_(QStringLiteral("kv") + QString::number(++instanceCounter) + u'_')
 {
+    if (configuredEngine(settings) == DbEngine::PostgreSQL)
+        server_ = serverSettings(settings);
 }
 
 Connections::~Connections()
@@ -115,6 +119,15 @@ int Connections::connectWithIdentification(
 int Connections::connectBase(BaseId base, const SharedSettings &shared, bool quiet)
 {
     const int number = static_cast<int>(base);
+    if (server_) {
+        const QString path = serverPath(*server_, serverSchema(base));
+        if (isConnected(number)) {
+            if (entries_.at(number).path == path)
+                return number;
+            disconnect(number);
+        }
+        return connectSchemaAt(number, serverSchema(base), identifyingTable(base, settings_));
+    }
     const QString path = canonical(kulvera::basePath(base, settings_, shared));
     if (isConnected(number)) {
         if (canonical(entries_.at(number).path) == path)
@@ -138,6 +151,8 @@ int Connections::connectAt(int number, const QString &path, const QString &ident
 {
     if (isConnected(number))
         return kFailed;
+    if (isServerPath(path) && server_)
+        return connectSchemaAt(number, path.section(u'/', -1), identifyingTable);
     // A file that cannot be written (read-only attribute) is made writable.
     QFile file(path);
     const QFileDevice::Permissions permissions = file.permissions();
@@ -186,6 +201,39 @@ int Connections::connectAt(int number, const QString &path, const QString &ident
     }
     Entry e;
     e.path = path;
+    e.connectionName = name;
+    e.recordset = std::make_unique<Recordset>(QSqlDatabase::database(name, false), &log_);
+    entries_[number] = std::move(e);
+    return number;
+}
+
+int Connections::connectSchemaAt(int number, const QString &schema, const QString &identifyingTable)
+{
+    debugStep(QStringLiteral("Подключение к базе: ") + serverPath(*server_, schema));
+    const QString name = instanceTag_ + QString::number(number);
+    {
+        const Result<QSqlDatabase> opened = openServerDatabase(*server_, name, schema);
+        if (!opened) {
+            log_.write(QStringLiteral("Ошибка выполнения функции.\nФункция: OpenBase\n") + serverPath(*server_, schema)
+                + u'\n' + opened.error());
+            return kFailed;
+        }
+        QSqlDatabase db = opened.value();
+        QSqlQuery probe(db);
+        if (identifyingTable.isEmpty()
+            || !probe.exec(QStringLiteral("SELECT * FROM ") + SqlDialect::of(db).quote(identifyingTable)
+                + QStringLiteral(" WHERE 1 = 0"))) {
+            log_.write(QStringLiteral("Ошибка выполнения функции.\nФункция: OpenBase\n") + serverPath(*server_, schema)
+                + u'\n' + probe.lastError().text());
+            probe = QSqlQuery();
+            db.close();
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(name);
+            return kFailed;
+        }
+    }
+    Entry e;
+    e.path = serverPath(*server_, schema);
     e.connectionName = name;
     e.recordset = std::make_unique<Recordset>(QSqlDatabase::database(name, false), &log_);
     entries_[number] = std::move(e);
@@ -420,6 +468,15 @@ Status Connections::attach(int number, int other, const QString &alias)
             return {};
     }
     const QSqlDatabase db = database(number);
+    if (SqlDialect::of(db).engine() == SqlDialect::Engine::PostgreSQL) {
+        // One database holds every base: alias.table already reaches the other schema.
+        if (!isServerBase(other) || path(other).section(u'/', -1) != alias || !schemaExists(db, alias)) {
+            const QString error = QStringLiteral("На сервере нет схемы базы: ") + alias;
+            log_.write(QStringLiteral("Ошибка выполнения функции.\nФункция: Attach\n") + error);
+            return Status::failure(error);
+        }
+        return {};
+    }
     const Status attached
         = execSql(db, QStringLiteral("ATTACH DATABASE ? AS ") + SqlDialect::of(db).quote(alias), {path(other)}, &log_);
     if (attached)

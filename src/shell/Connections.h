@@ -4,6 +4,7 @@
 #include "shell/BaseSchema.h"
 #include "shell/Catalogue.h"
 #include "shell/Recordset.h"
+#include "shell/ServerBases.h"
 
 #include <QSqlDatabase>
 #include <QString>
@@ -11,6 +12,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 
 namespace kulvera {
 
@@ -37,6 +39,13 @@ public:
     void setDefaultFolder(const QString &folder) { defaultFolder_ = folder; }
     QString defaultFolder() const { return defaultFolder_; }
     void setDebugMode(bool on) { debug_ = on; }
+    // The server engine: catalogue bases are schemas of this PostgreSQL database
+    // (chosen by the settings when the table is made). Files opened by path stay SQLite.
+    void setServer(std::optional<ServerSettings> server) { server_ = std::move(server); }
+    const std::optional<ServerSettings> &server() const { return server_; }
+    bool onServer() const { return server_.has_value(); }
+    // Whether a connection is a schema on the server rather than a file.
+    bool isServerBase(int number) const { return isServerPath(path(number)); }
 
     // Opens a base file and proves it by its identifying table. Returns the
     // connection number, or kFailed. A missing file asks (unless quiet)
@@ -88,6 +97,8 @@ public:
 
     // Makes another base's tables reachable from queries on `number` as
     // alias.table (an attached database). Re-attaching the same alias is a no-op.
+    // On the server every base is already a schema of the one database: the alias
+    // must be the other base's schema, and nothing is attached.
     Status attach(int number, int other, const QString &alias);
     // Releases every attachment of `other`'s file from all connections, so the
     // file can be replaced; attachExternalTables() builds them again.
@@ -103,6 +114,7 @@ private:
     QString resolve(const QString &file, const QString &folder) const;
     Entry *entry(int number, const QString &operation);
     int freeNumber() const;
+    int connectSchemaAt(int number, const QString &schema, const QString &identifyingTable);
     void debugStep(const QString &text);
 
     Prompter &prompter_;
@@ -113,6 +125,7 @@ private:
     int active_ = kFailed;
     QString instanceTag_;
     std::map<int, Entry> entries_;
+    std::optional<ServerSettings> server_;
 };
 
 } // namespace kulvera

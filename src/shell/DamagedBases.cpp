@@ -29,6 +29,11 @@ QString keepDamagedFile(const QString &path)
 
 Result<DishBaseRestore> restoreDishBase(Connections &connections, SettingsAccess &settings, SharedSettings &shared)
 {
+    if (connections.onServer()) {
+        // Files are renamed and made anew; a schema on the server is the administrator's.
+        return Result<DishBaseRestore>::failure(QStringLiteral("Не удалось подключиться к базе блюд на сервере: ")
+            + serverPath(*connections.server(), serverSchema(BaseId::Dishes)));
+    }
     DishBaseRestore r;
     r.failedPath = basePath(BaseId::Dishes, settings, shared);
     const auto keep = [&r](const QString &path) {

@@ -2,6 +2,7 @@
 
 #include "shell/Connections.h"
 #include "shell/DbStructure.h"
+#include "shell/ServerBases.h"
 #include "shell/SharedSettings.h"
 
 #include <QDir>
@@ -31,6 +32,10 @@ Result<QStringList> deployDefaultBases(const QString &folder, const SettingsAcce
     if (!QDir().mkpath(folder))
         return Result<QStringList>::failure(QStringLiteral("Не удалось создать папку: ") + folder);
     QStringList created;
+    if (configuredEngine(settings) == DbEngine::PostgreSQL) {
+        // The bases are schemas of the server's database; the folder keeps the other files.
+        return deployServerBases(serverSettings(settings), settings);
+    }
     for (BaseId base : deployedBases()) {
         const QString file = baseFileName(base, settings);
         const QString path = QDir::isAbsolutePath(file) ? file : QDir(folder).filePath(file);
@@ -40,6 +45,23 @@ Result<QStringList> deployDefaultBases(const QString &folder, const SettingsAcce
         if (!made)
             return Result<QStringList>::failure(made.error());
         created << path;
+    }
+    return created;
+}
+
+Result<QStringList> deployServerBases(const ServerSettings &server, const SettingsAccess &settings)
+{
+    const Result<QStringList> existing = serverSchemas(server);
+    if (!existing)
+        return Result<QStringList>::failure(existing.error());
+    QStringList created;
+    for (BaseId base : deployedBases()) {
+        if (existing->contains(serverSchema(base)))
+            continue;
+        const Status made = createServerBase(server, base, settings);
+        if (!made)
+            return Result<QStringList>::failure(made.error());
+        created << serverPath(server, serverSchema(base));
     }
     return created;
 }

@@ -13,6 +13,7 @@ namespace kulvera {
 class Connections;
 class SettingsAccess;
 class SharedSettings;
+struct ServerSettings;
 
 // The bases connected at start, in the order the program connects them.
 const std::vector<BaseId> &startupBases();
@@ -23,6 +24,9 @@ const std::vector<BaseId> &deployedBases();
 // databases folder) with its whole schema. Existing files are left alone.
 // Returns the files created.
 Result<QStringList> deployDefaultBases(const QString &folder, const SettingsAccess &settings);
+
+// The same on the server: the schema of every base the server lacks (serverSchema).
+Result<QStringList> deployServerBases(const ServerSettings &server, const SettingsAccess &settings);
 
 struct ConnectOutcome {
     BaseId base;

@@ -7,6 +7,7 @@
 #include "shell/Databases.h"
 #include "shell/DbStructure.h"
 #include "shell/ErrorLog.h"
+#include "shell/ServerBases.h"
 #include "shell/SettingDefaults.h"
 #include "shell/SharedSettings.h"
 #include "shell/SqlStatement.h"
@@ -59,6 +60,14 @@ Status compactBase(Connections &connections, int number, const QString &identify
     if (!connections.isConnected(number))
         return Status::failure(QStringLiteral("Нет такого подключения к базе"));
     Prompter &prompter = connections.prompter();
+    if (connections.isServerBase(number)) {
+        // The server reclaims space on its own; a step of a longer operation has nothing to do.
+        if (!announce)
+            return {};
+        const QString text = notOnServerMessage(QStringLiteral("Сжатие базы данных"));
+        prompter.message(text);
+        return Status::failure(text);
+    }
     const QString basePath = connections.path(number);
     QDir().mkpath(tempFolder);
     const QString compacted = QDir(tempFolder).filePath(QStringLiteral("kv_temp.db"));
@@ -127,6 +136,11 @@ Result<QString> archiveCopy(Connections &connections, int number, const QString 
     Prompter &prompter = connections.prompter();
     if (!connections.isConnected(number))
         return Result<QString>::failure(QStringLiteral("Нет такого подключения к базе"));
+    if (connections.isServerBase(number)) {
+        const QString text = notOnServerMessage(QStringLiteral("Архивная копия базы"));
+        prompter.error(text, Prompter::kDefaultTitle);
+        return Result<QString>::failure(text);
+    }
     const QFileInfo base(connections.path(number));
     const QString folder = QDir::cleanPath(archiveFolder);
     if (QDir::cleanPath(base.absolutePath()) == folder) {
@@ -179,7 +193,7 @@ void checkBaseSizes(Connections &connections, Prompter &prompter)
     const std::pair<BaseId, QString> bases[] = {
         {BaseId::Menu, QStringLiteral("меню суточных рационов")}, {BaseId::Dishes, QStringLiteral("изделий (блюд)")}};
     for (const auto &[base, label] : bases) {
-        if (!connections.isConnected(base))
+        if (!connections.isConnected(base) || connections.isServerBase(static_cast<int>(base)))
             continue;
         if (const auto text = sizeWarning(QFileInfo(connections.path(static_cast<int>(base))).size(), label))
             prompter.warning(*text);
@@ -193,6 +207,8 @@ Status prepareWorkingCopy(Connections &connections, const QString &tempFolder, c
     const int working = static_cast<int>(BaseId::WorkingCopy);
     if (!connections.isConnected(dishes))
         return Status::failure(QStringLiteral("Нет такого подключения к базе"));
+    if (connections.isServerBase(dishes))
+        return Status::failure(notOnServerMessage(QStringLiteral("Временная рабочая база")));
     connections.disconnect(working);
     QDir().mkpath(tempFolder);
     const QString target = QDir(tempFolder).filePath(QStringLiteral("kv_temp.db"));
@@ -235,6 +251,15 @@ int recreateJournalsBase(Connections &connections, const SettingsAccess &setting
 {
     const int number = static_cast<int>(BaseId::Journals);
     connections.disconnect(number);
+    if (connections.onServer()) {
+        // A schema on the server is never dropped: only a missing one is made.
+        const ServerSettings &server = *connections.server();
+        const Result<QStringList> schemas = serverSchemas(server);
+        if (schemas && !schemas->contains(serverSchema(BaseId::Journals))
+            && !createServerBase(server, BaseId::Journals, settings))
+            return Connections::kFailed;
+        return connections.connectBase(BaseId::Journals, shared, true);
+    }
     const QString path = kulvera::basePath(BaseId::Journals, settings, shared);
     // Keep the unreadable file beside, rather than destroying what may be recoverable.
     if (QFileInfo::exists(path) && keepDamagedFile(path).isEmpty())

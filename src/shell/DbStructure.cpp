@@ -3,6 +3,7 @@
 #include "common/SettingsAccess.h"
 #include "shell/BaseSeedRows.h"
 #include "shell/Connections.h"
+#include "shell/ServerBases.h"
 #include "shell/SettingDefaults.h"
 #include "shell/SharedSettings.h"
 #include "shell/SqlDialect.h"
@@ -114,6 +115,36 @@ Result<QStringList> ensureSchema(Connections &connections, BaseId base, const Se
     return created;
 }
 
+namespace {
+
+// The whole schema of a new base, its seed rows and the dish base's first collection,
+// in the transaction the caller holds.
+Status writeNewBase(const QSqlDatabase &db, BaseId base, const SettingsAccess &settings)
+{
+    Status result;
+    for (const TableDef &t : schemaOf(base)) {
+        result = ensureTable(db, t, tableName(t, settings), {}, nullptr, {}, nullptr);
+        if (result)
+            result = insertSeedRows(db, base, t, tableName(t, settings));
+        if (!result)
+            return result;
+    }
+    if (base == BaseId::Dishes || base == BaseId::WorkingCopy) {
+        // A new dish base starts with one collection in its first table.
+        const TableDef &dishes = dishCollectionTable();
+        result = ensureTable(db, dishes, dishes.name, {}, nullptr, {}, nullptr);
+        if (result)
+            result = execSql(db,
+                QStringLiteral("INSERT INTO ")
+                    + SqlDialect::of(db).quote(readSetting(settings, Section::Bl, QStringLiteral("Table_Bl_Bases")))
+                    + QStringLiteral(" (\"BD_Name\", \"BD_Table\") VALUES (?, ?)"),
+                {QStringLiteral("Основная"), dishes.name});
+    }
+    return result;
+}
+
+} // namespace
+
 Status createBaseFile(const QString &path, BaseId base, const SettingsAccess &settings)
 {
     if (QFileInfo::exists(path))
@@ -132,25 +163,7 @@ Status createBaseFile(const QString &path, BaseId base, const SettingsAccess &se
             if (SqlDialect::of(db).engine() == SqlDialect::Engine::SQLite)
                 QSqlQuery(db).exec(QStringLiteral("PRAGMA page_size=16384"));
             Transaction transaction(db);
-            for (const TableDef &t : schemaOf(base)) {
-                result = ensureTable(db, t, tableName(t, settings), {}, nullptr, {}, nullptr);
-                if (result)
-                    result = insertSeedRows(db, base, t, tableName(t, settings));
-                if (!result)
-                    break;
-            }
-            if (result && (base == BaseId::Dishes || base == BaseId::WorkingCopy)) {
-                // A new dish base starts with one collection in its first table.
-                const TableDef &dishes = dishCollectionTable();
-                result = ensureTable(db, dishes, dishes.name, {}, nullptr, {}, nullptr);
-                if (result)
-                    result = execSql(db,
-                        QStringLiteral("INSERT INTO ")
-                            + SqlDialect::of(db).quote(
-                                readSetting(settings, Section::Bl, QStringLiteral("Table_Bl_Bases")))
-                            + QStringLiteral(" (\"BD_Name\", \"BD_Table\") VALUES (?, ?)"),
-                        {QStringLiteral("Основная"), dishes.name});
-            }
+            result = writeNewBase(db, base, settings);
             if (result)
                 result = transaction.commit();
         }
@@ -159,6 +172,35 @@ Status createBaseFile(const QString &path, BaseId base, const SettingsAccess &se
     QSqlDatabase::removeDatabase(name);
     if (!result)
         QFile::remove(path);
+    return result;
+}
+
+Status createServerBase(const ServerSettings &server, BaseId base, const SettingsAccess &settings)
+{
+    const QString schema = serverSchema(base);
+    const QString name = QStringLiteral("kv_create_") + QUuid::createUuid().toString(QUuid::Id128);
+    Status result;
+    {
+        const Result<QSqlDatabase> opened = openServerDatabase(server, name);
+        if (!opened)
+            return Status::failure(opened.error());
+        QSqlDatabase db = opened.value();
+        if (schemaExists(db, schema)) {
+            result = Status::failure(QStringLiteral("Схема уже существует: ") + schema);
+        } else {
+            // The server changes its structure inside a transaction too: a failure leaves no schema.
+            Transaction transaction(db);
+            result = execSql(db, QStringLiteral("CREATE SCHEMA ") + SqlDialect::of(db).quote(schema));
+            if (result)
+                result = execSql(db, QStringLiteral("SET LOCAL search_path TO ") + SqlDialect::of(db).quote(schema));
+            if (result)
+                result = writeNewBase(db, base, settings);
+            if (result)
+                result = transaction.commit();
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
     return result;
 }
 

@@ -13,6 +13,7 @@ namespace kulvera {
 
 class Connections;
 class SettingsAccess;
+struct ServerSettings;
 
 using LogSink = std::function<void(const QString &)>;
 
@@ -27,6 +28,9 @@ Result<QStringList> ensureSchema(
 // Writes a new, empty base file with its whole schema (and the dish base's
 // first collection). Refuses to overwrite an existing file.
 Status createBaseFile(const QString &path, BaseId base, const SettingsAccess &settings);
+// The same on the server: the base's schema (serverSchema) with its whole structure,
+// in one transaction. Refuses a schema that exists.
+Status createServerBase(const ServerSettings &server, BaseId base, const SettingsAccess &settings);
 
 // One step of the structure upgrade, named by the build that introduced it:
 // the tables (and, when listed, only those columns) it makes sure exist.

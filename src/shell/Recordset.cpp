@@ -255,7 +255,7 @@ Status Recordset::update()
             sets << n + QStringLiteral(" = ?");
         sql = QStringLiteral("UPDATE ") + dialect.quote(table_) + QStringLiteral(" SET ")
             + sets.join(QStringLiteral(", ")) + QStringLiteral(" WHERE ") + dialect.rowIdentity()
-            + QStringLiteral(" = ?");
+            + QStringLiteral(" = ?") + dialect.returningRowIdentity();
         values << rowIds_[static_cast<size_t>(position_)];
     } else if (names.isEmpty()) {
         sql = QStringLiteral("INSERT INTO ") + dialect.quote(table_) + QStringLiteral(" DEFAULT VALUES");
@@ -264,6 +264,8 @@ Status Recordset::update()
             + names.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (")
             + QStringList(names.size(), QStringLiteral("?")).join(QStringLiteral(", ")) + u')';
     }
+    if (mode_ == Mode::Add)
+        sql += dialect.returningRowIdentity();
     if (!query.prepare(sql))
         return fail(QStringLiteral("Update"), query.lastError().text() + u'\n' + sql);
     for (const QVariant &v : values)
@@ -271,11 +273,21 @@ Status Recordset::update()
     if (!query.exec())
         return fail(QStringLiteral("Update"), query.lastError().text() + u'\n' + sql);
 
+    const bool returning = !dialect.returningRowIdentity().isEmpty();
+    if (returning && !query.next()) {
+        // The row is no longer where it was read: another workstation changed or deleted it.
+        const Status changed = fail(QStringLiteral("Update"),
+            QStringLiteral("Запись изменена или удалена другим пользователем после того, как была прочитана"));
+        cancelUpdate();
+        return changed;
+    }
     if (mode_ == Mode::Edit) {
         rows_[static_cast<size_t>(position_)] = buffer_;
+        if (returning)
+            rowIds_[static_cast<size_t>(position_)] = query.value(0);
     } else {
         // Read the new row back: defaults and counters are filled by the engine.
-        const QVariant rowId = query.lastInsertId();
+        const QVariant rowId = returning ? query.value(0) : query.lastInsertId();
         QSqlQuery back(db_);
         back.prepare(QStringLiteral("SELECT * FROM ") + dialect.quote(table_) + QStringLiteral(" WHERE ")
             + dialect.rowIdentity() + QStringLiteral(" = ?"));

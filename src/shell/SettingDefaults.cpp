@@ -48,6 +48,14 @@ constexpr SettingDefault kDefaults[] = {
     {S::Documents, u"boolBR", u"False", true, false},
     {S::Documents, u"boolDelTeh", u"False", true, false},
     // 7. the catalogue of bases and their tables
+    // The engine of the catalogue's bases and the server's connection (the password
+    // lives in the password file the last key names, never in the settings).
+    {S::Data, u"DbEngine", u"SQLite", false, true},
+    {S::Data, u"PgHost", u"localhost", false, true},
+    {S::Data, u"PgPort", u"5432", false, true},
+    {S::Data, u"PgDatabase", u"kulvera", false, true},
+    {S::Data, u"PgUser", u"kulvera", false, true},
+    {S::Data, u"PgPassFile", u"", false, false},
     {S::Bl, u"NameBlBase", u"bl_base.db", true, false},
     {S::Bl, u"Table_Bl_Bases", u"Base_ID", true, false},
     {S::Prod, u"dbProd", u"db011.db", true, false},

@@ -34,12 +34,18 @@ public:
     // transaction that reads before it writes waits for another writer under the busy timeout
     // instead of failing when it tries to upgrade its read lock.
     QString beginWriteTransaction() const;
-    // The hidden row identity used to update rows of a recordset.
+    // The hidden row identity used to update rows of a recordset: SQLite's rowid; on
+    // PostgreSQL, which has no rowid and whose tables do not all have a key column, the
+    // row's address (ctid). An address changes when the row is written, so every write
+    // takes the new one back (returningRowIdentity), and a row another workstation wrote
+    // since it was read no longer matches: the recordset says the record changed.
     QString rowIdentity() const;
+    // " RETURNING ctid" on PostgreSQL, nothing on SQLite.
+    QString returningRowIdentity() const;
     QStringList tables(const QSqlDatabase &db) const;
     QStringList columns(const QSqlDatabase &db, const QString &table) const;
-    // Values as the engine stores them: dates become "yyyy-MM-dd hh:mm:ss"
-    // text on SQLite so whole-day ranges compare as text.
+    // Values as the engine stores them, the same on both engines: dates become
+    // "yyyy-MM-dd hh:mm:ss" text so whole-day ranges compare as text, flags 1 or 0.
     QVariant toStorage(const QVariant &value) const;
 
 private:

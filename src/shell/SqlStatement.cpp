@@ -23,6 +23,16 @@ QHash<QString, int> &transactionDepth()
     return depth;
 }
 
+bool preparable(const QString &sql)
+{
+    const QStringView text = QStringView(sql).trimmed();
+    for (QStringView word : {u"SELECT", u"INSERT", u"UPDATE", u"DELETE", u"WITH", u"VALUES"}) {
+        if (text.startsWith(word, Qt::CaseInsensitive))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 SqlStatement::SqlStatement(const QSqlDatabase &db, const QString &sql, ErrorLog *log)
@@ -32,6 +42,13 @@ SqlStatement::SqlStatement(const QSqlDatabase &db, const QString &sql, ErrorLog 
     , sqlite_(SqlDialect::of(db).engine() == SqlDialect::Engine::SQLite)
 {
     query_.setForwardOnly(true);
+    if (!sqlite_ && !preparable(sql)) {
+        // The server prepares only queries and row changes; structure changes and
+        // session commands run as they stand (they take no values).
+        direct_ = true;
+        prepared_ = true;
+        return;
+    }
     prepared_ = query_.prepare(sql);
     if (!prepared_)
         logFailure(log_, QStringLiteral("Prepare"), query_.lastError().text(), sql_);
@@ -40,7 +57,7 @@ SqlStatement::SqlStatement(const QSqlDatabase &db, const QString &sql, ErrorLog 
 void SqlStatement::bind(int index, const QVariant &value)
 {
     if (!sqlite_) {
-        query_.bindValue(index, value);
+        query_.bindValue(index, SqlDialect::forEngine(SqlDialect::Engine::PostgreSQL).toStorage(value));
         return;
     }
     switch (value.typeId()) {
@@ -67,7 +84,7 @@ Status SqlStatement::exec()
 {
     if (!prepared_)
         return Status::failure(query_.lastError().text());
-    if (!query_.exec()) {
+    if (direct_ ? !query_.exec(sql_) : !query_.exec()) {
         logFailure(log_, QStringLiteral("Execute"), query_.lastError().text(), sql_);
         return Status::failure(query_.lastError().text());
     }

@@ -46,6 +46,7 @@ private:
     ErrorLog *log_;
     bool prepared_ = false;
     bool sqlite_ = true;
+    bool direct_ = false; // run unprepared (a structure change on the server)
     // The text of the last date bound at each position: loops often bind the same day.
     std::vector<std::pair<QDateTime, QString>> dateTexts_;
 };

@@ -148,8 +148,8 @@ TEST_F(DishWriteOffTest, PostingTakesTheDishesFromTheKilogramLots)
 TEST_F(DishWriteOffTest, AHeaderThatCannotBeWrittenIsOfferedAgainUntilTheUserGivesUp)
 {
     // A failure of the write itself, not of the input.
-    ASSERT_TRUE(base.exec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON \"Накладные_Заголовки\" "
-                                         "BEGIN SELECT RAISE(ABORT, 'disk full'); END")));
+    ASSERT_TRUE(base.exec(test::refusingTrigger(QStringLiteral("refuse"), QStringLiteral("INSERT"),
+        QStringLiteral("\"Накладные_Заголовки\""), QStringLiteral("disk full"))));
     auto &prompter = bases.prompter();
     prompter.expect(QStringLiteral("Ошибка сохранения заголовка в базе!\nПовторно сохранить?"), Answer::Yes);
     prompter.expect(QStringLiteral("Повторно сохранить?"), Answer::No);
@@ -162,7 +162,7 @@ TEST_F(DishWriteOffTest, AHeaderThatCannotBeWrittenIsOfferedAgainUntilTheUserGiv
         writeOff.start({QDate(2026, 6, 12), store + 100, {}}).error(), QStringLiteral("Склад не идентифицирован!"));
     EXPECT_TRUE(prompter.unexpected().isEmpty());
 
-    ASSERT_TRUE(base.exec(QStringLiteral("DROP TRIGGER refuse")));
+    ASSERT_TRUE(base.exec(test::droppingTrigger(QStringLiteral("refuse"), QStringLiteral("\"Накладные_Заголовки\""))));
     prompter.clear();
     EXPECT_TRUE(writeOff.start(document()));
     EXPECT_TRUE(prompter.shown().empty());

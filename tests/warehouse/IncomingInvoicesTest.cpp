@@ -148,8 +148,8 @@ TEST_F(Invoices, AFailureBetweenALineAndItsLotLeavesNeither)
     const qint64 h = invoices.addHeader(invoice(QStringLiteral("8"))).value();
     ASSERT_TRUE(invoices.addLine(h, line(1, 1, 10)));
     // The base itself refuses the lot, after the line was written.
-    ASSERT_TRUE(base.exec(QStringLiteral(
-        "CREATE TRIGGER refuse_lot BEFORE INSERT ON \"Склад\" BEGIN SELECT RAISE(ABORT, 'injected'); END")));
+    ASSERT_TRUE(base.exec(test::refusingTrigger(QStringLiteral("refuse_lot"), QStringLiteral("INSERT"),
+        QStringLiteral("\"Склад\""), QStringLiteral("injected"))));
     const auto failed = invoices.addLine(h, line(2, 5, 10));
     EXPECT_FALSE(failed);
     EXPECT_EQ(rows(QStringLiteral("Приход_Товара")), 1);
@@ -160,9 +160,10 @@ TEST_F(Invoices, AFailureBetweenALineAndItsLotLeavesNeither)
     EXPECT_EQ(rows(QStringLiteral("Накладные_Заголовки")), 1);
 
     // And when the lot is in but the line cannot be pointed at it.
-    ASSERT_TRUE(base.exec(QStringLiteral("DROP TRIGGER refuse_lot")));
-    ASSERT_TRUE(base.exec(QStringLiteral("CREATE TRIGGER refuse_link BEFORE UPDATE OF \"Код_на_Складе\" ON "
-                                         "\"Приход_Товара\" BEGIN SELECT RAISE(ABORT, 'injected'); END")));
+    ASSERT_TRUE(base.exec(test::droppingTrigger(QStringLiteral("refuse_lot"), QStringLiteral("\"Склад\""))));
+    ASSERT_TRUE(
+        base.exec(test::refusingTrigger(QStringLiteral("refuse_link"), QStringLiteral("UPDATE OF \"Код_на_Складе\""),
+            QStringLiteral("\"Приход_Товара\""), QStringLiteral("injected"))));
     EXPECT_FALSE(invoices.addLine(h, line(2, 5, 10)));
     EXPECT_EQ(rows(QStringLiteral("Приход_Товара")), 1);
     EXPECT_EQ(rows(QStringLiteral("Склад")), 1);

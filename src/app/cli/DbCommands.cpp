@@ -2,6 +2,7 @@
 #include "CliEnvironment.h"
 #include "SeedData.h"
 
+#include "shell/BaseCopy.h"
 #include "shell/Databases.h"
 #include "shell/DbMaintenance.h"
 #include "shell/DbStructure.h"
@@ -21,12 +22,78 @@ namespace {
 
 int usage(CliRun &run)
 {
-    run.err << "Usage: db init [FOLDER] | db check | db compact BASE | db query BASE \"SELECT ...\"\n";
+    run.err << "Usage: db init [FOLDER] | db init --engine postgres CONNINFO | db check | db compact BASE | "
+               "db query BASE \"SELECT ...\" | db copy --from sqlite:FOLDER|postgres:CONNINFO --to ...\n";
     return kExitUsage;
+}
+
+// Every base's schema on the server, seeded as a first start seeds a new installation.
+int dbInitServer(CliRun &run, CliEnvironment &env)
+{
+    if (run.args.size() != 4 || run.args[2] != u"postgres")
+        return usage(run);
+    const Result<ServerSettings> server = parseConnInfo(run.args[3]);
+    if (!server) {
+        run.err << server.error() << '\n';
+        return kExitUsage;
+    }
+    const auto created = deployServerBases(server.value(), run.settings);
+    if (!created) {
+        run.err << created.error() << '\n';
+        return kExitFailed;
+    }
+    for (const QString &path : created.value())
+        run.out << "created " << path << '\n';
+    run.out << created->size() << " bases created on " << server->database << '\n';
+    env.connections().setServer(server.value());
+    const Status seeded = seedDefaultBases(env.connections(), run.settings, env.shared());
+    if (!seeded) {
+        run.err << "Seed data not loaded: " << seeded.error() << '\n';
+        return kExitFailed;
+    }
+    run.out << "seed data loaded\n";
+    run.out << "The program uses these bases once its settings name the server (Data: DbEngine=PostgreSQL, PgHost, "
+               "PgPort, PgDatabase, PgUser, PgPassFile).\n";
+    return kExitOk;
+}
+
+// Copies every base of an installation between the engines, one transaction per base,
+// with the row count and checksum of every table compared after the copy.
+int dbCopy(CliRun &run)
+{
+    if (run.args.size() != 5 || run.args[1] != u"--from" || run.args[3] != u"--to")
+        return usage(run);
+    const Result<BaseLocation> from = parseBaseLocation(run.args[2]);
+    const Result<BaseLocation> to = parseBaseLocation(run.args[4]);
+    if (!from || !to) {
+        run.err << (from ? to.error() : from.error()) << '\n';
+        return kExitUsage;
+    }
+    int copied = 0, failed = 0;
+    for (BaseId base : deployedBases()) {
+        const Result<BaseCopyReport> report = copyBase(base, from.value(), to.value(), run.settings);
+        if (!report) {
+            run.err << report.error() << '\n';
+            ++failed;
+            continue;
+        }
+        if (report->skipped) {
+            run.out << baseName(base) << ": not at the source, skipped\n";
+            continue;
+        }
+        ++copied;
+        run.out << baseName(base) << ": " << report->tables.size() << " tables copied and verified\n";
+        for (const TableCheck &t : report->tables)
+            run.out << "  " << t.table << '\t' << t.rows << " rows\tsha256 " << t.checksum << '\n';
+    }
+    run.out << copied << " bases copied, " << failed << " failed\n";
+    return failed == 0 ? kExitOk : kExitFailed;
 }
 
 int dbInit(CliRun &run, CliEnvironment &env)
 {
+    if (run.args.size() > 1 && run.args[1] == u"--engine")
+        return dbInitServer(run, env);
     const QString folder = run.args.size() > 1 ? QDir(run.args[1]).absolutePath() : env.shared().databasesFolder();
     const auto created = deployDefaultBases(folder, run.settings);
     if (!created) {
@@ -105,6 +172,32 @@ int dbCompact(CliRun &run, CliEnvironment &env)
     return kExitOk;
 }
 
+// Prints a query's rows, tab-separated, under a header line.
+int printQuery(CliRun &run, const QSqlDatabase &db, const QString &sql)
+{
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.exec(sql)) {
+        run.err << q.lastError().text() << '\n';
+        return kExitFailed;
+    }
+    const QSqlRecord r = q.record();
+    QStringList header;
+    for (int i = 0; i < r.count(); ++i)
+        header << r.fieldName(i);
+    run.out << header.join(u'\t') << '\n';
+    int rows = 0;
+    while (q.next()) {
+        QStringList cells;
+        for (int i = 0; i < r.count(); ++i)
+            cells << q.value(i).toString();
+        run.out << cells.join(u'\t') << '\n';
+        ++rows;
+    }
+    run.err << rows << " rows\n";
+    return kExitOk;
+}
+
 int dbQuery(CliRun &run, CliEnvironment &env)
 {
     if (run.args.size() != 3)
@@ -113,6 +206,19 @@ int dbQuery(CliRun &run, CliEnvironment &env)
     if (!base) {
         run.err << "Unknown base: " << run.args[1] << '\n';
         return kExitUsage;
+    }
+    if (env.connections().onServer()) {
+        // The base's own session, in a read-only transaction: the query cannot change the base.
+        const int number = env.connections().connectBase(*base, env.shared(), true);
+        if (number == Connections::kFailed) {
+            run.err << "Cannot connect " << serverPath(*env.connections().server(), serverSchema(*base)) << '\n';
+            return kExitFailed;
+        }
+        const QSqlDatabase db = env.connections().database(number);
+        QSqlQuery(db).exec(QStringLiteral("BEGIN READ ONLY"));
+        const int code = printQuery(run, db, run.args[2]);
+        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+        return code;
     }
     const QString path = basePath(*base, run.settings, env.shared());
     if (!QFileInfo::exists(path)) {
@@ -130,27 +236,7 @@ int dbQuery(CliRun &run, CliEnvironment &env)
             run.err << db.lastError().text() << '\n';
             code = kExitFailed;
         } else {
-            QSqlQuery q(db);
-            q.setForwardOnly(true);
-            if (!q.exec(run.args[2])) {
-                run.err << q.lastError().text() << '\n';
-                code = kExitFailed;
-            } else {
-                const QSqlRecord r = q.record();
-                QStringList header;
-                for (int i = 0; i < r.count(); ++i)
-                    header << r.fieldName(i);
-                run.out << header.join(u'\t') << '\n';
-                int rows = 0;
-                while (q.next()) {
-                    QStringList cells;
-                    for (int i = 0; i < r.count(); ++i)
-                        cells << q.value(i).toString();
-                    run.out << cells.join(u'\t') << '\n';
-                    ++rows;
-                }
-                run.err << rows << " rows\n";
-            }
+            code = printQuery(run, db, run.args[2]);
         }
         db.close();
     }
@@ -172,15 +258,19 @@ int dbCommand(CliRun &run)
         return dbCompact(run, env);
     if (verb == u"query")
         return dbQuery(run, env);
+    if (verb == u"copy")
+        return dbCopy(run);
     return usage(run);
 }
 
-const CliRegistrar registrar(
-    {QStringLiteral("db"), QStringLiteral("db init [FOLDER] | check | compact BASE | query BASE \"SELECT ...\""),
-        QStringLiteral("deploy the default bases with their seed data, connect and upgrade all, compact one, or run a "
-                       "read-only query "
-                       "(BASE: dishes, products, menu, warehouse, journals, ... or a file stem)"),
-        dbCommand});
+const CliRegistrar registrar({QStringLiteral("db"),
+    QStringLiteral("db init [FOLDER] | init --engine postgres CONNINFO | check | compact BASE | query BASE "
+                   "\"SELECT ...\" | copy --from sqlite:FOLDER|postgres:CONNINFO --to sqlite:FOLDER|postgres:CONNINFO"),
+    QStringLiteral("deploy the default bases with their seed data (as files or on a PostgreSQL server), connect and "
+                   "upgrade all, compact one, run a "
+                   "read-only query, or copy every base between the engines with each table verified "
+                   "(BASE: dishes, products, menu, warehouse, journals, ... or a file stem)"),
+    dbCommand});
 
 } // namespace
 } // namespace kulvera

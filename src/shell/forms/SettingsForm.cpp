@@ -1,6 +1,7 @@
 #include "shell/forms/SettingsForm.h"
 
 #include "common/Prompter.h"
+#include "shell/forms/ConnectionPage.h"
 #include "shell/forms/FormButtons.h"
 
 #include <QBoxLayout>
@@ -10,7 +11,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 
 #include <set>
 
@@ -61,11 +64,22 @@ int SettingsForm::rowOf(const QTreeWidgetItem *item)
 void SettingsForm::build()
 {
     auto *layout = new QVBoxLayout(this);
+    // The list of settings, and the page of the bases' engine and server.
+    auto *pages = new QTabWidget(this);
+    pages->setObjectName(QStringLiteral("pages"));
+    auto *listPage = new QWidget(pages);
+    listPage->setObjectName(QStringLiteral("settingsPage"));
+    auto *listLayout = new QVBoxLayout(listPage);
+    pages->addTab(listPage, QStringLiteral("Настройки"));
+    connection_ = new ConnectionPage(*editor_, prompter_, pages);
+    pages->addTab(connection_, QStringLiteral("Подключение к базам"));
+    layout->addWidget(pages, 1);
+
     search_ = new QLineEdit(this);
     search_->setObjectName(QStringLiteral("search"));
     search_->setPlaceholderText(QStringLiteral("Поиск по названию или ключу настройки"));
     search_->setClearButtonEnabled(true);
-    layout->addWidget(search_);
+    listLayout->addWidget(search_);
 
     tree_ = new QTreeWidget(this);
     tree_->setObjectName(QStringLiteral("settings"));
@@ -77,7 +91,7 @@ void SettingsForm::build()
     tree_->setColumnWidth(Caption, 380);
     tree_->setColumnWidth(Value, 220);
     tree_->setColumnWidth(Default, 160);
-    layout->addWidget(tree_, 1);
+    listLayout->addWidget(tree_, 1);
 
     std::map<QString, QTreeWidgetItem *> groups;
     for (const QString &group : settingGroups()) {
@@ -120,6 +134,10 @@ void SettingsForm::build()
     currentChanged();
 
     connect(search_, &QLineEdit::textChanged, this, &SettingsForm::filter);
+    connect(connection_, &ConnectionPage::edited, this, [this] {
+        for (QTreeWidgetItemIterator it(tree_); *it; ++it)
+            refreshRow(*it);
+    });
     connect(tree_, &QTreeWidget::itemChanged, this, &SettingsForm::itemChanged);
     connect(tree_, &QTreeWidget::currentItemChanged, this, &SettingsForm::currentChanged);
     connect(restore_, &QPushButton::clicked, this, &SettingsForm::restoreCurrent);
@@ -172,6 +190,7 @@ void SettingsForm::itemChanged(QTreeWidgetItem *item, int column)
         : item->text(Value);
     editor_->setValue(row, text);
     refreshRow(item);
+    connection_->refresh();
 }
 
 void SettingsForm::filter(const QString &text)
@@ -208,6 +227,7 @@ void SettingsForm::restoreCurrent()
         return;
     editor_->restoreDefault(row);
     refreshRow(item);
+    connection_->refresh();
 }
 
 void SettingsForm::browseCurrent()
@@ -232,6 +252,7 @@ bool SettingsForm::apply()
     const Status written = editor_->apply();
     for (QTreeWidgetItemIterator it(tree_); *it; ++it)
         refreshRow(*it);
+    connection_->refresh();
     if (!hadEdits)
         note_->setText(QStringLiteral("Изменений нет."));
     else if (!editor_->waitingForRestart().isEmpty())

@@ -14,6 +14,7 @@ class QTreeWidgetItem;
 
 namespace kulvera {
 
+class ConnectionPage;
 class Prompter;
 
 // The settings forms: `Feat` lists the settings a technologist changes,
@@ -55,6 +56,7 @@ private:
     QLabel *note_ = nullptr;
     QPushButton *restore_ = nullptr;
     QPushButton *browse_ = nullptr;
+    ConnectionPage *connection_ = nullptr;
     bool refreshing_ = false;
 };
 

@@ -3,10 +3,13 @@
 #include "shell/INI_Work.h"
 #include "shell/SharedSettings.h"
 #include "support/TempSettings.h"
+#include "support/TestServer.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 
@@ -158,4 +161,54 @@ TEST(SettingsForm, Screenshot)
     if (!path.isEmpty()) {
         EXPECT_TRUE(picture.save(path));
     }
+}
+
+TEST(SettingsForm, TheConnectionPageChoosesTheServerAndTestsTheConnection)
+{
+    const auto cluster = test::testCluster();
+    if (!cluster) {
+        if (qEnvironmentVariableIsSet("CI"))
+            FAIL() << "KULVERA_PG_TEST is not set";
+        GTEST_SKIP() << "no PostgreSQL test cluster (KULVERA_PG_TEST)";
+    }
+    OpenSettings s;
+    auto *engine = s.form.findChild<QComboBox *>(QStringLiteral("engine"));
+    auto *host = s.form.findChild<QLineEdit *>(QStringLiteral("pgHost"));
+    auto *database = s.form.findChild<QLineEdit *>(QStringLiteral("pgDatabase"));
+    auto *result = s.form.findChild<QLabel *>(QStringLiteral("connectionResult"));
+    ASSERT_TRUE(engine && host && database && result);
+    EXPECT_EQ(engine->currentIndex(), 0); // SQLite unless chosen
+    EXPECT_FALSE(host->isEnabled());
+
+    engine->setCurrentIndex(1);
+    EXPECT_TRUE(host->isEnabled());
+    // Typed as a user types: every field is an edit of its setting.
+    const auto type = [](QLineEdit *edit, const QString &text) {
+        edit->selectAll();
+        edit->del();
+        edit->insert(text);
+    };
+    type(host, cluster->host);
+    s.form.findChild<QSpinBox *>(QStringLiteral("pgPort"))->setValue(cluster->port);
+    type(database, cluster->database);
+    type(s.form.findChild<QLineEdit *>(QStringLiteral("pgUser")), cluster->user);
+    s.click("testConnection");
+    EXPECT_TRUE(result->text().startsWith(u"Соединение установлено. Сервер PostgreSQL 15"))
+        << result->text().toStdString();
+    EXPECT_TRUE(s.prompter.saw(QStringLiteral("Соединение установлено")));
+
+    // The server's own error comes back.
+    type(database, QStringLiteral("no_such_base"));
+    s.click("testConnection");
+    EXPECT_TRUE(result->text().startsWith(u"Не удалось подключиться к серверу:"));
+    EXPECT_TRUE(result->text().contains(u"no_such_base")) << result->text().toStdString();
+
+    // Nothing is written before "Применить"; then the engine and the server are.
+    EXPECT_FALSE(s.t->contains(Section::Data, QStringLiteral("DbEngine")));
+    EXPECT_EQ(s.item(QStringLiteral("DbEngine"))->text(1), u"PostgreSQL"); // the list follows the page
+    ASSERT_TRUE(s.form.apply());
+    EXPECT_EQ(s.t->get(Section::Data, QStringLiteral("DbEngine")), u"PostgreSQL");
+    EXPECT_EQ(s.t->get(Section::Data, QStringLiteral("PgHost")), cluster->host);
+    EXPECT_EQ(s.t->get(Section::Data, QStringLiteral("PgDatabase")), u"no_such_base");
+    EXPECT_EQ(configuredEngine(s.t.store()), DbEngine::PostgreSQL);
 }
