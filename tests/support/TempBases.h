@@ -32,6 +32,8 @@ public:
             server_ = std::make_unique<TestServerDatabase>();
             saveServerSettings(settings_, server_->settings());
         }
+        // Other processes of a test (workstations) read the same file.
+        settings_.sync();
         shared_ = SharedSettings::load(settings_, {dir_.path(), dir_.path(), QString(), dir_.path()});
         QDir().mkpath(shared_.databasesFolder());
         prompter_.setSettings(&settings_);
