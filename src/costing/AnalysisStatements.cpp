@@ -4,6 +4,7 @@
 #include "common/Prompter.h"
 #include "common/SettingsAccess.h"
 #include "common/TextDate.h"
+#include "documents/ReportTemplate.h"
 #include "documents/SheetWriter.h"
 #include "documents/TemplateFiles.h"
 
@@ -13,34 +14,7 @@ namespace kulvera {
 namespace {
 
 constexpr int kHeadingRow = 4;
-constexpr int kCaptionRow = 5;
 const QString kSheet = QStringLiteral("Ведомость");
-
-CellLook framed(bool bold = false)
-{
-    CellLook l;
-    l.thinBorder = true;
-    if (bold)
-        l.bold = true;
-    return l;
-}
-
-XlsxWorkbook statementTemplate(QStringView title, const QStringList &captions, const std::vector<double> &widths)
-{
-    XlsxWorkbook book = XlsxWorkbook::blank(kSheet, QStringLiteral("Times New Roman"), 10);
-    SheetWriter w(book);
-    for (int c = 0; c < static_cast<int>(widths.size()); ++c)
-        book.setColumnWidth(c + 1, widths[static_cast<std::size_t>(c)]);
-    CellLook bold;
-    bold.bold = true;
-    w.text(1, 1, title.toString(), bold);
-    CellLook header = framed(true);
-    header.wrap = true;
-    for (int c = 0; c < captions.size(); ++c)
-        w.text(kCaptionRow, c + 1, captions[c], header);
-    book.defineName(kTableStartName.toString(), u'\'' + kSheet + QStringLiteral("'!$A$6"));
-    return book;
-}
 
 QString numberFormat(int decimals)
 {
@@ -90,7 +64,7 @@ Result<ListOutcome> finish(
 
 XlsxWorkbook nutrientStatementTemplate()
 {
-    return statementTemplate(kNutrientStatementTitle,
+    return reportTemplate(kSheet, kNutrientStatementTitle,
         {QStringLiteral("Наименование"), QStringLiteral("Норма"), QStringLiteral("Факт. за период"),
             QStringLiteral("Среднее в день"), QStringLiteral("Выполнение,% от дн.нормы")},
         {34, 12, 14, 14, 16});
@@ -98,7 +72,7 @@ XlsxWorkbook nutrientStatementTemplate()
 
 XlsxWorkbook productSetStatementTemplate()
 {
-    return statementTemplate(kProductSetStatementTitle,
+    return reportTemplate(kSheet, kProductSetStatementTitle,
         {QStringLiteral("Код строки"), QStringLiteral("Наименование продукта"), QStringLiteral("Норма"),
             QStringLiteral("Брутто/Нетто"), QStringLiteral("Коды продуктов"), QStringLiteral("Факт. за период"),
             QStringLiteral("Среднее в день"), QStringLiteral("Выполнение,отклонение в г"),

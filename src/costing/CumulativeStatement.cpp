@@ -7,6 +7,7 @@
 #include "costing/PeriodStatement.h"
 #include "costing/PriceSources.h"
 #include "costing/StatementTemplates.h"
+#include "documents/ReportTemplate.h"
 #include "documents/SheetWriter.h"
 #include "documents/TemplateFiles.h"
 #include "menus/MenuBase.h"
@@ -23,15 +24,6 @@ namespace {
 const QString kSheet = QStringLiteral("Ведомость");
 const QString kMassFormat = QStringLiteral("0.00");
 constexpr int kFixedColumns = 4;
-
-CellLook framed(bool bold = false)
-{
-    CellLook l;
-    l.thinBorder = true;
-    if (bold)
-        l.bold = true;
-    return l;
-}
 
 } // namespace
 
@@ -96,21 +88,8 @@ static Result<CumulativeStatement> buildCumulativeStatementUnshown(
 
 XlsxWorkbook cumulativeStatementTemplate()
 {
-    XlsxWorkbook book = XlsxWorkbook::blank(kSheet, QStringLiteral("Times New Roman"), 10);
-    SheetWriter w(book);
-    const double widths[] = {8, 34, 10, 8};
-    for (int c = 0; c < kFixedColumns; ++c)
-        book.setColumnWidth(c + 1, widths[c]);
-    CellLook bold;
-    bold.bold = true;
-    w.text(1, 1, kCumulativeTitle.toString(), bold);
-    CellLook header = framed(true);
-    header.wrap = true;
-    const QStringList fixed = CumulativeStatement().captions().mid(0, kFixedColumns);
-    for (int c = 0; c < fixed.size(); ++c)
-        w.text(5, c + 1, fixed[c], header);
-    book.defineName(kTableStartName.toString(), u'\'' + kSheet + QStringLiteral("'!$A$6"));
-    return book;
+    return reportTemplate(
+        kSheet, kCumulativeTitle, CumulativeStatement().captions().mid(0, kFixedColumns), {8, 34, 10, 8});
 }
 
 static Result<ListOutcome> printCumulativeStatementUnshown(const CumulativeStatement &statement,

@@ -4,6 +4,7 @@
 #include "common/Prompter.h"
 #include "common/TextDate.h"
 #include "costing/StatementTemplates.h"
+#include "documents/ReportTemplate.h"
 #include "documents/SheetWriter.h"
 #include "documents/TemplateFiles.h"
 #include "menus/MenuBase.h"
@@ -20,15 +21,6 @@ namespace {
 
 const QString kSheet = QStringLiteral("Ведомость");
 const QString kMassFormat = QStringLiteral("0.00");
-
-CellLook framed(bool bold = false)
-{
-    CellLook l;
-    l.thinBorder = true;
-    if (bold)
-        l.bold = true;
-    return l;
-}
 
 } // namespace
 

@@ -2,6 +2,7 @@
 
 #include "common/Prompter.h"
 #include "common/SettingsAccess.h"
+#include "documents/ReportTemplate.h"
 #include "documents/SheetWriter.h"
 #include "documents/TemplateFiles.h"
 #include "journals/MonthJournal.h"
@@ -24,15 +25,6 @@ QString address(const SettingsAccess &settings, QChar suffix)
             parts << part;
     }
     return parts.join(QStringLiteral(", "));
-}
-
-CellLook framedLook(bool bold = false)
-{
-    CellLook l;
-    l.thinBorder = true;
-    if (bold)
-        l.bold = true;
-    return l;
 }
 
 QString sheetRef(const QString &sheet, int row, int col)
@@ -91,10 +83,10 @@ XlsxWorkbook monthJournalTemplate(JournalKind kind)
     const int captionRow = kTemplateTableRow - 1;
     book.defineName(kJournalSubjectHeadingName.toString(), sheetRef(sheet, captionRow, 1));
     book.defineName(kJournalPlaceHeadingName.toString(), sheetRef(sheet, captionRow, 2));
-    w.look(captionRow, 1, framedLook(true));
-    w.look(captionRow, 2, framedLook(true));
+    w.look(captionRow, 1, framed(true));
+    w.look(captionRow, 2, framed(true));
     for (int d = 1; d <= kMaxDays; ++d)
-        w.number(captionRow, 2 + d, d, QStringLiteral("0"), framedLook(true));
+        w.number(captionRow, 2 + d, d, QStringLiteral("0"), framed(true));
     book.defineName(kJournalTableStartName.toString(), sheetRef(sheet, kTemplateTableRow, 1));
     book.defineName(kJournalTableEndName.toString(), sheetRef(sheet, kTemplateTableRow + kTemplateTableLines - 1, 1));
     w.text(kTemplateTableRow + kTemplateTableLines + 1, 1, QStringLiteral("Подпись ответственного ______________"));
@@ -159,8 +151,8 @@ Result<JournalPrintOutcome> printMonthJournal(const MonthJournal &journal, const
     const int days = month.days();
     int row = start.row;
     for (const JournalSubject &s : *subjects) {
-        out.text(row, start.col, s.name, framedLook());
-        out.text(row, start.col + 1, s.placeName, framedLook());
+        out.text(row, start.col, s.name, framed());
+        out.text(row, start.col + 1, s.placeName, framed());
         const auto found = entries->find(s.id);
         for (int d = 1; d <= days; ++d) {
             QString value;
@@ -168,7 +160,7 @@ Result<JournalPrintOutcome> printMonthJournal(const MonthJournal &journal, const
                 if (const auto cell = found->second.find(d); cell != found->second.end())
                     value = cell->second;
             }
-            out.text(row, start.col + 1 + d, value, framedLook());
+            out.text(row, start.col + 1 + d, value, framed());
         }
         ++row;
     }

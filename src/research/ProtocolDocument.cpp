@@ -3,6 +3,7 @@
 #include "common/NumberText.h"
 #include "common/Prompter.h"
 #include "common/TextDate.h"
+#include "documents/ReportTemplate.h"
 #include "documents/SheetWriter.h"
 #include "documents/TemplateFiles.h"
 #include "research/ProtocolGrid.h"
@@ -12,15 +13,6 @@ namespace {
 
 constexpr int kCaptionRow = 5;
 const QString kSheet = QStringLiteral("Протокол");
-
-CellLook framed(bool bold)
-{
-    CellLook l;
-    l.thinBorder = true;
-    if (bold)
-        l.bold = true;
-    return l;
-}
 
 // The cell a template names, or the default one; a name pointing nowhere is refused.
 Result<CellRef> place(const XlsxWorkbook &book, const QString &name, CellRef fallback)

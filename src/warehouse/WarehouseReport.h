@@ -2,6 +2,7 @@
 
 #include "common/Result.h"
 #include "documents/ListDocuments.h"
+#include "documents/ReportTemplate.h"
 #include "documents/SheetWriter.h"
 #include "documents/XlsxWorkbook.h"
 
@@ -15,16 +16,7 @@ namespace kulvera {
 
 class Prompter;
 
-// The warehouse's printed reports share one shape: a title in A1, free lines
-// in A2 and A3, what the report covers in A4, column captions in row 5 and
-// the table from the cell named "Старт" (A6).
-
-// A framed cell, bold for captions and totals.
-CellLook framed(bool bold = false);
-
-// A template of that shape, as our program makes it when the folder lacks one.
-XlsxWorkbook reportTemplate(
-    const QString &sheet, QStringView title, const QStringList &captions, const std::vector<double> &widths);
+// The warehouse's printed reports have the shape of documents/ReportTemplate.h.
 
 struct OpenedReport {
     XlsxWorkbook book;
