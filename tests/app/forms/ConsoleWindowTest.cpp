@@ -7,6 +7,7 @@
 #include "recipes/forms/RecipeEditorForm.h"
 #include "shell/Startup.h"
 #include "shell/forms/MainWindow.h"
+#include "support/KeepPicture.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -110,12 +111,7 @@ TEST(ConsoleWindow, PictureOfASession)
              "OnBlockMenu=2018-12-31@@", "getstr=Data@@bCheckUpdate", "s.connect", "команда"})
         enter(&console, QString::fromUtf8(line));
     QApplication::processEvents();
-    const QPixmap picture = console.grab();
-    EXPECT_FALSE(picture.isNull());
-    const QString path = qEnvironmentVariable("KULVERA_CONSOLE_SCREENSHOT");
-    if (!path.isEmpty()) {
-        EXPECT_TRUE(picture.save(path));
-    }
+    test::keepPicture(console, "KULVERA_CONSOLE_SCREENSHOT");
 }
 
 TEST(DebugWindow, ListsTheRecipeRecordsAndNeverDeletesTheLastRow)

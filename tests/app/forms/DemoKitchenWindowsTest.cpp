@@ -6,6 +6,7 @@
 #include "research/forms/ProtocolGridModel.h"
 #include "research/forms/ProtocolListForm.h"
 #include "shell/forms/MainWindow.h"
+#include "support/KeepPicture.h"
 #include "warehouse/forms/IncomingInvoiceForm.h"
 #include "warehouse/forms/TurnoverForm.h"
 
@@ -40,12 +41,7 @@ TEST(DemoKitchenWindows, TheStoreRoomShowsItsMonthOfInvoices)
     form->headerGrid()->setCurrentCell(headers->rowCount() - 2, 1);
     QApplication::processEvents();
     EXPECT_GT(form->lineGrid()->rowCount(), 2);
-    const QPixmap picture = window.grab();
-    EXPECT_FALSE(picture.isNull());
-    const QString path = qEnvironmentVariable("KULVERA_INVOICE_SCREENSHOT");
-    if (!path.isEmpty()) {
-        EXPECT_TRUE(picture.save(path));
-    }
+    test::keepPicture(window, "KULVERA_INVOICE_SCREENSHOT");
     EXPECT_TRUE(k.prompter.unexpected().isEmpty()) << k.prompter.unexpected().join(u'\n').toStdString();
 }
 
@@ -75,12 +71,7 @@ TEST(DemoKitchenWindows, TheStoreRoomShowsTheTurnoverOfItsMonth)
     QApplication::processEvents();
     EXPECT_TRUE(form->showChart());
     QApplication::processEvents();
-    const QPixmap picture = window.grab();
-    EXPECT_FALSE(picture.isNull());
-    const QString path = qEnvironmentVariable("KULVERA_TURNOVER_SCREENSHOT");
-    if (!path.isEmpty()) {
-        EXPECT_TRUE(picture.save(path));
-    }
+    test::keepPicture(window, "KULVERA_TURNOVER_SCREENSHOT");
     EXPECT_TRUE(k.prompter.unexpected().isEmpty()) << k.prompter.unexpected().join(u'\n').toStdString();
 }
 
@@ -121,10 +112,6 @@ TEST(DemoKitchenWindows, TheLaboratoryOpensItsProtocolOfThePilaf)
     }
     EXPECT_EQ(methods, 3);
     EXPECT_FALSE(lines[0].cells[DeviationColumn].isEmpty());
-    const QPixmap picture = window.grab();
-    const QString path = qEnvironmentVariable("KULVERA_PROTOCOL_SCREENSHOT");
-    if (!path.isEmpty()) {
-        EXPECT_TRUE(picture.save(path));
-    }
+    test::keepPicture(window, "KULVERA_PROTOCOL_SCREENSHOT");
     EXPECT_TRUE(k.prompter.unexpected().isEmpty()) << k.prompter.unexpected().join(u'\n').toStdString();
 }

@@ -12,6 +12,7 @@
 #include "menus/forms/OpenMenuBase.h"
 #include "recipes/forms/RecipeEditorForm.h"
 #include "shell/forms/MainWindow.h"
+#include "support/KeepPicture.h"
 
 #include <QApplication>
 #include <QCalendarWidget>
@@ -355,11 +356,6 @@ TEST(MenuEditor, DrawsADayOfTheDemoKitchen)
     editor->selectDish(2, 3);
     typeInto(editor, "dishSearch", QStringLiteral("суп"));
     QApplication::processEvents();
-    const QPixmap picture = window.grab();
-    EXPECT_FALSE(picture.isNull());
-    const QString path = qEnvironmentVariable("KULVERA_MENU_SCREENSHOT");
-    if (!path.isEmpty()) {
-        EXPECT_TRUE(picture.save(path));
-    }
+    test::keepPicture(window, "KULVERA_MENU_SCREENSHOT");
     EXPECT_TRUE(prompter.unexpected().isEmpty()) << prompter.unexpected().join(u'\n').toStdString();
 }

@@ -19,6 +19,7 @@
 #include "shell/forms/CommandRegistry.h"
 #include "shell/forms/MainWindow.h"
 #include "support/CliRunner.h"
+#include "support/KeepPicture.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -304,12 +305,7 @@ TEST(RecipeEditor, DrawsADemoRecipe)
     bool number = false;
     group.toInt(&number);
     EXPECT_FALSE(number) << group.toStdString();
-    const QPixmap picture = window.grab();
-    EXPECT_FALSE(picture.isNull());
-    const QString path = qEnvironmentVariable("KULVERA_SCREENSHOT");
-    if (!path.isEmpty()) {
-        EXPECT_TRUE(picture.save(path));
-    }
+    test::keepPicture(window, "KULVERA_SCREENSHOT");
 }
 
 // A semi-finished product built in the editor goes into the semi-finished

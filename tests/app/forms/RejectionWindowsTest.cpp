@@ -6,6 +6,7 @@
 #include "journals/forms/IncomingControlForm.h"
 #include "journals/forms/RejectionForm.h"
 #include "shell/forms/MainWindow.h"
+#include "support/KeepPicture.h"
 
 #include <QApplication>
 #include <QMdiSubWindow>
@@ -14,22 +15,6 @@
 #include <gtest/gtest.h>
 
 using namespace kulvera;
-
-namespace {
-
-// Keeps the picture where the variable says (the docs' screenshots are made so).
-void keepPicture(MainWindow &window, const char *variable)
-{
-    QApplication::processEvents();
-    const QPixmap picture = window.grab();
-    EXPECT_FALSE(picture.isNull());
-    const QString path = qEnvironmentVariable(variable);
-    if (!path.isEmpty()) {
-        EXPECT_TRUE(picture.save(path));
-    }
-}
-
-} // namespace
 
 // The rejection journal of the demo kitchen's first day, one row per dish;
 // with KULVERA_REJECTION_SCREENSHOT set the picture is kept there.
@@ -50,7 +35,7 @@ TEST(DemoKitchenWindows, TheRejectionJournalHoldsTheDishesOfTheFirstDay)
     ASSERT_TRUE(form->showDay(formatTextDate(first)));
     ASSERT_TRUE(form->selectGroup(QStringLiteral("Дети 7-11 лет")));
     EXPECT_GT(form->rowCount(), 3);
-    keepPicture(window, "KULVERA_REJECTION_SCREENSHOT");
+    test::keepPicture(window, "KULVERA_REJECTION_SCREENSHOT");
     EXPECT_TRUE(k.prompter.unexpected().isEmpty()) << k.prompter.unexpected().join(u'\n').toStdString();
 }
 
@@ -72,6 +57,6 @@ TEST(DemoKitchenWindows, TheIncomingControlJournalListsTheMonthOfDeliveries)
     form->setPeriod(first.addDays(-31), first);
     ASSERT_TRUE(form->refresh());
     EXPECT_GT(form->rowCount(), 10);
-    keepPicture(window, "KULVERA_INCOMING_CONTROL_SCREENSHOT");
+    test::keepPicture(window, "KULVERA_INCOMING_CONTROL_SCREENSHOT");
     EXPECT_TRUE(k.prompter.unexpected().isEmpty()) << k.prompter.unexpected().join(u'\n').toStdString();
 }

@@ -13,6 +13,7 @@
 #include "shell/SharedSettings.h"
 #include "shell/forms/CommandRegistry.h"
 #include "support/CliRunner.h"
+#include "support/DemoKitchenContext.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -52,30 +53,10 @@ struct Desktop {
     QString firstTable() { return listCollections(connections, settings).front().table; }
 };
 
-// The demo kitchen (kulvera-cli demo) and the desktop program's context on
-// its files, on today's date like a user trying it out.
-struct DemoKitchenDesktop {
-    QTemporaryDir dir;
-    QString kitchen = dir.filePath(QStringLiteral("kitchen"));
-    bool made = [this] {
-        CliRunner cli(dir.filePath(QStringLiteral("own.ini")));
-        const int code = cli.run({QStringLiteral("demo"), kitchen});
-        EXPECT_EQ(code, 0) << cli.err.toStdString();
-        return code == 0;
-    }();
-    SettingsStore settings {QDir(kitchen).filePath(QStringLiteral("Kulvera.ini"))};
-    SharedSettings shared = SharedSettings::load(settings, {kitchen, kitchen, QString(), kitchen});
-    ErrorLog log {dir.filePath(QStringLiteral("errors.log"))};
-    ScriptedPrompter prompter;
-    Connections connections {prompter, settings, log};
-    FixedClock clock {QDate::currentDate()};
-    AppContext context {prompter, settings, shared, clock, connections, log};
-    CommandRegistry registry;
-
+// The demo kitchen with every base the desktop opens at start and all its forms.
+struct DemoKitchenDesktop : DemoKitchenContext {
     DemoKitchenDesktop()
     {
-        prompter.setSettings(&settings);
-        connections.setDefaultFolder(shared.databasesFolder());
         for (BaseId b :
             {BaseId::Dishes, BaseId::Products, BaseId::Losses, BaseId::LossesOutput, BaseId::Warehouse, BaseId::Menu})
             EXPECT_NE(connections.connectBase(b, shared, true), Connections::kFailed);

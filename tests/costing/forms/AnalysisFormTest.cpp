@@ -6,6 +6,7 @@
 #include "costing/NormBase.h"
 #include "costing/forms/AnalysisForm.h"
 #include "costing/forms/FulfilmentChartView.h"
+#include "support/KeepPicture.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -214,12 +215,7 @@ TEST(AnalysisForm, DrawsTheDemoKitchenWithItsChart)
     k.form.show();
     ASSERT_TRUE(k.analyse());
     QApplication::processEvents();
-    const QPixmap picture = k.form.grab();
-    EXPECT_FALSE(picture.isNull());
-    const QString path = qEnvironmentVariable("KULVERA_ANALYSIS_SCREENSHOT");
-    if (!path.isEmpty()) {
-        EXPECT_TRUE(picture.save(path));
-    }
+    test::keepPicture(k.form, "KULVERA_ANALYSIS_SCREENSHOT");
     EXPECT_TRUE(k.prompter.unexpected().isEmpty()) << k.prompter.unexpected().join(u'\n').toStdString();
 }
 

@@ -1,18 +1,12 @@
-#include "common/Clock.h"
 #include "common/ProgramLocale.h"
-#include "common/ScriptedPrompter.h"
 #include "journals/forms/HygieneJournalForms.h"
 #include "journals/forms/MonthJournalForm.h"
-#include "shell/AppContext.h"
-#include "shell/ErrorLog.h"
-#include "shell/SettingsStore.h"
-#include "shell/SharedSettings.h"
 #include "shell/forms/MainWindow.h"
-#include "support/CliRunner.h"
+#include "support/DemoKitchenContext.h"
+#include "support/KeepPicture.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QTableWidget>
@@ -24,28 +18,9 @@ using namespace kulvera;
 namespace {
 
 // The demo kitchen (kulvera-cli demo) and the desktop program's journals on its files.
-struct DemoKitchenJournals {
-    QTemporaryDir dir;
-    QString kitchen = dir.filePath(QStringLiteral("kitchen"));
-    bool made = [this] {
-        test::CliRunner cli(dir.filePath(QStringLiteral("own.ini")));
-        const int code = cli.run({QStringLiteral("demo"), kitchen});
-        EXPECT_EQ(code, 0) << cli.err.toStdString();
-        return code == 0;
-    }();
-    SettingsStore settings {QDir(kitchen).filePath(QStringLiteral("Kulvera.ini"))};
-    SharedSettings shared = SharedSettings::load(settings, {kitchen, kitchen, QString(), kitchen});
-    ErrorLog log {dir.filePath(QStringLiteral("errors.log"))};
-    ScriptedPrompter prompter;
-    Connections connections {prompter, settings, log};
-    FixedClock clock {QDate::currentDate()};
-    AppContext context {prompter, settings, shared, clock, connections, log};
-    CommandRegistry registry;
-
+struct DemoKitchenJournals : test::DemoKitchenContext {
     DemoKitchenJournals()
     {
-        prompter.setSettings(&settings);
-        connections.setDefaultFolder(shared.databasesFolder());
         EXPECT_NE(connections.connectBase(BaseId::Journals, shared, true), Connections::kFailed);
         registerHygieneJournalForms(registry);
     }
@@ -75,12 +50,7 @@ struct DemoKitchenJournals {
                 filled += !grid->item(r, form->columnOf(QStringLiteral("d_") + QString::number(d)))->text().isEmpty();
         }
         EXPECT_GE(filled, subjects * 15);
-        const QPixmap picture = window.grab();
-        EXPECT_FALSE(picture.isNull());
-        const QString path = qEnvironmentVariable(screenshotVariable);
-        if (!path.isEmpty()) {
-            EXPECT_TRUE(picture.save(path));
-        }
+        test::keepPicture(window, screenshotVariable);
         EXPECT_TRUE(prompter.unexpected().isEmpty()) << prompter.unexpected().join(u'\n').toStdString();
     }
 };

@@ -2,6 +2,7 @@
 #include "common/ScriptedPrompter.h"
 #include "shell/INI_Work.h"
 #include "shell/SharedSettings.h"
+#include "support/KeepPicture.h"
 #include "support/TempSettings.h"
 #include "support/TestServer.h"
 
@@ -155,12 +156,7 @@ TEST(SettingsForm, Screenshot)
     });
     s.form.resize(1000, 680);
     s.tree()->setCurrentItem(s.item(QStringLiteral("Raschet1")));
-    const QPixmap picture = s.form.grab();
-    EXPECT_FALSE(picture.isNull());
-    const QString path = qEnvironmentVariable("KULVERA_SETTINGS_SCREENSHOT");
-    if (!path.isEmpty()) {
-        EXPECT_TRUE(picture.save(path));
-    }
+    test::keepPicture(s.form, "KULVERA_SETTINGS_SCREENSHOT");
 }
 
 TEST(SettingsForm, TheConnectionPageChoosesTheServerAndTestsTheConnection)
