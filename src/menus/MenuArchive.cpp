@@ -3,6 +3,7 @@
 #include "common/Prompter.h"
 #include "common/SettingsAccess.h"
 #include "menus/MenuBase.h"
+#include "shell/BaseCopy.h"
 #include "shell/Connections.h"
 #include "shell/DbMaintenance.h"
 #include "shell/DbStructure.h"
@@ -86,14 +87,14 @@ Result<QString> archiveMenuBase(
 
     // The copy is written beside the archive and put in place only together
     // with the clearing, so a failure at any step leaves the base, and an
-    // archive file of the same name, as they were. The copy is compacted as
-    // it is written.
+    // archive file of the same name, as they were. The archive is a file on
+    // either engine: a base on the server is written into one.
     prompter.status(QStringLiteral("Копирование базы меню..."));
     const QString staged = target + QStringLiteral(".kv_part");
     const QString previous = target + QStringLiteral(".kv_old");
     QFile::remove(staged);
     const QSqlDatabase db = base.database();
-    if (const Status s = execSql(db, QStringLiteral("VACUUM INTO ?"), {staged}, log); !s) {
+    if (const Status s = writeBaseFile(db, BaseId::Menu, staged, base.settings(), log); !s) {
         QFile::remove(staged);
         const QString text = QStringLiteral("Отсутствуют права на запись архивной базы в папку: ") + folder;
         prompter.error(text, kArchiveTitle);
@@ -191,15 +192,17 @@ Status moveRationsTo(
         return fail(text);
     };
 
+    // The two bases may be on different engines (a base on the server moved into a file).
     const QSqlDatabase from = base.database();
     const QSqlDatabase to = connections.database(target);
     const SqlDialect &dialect = SqlDialect::of(from);
+    const SqlDialect &targetDialect = SqlDialect::of(to);
     const QString table = base.table();
     if (!dialect.tables(from).contains(table, Qt::CaseInsensitive)
-        || !dialect.tables(to).contains(table, Qt::CaseInsensitive))
+        || !targetDialect.tables(to).contains(table, Qt::CaseInsensitive))
         return abandon(QStringLiteral("База не содержит меню"));
     QStringList columns = dialect.columns(from, table);
-    if (columns.size() != dialect.columns(to, table).size())
+    if (columns.size() != targetDialect.columns(to, table).size())
         return abandon(
             QStringLiteral("Различается количество колонок") + u'\n' + QStringLiteral("Базы данных не совместимы! "));
     // Rows get new counters in the target, in the order they were written.

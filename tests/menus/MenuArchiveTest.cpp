@@ -3,6 +3,7 @@
 #include "menus/MealList.h"
 #include "menus/MenuArchive.h"
 #include "menus/MenuVariants.h"
+#include "shell/BaseCopy.h"
 
 #include <QFileInfo>
 
@@ -70,7 +71,7 @@ TEST(MenuArchive, ArchiveBaseItselfIsNotArchived)
         const QString folder = menuArchiveFolder(f.t.shared());
         QDir().mkpath(folder);
         const QString archived = QDir(folder).filePath(QStringLiteral("arc_20260101.db"));
-        ASSERT_TRUE(execSql(f.db(), QStringLiteral("VACUUM INTO ?"), {archived}));
+        ASSERT_TRUE(writeBaseFile(f.db(), BaseId::Menu, archived, f.t.settings()));
         const int number = f.t.connections().connect(archived, QStringLiteral("Base"), true);
         MenuBase archive(f.t.connections(), number, f.t.settings(), f.t.prompter(), f.codec);
         EXPECT_FALSE(archiveMenuBase(archive, f.t.shared(), f.t.root(), QDate(2026, 4, 7)));
