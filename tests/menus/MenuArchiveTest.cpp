@@ -52,6 +52,20 @@ TEST(MenuArchive, ArchiveCopiesTheRationsAndClearsTheBase)
     EXPECT_EQ(f.rows(), 0);
     EXPECT_TRUE(p.saw(QStringLiteral("Сделана резервная копия базы!")));
     EXPECT_TRUE(p.statuses().contains(QStringLiteral("Копирование базы меню...")));
+    {
+        // The archive is a menu base file whichever engine held the base: it opens as one and
+        // gives the ration back.
+        const int n = f.t.connections().connect(archive.value(), QStringLiteral("Base"), true);
+        ASSERT_NE(n, Connections::kFailed);
+        const MenuBase archived(f.t.connections(), n, f.t.settings(), f.t.prompter(), f.codec);
+        const Ration back = archived.load({f.day, QString()}).value();
+        EXPECT_EQ(back.dishCount(), 3);
+        EXPECT_EQ(back.dishName(1), u"Борщ");
+        const SqlDialect &dialect = SqlDialect::of(f.db());
+        EXPECT_EQ(
+            SqlDialect::of(archived.database()).tables(archived.database()).size(), dialect.tables(f.db()).size());
+        f.t.connections().disconnect(n);
+    }
 
     // A second archive the same day: declining the replacement keeps both files as they were.
     ASSERT_TRUE(f.base.save(f.lunch(QStringLiteral("Ясли"))));
