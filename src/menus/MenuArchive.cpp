@@ -10,12 +10,15 @@
 #include "shell/ErrorLog.h"
 #include "shell/SettingDefaults.h"
 #include "shell/SharedSettings.h"
+#include "shell/SqlConflict.h"
 #include "shell/SqlDialect.h"
 #include "shell/SqlStatement.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlError>
+#include <QUuid>
 
 #include <cstdio>
 
@@ -36,6 +39,37 @@ Result<qint64> rowCount(const QSqlDatabase &db, const QString &quotedTable, Erro
     if (const Status s = q.exec(); !s)
         return Result<qint64>::failure(s.error());
     return q.next() ? q.value(0).toLongLong() : 0;
+}
+
+// The rows the archive holds must be the rows the clearing takes: a ration another
+// workstation saved or removed after the copy was made refuses the archive instead of
+// being cleared away unarchived. Run inside the clearing's transaction, the table locked.
+Status copyHoldsEveryRow(const QSqlDatabase &db, const QString &copyFile, const QString &table)
+{
+    const Result<TableCheck> now = checkTable(db, table);
+    if (!now)
+        return Status::failure(now.error());
+    const QString name = QStringLiteral("kv_archive_") + QUuid::createUuid().toString(QUuid::Id128);
+    Status s;
+    {
+        QSqlDatabase copy = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        copy.setDatabaseName(copyFile);
+        copy.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (!copy.open()) {
+            s = Status::failure(copy.lastError().text());
+        } else {
+            const Result<TableCheck> copied = checkTable(copy, table);
+            if (!copied)
+                s = Status::failure(copied.error());
+            else if (copied->rows != now->rows || copied->checksum != now->checksum)
+                s = Status::failure(QStringLiteral("Меню рационов изменено другим пользователем во время "
+                                                   "копирования. Архив не создан, база не изменена. Повторите "
+                                                   "архивирование."));
+        }
+        copy.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return s;
 }
 
 QString menuIdentifyingTable(const MenuBase &base)
@@ -111,6 +145,10 @@ Result<QString> archiveMenuBase(
         Transaction transaction(db, log);
         if (s && !transaction.started())
             s = Status::failure(QStringLiteral("Транзакция не начата"));
+        if (s)
+            s = lockTableForRewrite(db, base.table(), log);
+        if (s)
+            s = copyHoldsEveryRow(db, staged, base.table());
         if (s)
             s = execSql(db, QStringLiteral("DELETE FROM ") + table, {}, log);
         const bool hadArchive = QFileInfo::exists(target);

@@ -7,6 +7,9 @@
 
 #include <QFileInfo>
 
+#include <functional>
+#include <utility>
+
 using namespace kulvera;
 using namespace kulvera::test;
 
@@ -28,6 +31,20 @@ int countRows(const QString &path)
     QSqlDatabase::removeDatabase(name);
     return n;
 }
+
+// Answers as scripted and, once the archive's copy is made and before the base is
+// cleared, runs `meanwhile`: another workstation saving a ration at that moment.
+class WritingMeanwhile : public ScriptedPrompter
+{
+public:
+    std::function<void()> meanwhile;
+    void status(const QString &text) override
+    {
+        ScriptedPrompter::status(text);
+        if (text == u"Очистка базы..." && meanwhile)
+            std::exchange(meanwhile, nullptr)();
+    }
+};
 
 } // namespace
 
@@ -75,6 +92,23 @@ TEST(MenuArchive, ArchiveCopiesTheRationsAndClearsTheBase)
     EXPECT_EQ(countRows(archive.value()), rows);
     EXPECT_EQ(f.rows(), rows);
     EXPECT_TRUE(p.unexpected().isEmpty()) << p.unexpected().join(u'\n').toStdString();
+}
+
+TEST(MenuArchive, ARationSavedWhileTheCopyIsMadeRefusesTheArchiveAndStays)
+{
+    MenuFixture f;
+    ASSERT_TRUE(f.base.save(f.lunch(QString())));
+    WritingMeanwhile p;
+    const MenuBase archiving(f.t.connections(), kMenu, f.t.settings(), p, f.codec);
+    p.meanwhile = [&] { EXPECT_TRUE(f.base.save(f.lunch(QStringLiteral("Ясли")))); };
+    p.expect(QStringLiteral("Создать резервную копию"), Prompter::Answer::Yes);
+    EXPECT_FALSE(archiveMenuBase(archiving, f.t.shared(), f.t.root(), QDate(2026, 4, 7)));
+    EXPECT_FALSE(p.meanwhile);
+    EXPECT_TRUE(p.saw(QStringLiteral("изменено другим пользователем во время копирования")));
+    EXPECT_EQ(f.base.load({f.day, QString()})->dishCount(), 3);
+    EXPECT_EQ(f.base.load({f.day, QStringLiteral("Ясли")})->dishCount(), 3);
+    // Neither the archive nor its staged copy is left in the folder.
+    EXPECT_EQ(QDir(menuArchiveFolder(f.t.shared())).entryList(QDir::Files), QStringList());
 }
 
 TEST(MenuArchive, ArchiveBaseItselfIsNotArchived)
