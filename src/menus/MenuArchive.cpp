@@ -3,18 +3,22 @@
 #include "common/Prompter.h"
 #include "common/SettingsAccess.h"
 #include "menus/MenuBase.h"
+#include "shell/BaseCopy.h"
 #include "shell/Connections.h"
 #include "shell/DbMaintenance.h"
 #include "shell/DbStructure.h"
 #include "shell/ErrorLog.h"
 #include "shell/SettingDefaults.h"
 #include "shell/SharedSettings.h"
+#include "shell/SqlConflict.h"
 #include "shell/SqlDialect.h"
 #include "shell/SqlStatement.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlError>
+#include <QUuid>
 
 #include <cstdio>
 
@@ -35,6 +39,37 @@ Result<qint64> rowCount(const QSqlDatabase &db, const QString &quotedTable, Erro
     if (const Status s = q.exec(); !s)
         return Result<qint64>::failure(s.error());
     return q.next() ? q.value(0).toLongLong() : 0;
+}
+
+// The rows the archive holds must be the rows the clearing takes: a ration another
+// workstation saved or removed after the copy was made refuses the archive instead of
+// being cleared away unarchived. Run inside the clearing's transaction, the table locked.
+Status copyHoldsEveryRow(const QSqlDatabase &db, const QString &copyFile, const QString &table)
+{
+    const Result<TableCheck> now = checkTable(db, table);
+    if (!now)
+        return Status::failure(now.error());
+    const QString name = QStringLiteral("kv_archive_") + QUuid::createUuid().toString(QUuid::Id128);
+    Status s;
+    {
+        QSqlDatabase copy = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        copy.setDatabaseName(copyFile);
+        copy.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        if (!copy.open()) {
+            s = Status::failure(copy.lastError().text());
+        } else {
+            const Result<TableCheck> copied = checkTable(copy, table);
+            if (!copied)
+                s = Status::failure(copied.error());
+            else if (copied->rows != now->rows || copied->checksum != now->checksum)
+                s = Status::failure(QStringLiteral("Меню рационов изменено другим пользователем во время "
+                                                   "копирования. Архив не создан, база не изменена. Повторите "
+                                                   "архивирование."));
+        }
+        copy.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return s;
 }
 
 QString menuIdentifyingTable(const MenuBase &base)
@@ -86,14 +121,14 @@ Result<QString> archiveMenuBase(
 
     // The copy is written beside the archive and put in place only together
     // with the clearing, so a failure at any step leaves the base, and an
-    // archive file of the same name, as they were. The copy is compacted as
-    // it is written.
+    // archive file of the same name, as they were. The archive is a file on
+    // either engine: a base on the server is written into one.
     prompter.status(QStringLiteral("Копирование базы меню..."));
     const QString staged = target + QStringLiteral(".kv_part");
     const QString previous = target + QStringLiteral(".kv_old");
     QFile::remove(staged);
     const QSqlDatabase db = base.database();
-    if (const Status s = execSql(db, QStringLiteral("VACUUM INTO ?"), {staged}, log); !s) {
+    if (const Status s = writeBaseFile(db, BaseId::Menu, staged, base.settings(), log); !s) {
         QFile::remove(staged);
         const QString text = QStringLiteral("Отсутствуют права на запись архивной базы в папку: ") + folder;
         prompter.error(text, kArchiveTitle);
@@ -110,6 +145,10 @@ Result<QString> archiveMenuBase(
         Transaction transaction(db, log);
         if (s && !transaction.started())
             s = Status::failure(QStringLiteral("Транзакция не начата"));
+        if (s)
+            s = lockTableForRewrite(db, base.table(), log);
+        if (s)
+            s = copyHoldsEveryRow(db, staged, base.table());
         if (s)
             s = execSql(db, QStringLiteral("DELETE FROM ") + table, {}, log);
         const bool hadArchive = QFileInfo::exists(target);
@@ -191,15 +230,17 @@ Status moveRationsTo(
         return fail(text);
     };
 
+    // The two bases may be on different engines (a base on the server moved into a file).
     const QSqlDatabase from = base.database();
     const QSqlDatabase to = connections.database(target);
     const SqlDialect &dialect = SqlDialect::of(from);
+    const SqlDialect &targetDialect = SqlDialect::of(to);
     const QString table = base.table();
     if (!dialect.tables(from).contains(table, Qt::CaseInsensitive)
-        || !dialect.tables(to).contains(table, Qt::CaseInsensitive))
+        || !targetDialect.tables(to).contains(table, Qt::CaseInsensitive))
         return abandon(QStringLiteral("База не содержит меню"));
     QStringList columns = dialect.columns(from, table);
-    if (columns.size() != dialect.columns(to, table).size())
+    if (columns.size() != targetDialect.columns(to, table).size())
         return abandon(
             QStringLiteral("Различается количество колонок") + u'\n' + QStringLiteral("Базы данных не совместимы! "));
     // Rows get new counters in the target, in the order they were written.

@@ -147,7 +147,7 @@ Result<RationImportSummary> StagedRations::commit(const QString &title)
         marks += n > 1 ? QStringLiteral(", ?") : QStringLiteral("?");
     }
     SqlBulkInsert insert(db,
-        QStringLiteral("INSERT INTO main.") + SqlDialect::of(db).quote(base_.table()) + QStringLiteral(" (") + columns
+        QStringLiteral("INSERT INTO ") + SqlDialect::of(db).quote(base_.table()) + QStringLiteral(" (") + columns
             + QStringLiteral(") VALUES (") + marks + u')',
         &base_.connections().errorLog());
     if (!insert.ready())

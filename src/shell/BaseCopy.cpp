@@ -3,6 +3,7 @@
 #include "common/SettingsAccess.h"
 #include "shell/BaseSchema.h"
 #include "shell/DbStructure.h"
+#include "shell/ErrorLog.h"
 #include "shell/SqlDialect.h"
 #include "shell/SqlStatement.h"
 
@@ -228,6 +229,76 @@ QByteArray canonical(const QVariant &value)
     }
 }
 
+// Makes every table of the base open at `in` in `out` (inside a transaction of `out` that
+// the caller runs), as the schema defines it, with its rows and keys, and compares each
+// table's row count and checksum on both sides.
+Status copyTables(const QSqlDatabase &in, const QSqlDatabase &out, BaseId base, const SettingsAccess &settings,
+    std::vector<TableCheck> *checks)
+{
+    const SqlDialect &from = SqlDialect::of(in);
+    const SqlDialect &to = SqlDialect::of(out);
+    const QStringList tables = from.tables(in);
+    const auto failed = [&](const QString &table, const QString &error) {
+        return Status::failure(QStringLiteral("База ") + baseName(base) + QStringLiteral(" не скопирована (таблица ")
+            + table + QStringLiteral("): ") + error);
+    };
+    for (const QString &table : tables) {
+        const std::vector<ColumnDef> columns = columnsOf(in, base, table, settings);
+        if (const Status s = execSql(out, to.createTable(table, columns)); !s)
+            return failed(table, s.error());
+        for (const ColumnDef &c : columns) {
+            if (c.indexed && c.type != ColumnType::Counter) {
+                if (const Status s = execSql(out, to.createIndex(table, c.name)); !s)
+                    return failed(table, s.error());
+            }
+        }
+        QStringList names, marks;
+        for (const ColumnDef &c : columns) {
+            names << to.quote(c.name);
+            marks << QStringLiteral("?");
+        }
+        SqlStatement insert(out,
+            QStringLiteral("INSERT INTO ") + to.quote(table) + QStringLiteral(" (") + names.join(u", ")
+                + QStringLiteral(") VALUES (") + marks.join(u", ") + u')');
+        QSqlQuery rows(in);
+        rows.setForwardOnly(true);
+        QStringList selected;
+        for (const ColumnDef &c : columns)
+            selected << from.quote(c.name);
+        if (!rows.exec(QStringLiteral("SELECT ") + selected.join(u", ") + QStringLiteral(" FROM ") + from.quote(table)))
+            return failed(table, rows.lastError().text());
+        while (rows.next()) {
+            for (int i = 0; i < static_cast<int>(columns.size()); ++i)
+                insert.bind(i, rows.value(i));
+            if (const Status s = insert.exec(); !s)
+                return failed(table, s.error());
+        }
+        // New rows on the server take keys after the copied ones.
+        const QString key = keyColumn(columns);
+        if (!key.isEmpty() && to.engine() == SqlDialect::Engine::PostgreSQL) {
+            const Status s = execSql(out,
+                QStringLiteral("SELECT setval(pg_get_serial_sequence(?, ?), COALESCE((SELECT max(") + to.quote(key)
+                    + QStringLiteral(") FROM ") + to.quote(table) + QStringLiteral("), 0) + 1, false)"),
+                QVariantList {QString(to.quote(serverSchema(base)) + u'.' + to.quote(table)), key});
+            if (!s)
+                return failed(table, s.error());
+        }
+        const Result<TableCheck> before = checkTable(in, table);
+        const Result<TableCheck> after = checkTable(out, table);
+        if (!before || !after)
+            return failed(table, before ? after.error() : before.error());
+        if (before->rows != after->rows || before->checksum != after->checksum)
+            return failed(table,
+                QStringLiteral("строк в источнике %1, в копии %2; контрольные суммы %3 и %4")
+                    .arg(before->rows)
+                    .arg(after->rows)
+                    .arg(before->checksum.left(16), after->checksum.left(16)));
+        if (checks)
+            checks->push_back(before.value());
+    }
+    return {};
+}
+
 } // namespace
 
 Result<BaseLocation> parseBaseLocation(const QString &text)
@@ -303,76 +374,52 @@ Result<BaseCopyReport> copyBase(
     if (const Status s = target.open(to, base, settings, true); !s)
         return Result<BaseCopyReport>::failure(s.error());
 
-    const QSqlDatabase in = source.db();
     const QSqlDatabase out = target.db();
-    const QStringList tables = source.dialect().tables(in);
     Transaction transaction(out);
     if (!transaction.started())
         return Result<BaseCopyReport>::failure(out.lastError().text());
     if (const Status s = target.prepareTarget(base); !s)
         return Result<BaseCopyReport>::failure(s.error());
-    const auto failed = [&](const QString &table, const QString &error) {
-        return Result<BaseCopyReport>::failure(QStringLiteral("База ") + baseName(base)
-            + QStringLiteral(" не скопирована (таблица ") + table + QStringLiteral("): ") + error);
-    };
-    for (const QString &table : tables) {
-        const std::vector<ColumnDef> columns = columnsOf(in, base, table, settings);
-        if (const Status s = execSql(out, target.dialect().createTable(table, columns)); !s)
-            return failed(table, s.error());
-        for (const ColumnDef &c : columns) {
-            if (c.indexed && c.type != ColumnType::Counter) {
-                if (const Status s = execSql(out, target.dialect().createIndex(table, c.name)); !s)
-                    return failed(table, s.error());
-            }
-        }
-        QStringList names, marks;
-        for (const ColumnDef &c : columns) {
-            names << target.quote(c.name);
-            marks << QStringLiteral("?");
-        }
-        SqlStatement insert(out,
-            QStringLiteral("INSERT INTO ") + target.quote(table) + QStringLiteral(" (") + names.join(u", ")
-                + QStringLiteral(") VALUES (") + marks.join(u", ") + u')');
-        QSqlQuery rows(in);
-        rows.setForwardOnly(true);
-        QStringList selected;
-        for (const ColumnDef &c : columns)
-            selected << source.quote(c.name);
-        if (!rows.exec(
-                QStringLiteral("SELECT ") + selected.join(u", ") + QStringLiteral(" FROM ") + source.quote(table)))
-            return failed(table, rows.lastError().text());
-        while (rows.next()) {
-            for (int i = 0; i < static_cast<int>(columns.size()); ++i)
-                insert.bind(i, rows.value(i));
-            if (const Status s = insert.exec(); !s)
-                return failed(table, s.error());
-        }
-        // New rows on the server take keys after the copied ones.
-        const QString key = keyColumn(columns);
-        if (!key.isEmpty() && target.dialect().engine() == SqlDialect::Engine::PostgreSQL) {
-            const Status s = execSql(out,
-                QStringLiteral("SELECT setval(pg_get_serial_sequence(?, ?), COALESCE((SELECT max(") + target.quote(key)
-                    + QStringLiteral(") FROM ") + target.quote(table) + QStringLiteral("), 0) + 1, false)"),
-                QVariantList {QString(target.quote(serverSchema(base)) + u'.' + target.quote(table)), key});
-            if (!s)
-                return failed(table, s.error());
-        }
-        const Result<TableCheck> before = checkTable(in, table);
-        const Result<TableCheck> after = checkTable(out, table);
-        if (!before || !after)
-            return failed(table, before ? after.error() : before.error());
-        if (before->rows != after->rows || before->checksum != after->checksum)
-            return failed(table,
-                QStringLiteral("строк в источнике %1, в копии %2; контрольные суммы %3 и %4")
-                    .arg(before->rows)
-                    .arg(after->rows)
-                    .arg(before->checksum.left(16), after->checksum.left(16)));
-        report.tables.push_back(before.value());
-    }
+    if (const Status s = copyTables(source.db(), out, base, settings, &report.tables); !s)
+        return Result<BaseCopyReport>::failure(s.error());
     if (const Status s = transaction.commit(); !s)
         return Result<BaseCopyReport>::failure(s.error());
     target.keep();
     return report;
+}
+
+Status writeBaseFile(
+    const QSqlDatabase &db, BaseId base, const QString &file, const SettingsAccess &settings, ErrorLog *log)
+{
+    if (QFileInfo::exists(file))
+        return Status::failure(QStringLiteral("База уже есть: ") + file);
+    if (SqlDialect::of(db).engine() == SqlDialect::Engine::SQLite)
+        return execSql(db, QStringLiteral("VACUUM INTO ?"), {file}, log);
+
+    const QString name = QStringLiteral("kv_file_") + QUuid::createUuid().toString(QUuid::Id128);
+    Status s;
+    {
+        QSqlDatabase out = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        out.setDatabaseName(file);
+        if (!out.open()) {
+            s = Status::failure(out.lastError().text());
+        } else {
+            Transaction transaction(out, log);
+            s = transaction.started() ? copyTables(db, out, base, settings, nullptr)
+                                      : Status::failure(out.lastError().text());
+            if (s)
+                s = transaction.commit();
+        }
+        out.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    if (!s) {
+        if (log)
+            log->write(s.error());
+        QFile::remove(file);
+        QFile::remove(file + QStringLiteral("-journal"));
+    }
+    return s;
 }
 
 } // namespace kulvera

@@ -11,6 +11,7 @@
 
 namespace kulvera {
 
+class ErrorLog;
 class SettingsAccess;
 
 // Where the bases of an installation are: a folder of SQLite files, or a server.
@@ -45,5 +46,13 @@ struct BaseCopyReport {
 // the base back and the error names the table.
 Result<BaseCopyReport> copyBase(
     BaseId base, const BaseLocation &from, const BaseLocation &to, const SettingsAccess &settings);
+
+// Writes the base open at `db` whole into a new SQLite file (refused when the file exists),
+// so a base on the server can become a file a user keeps, as a base file can. A base file
+// is copied by the engine (VACUUM INTO), compacted as it goes; a base on the server table
+// by table as the schema defines it, with its rows and keys, each table checked as
+// copyBase checks it. A failure leaves no file behind.
+Status writeBaseFile(
+    const QSqlDatabase &db, BaseId base, const QString &file, const SettingsAccess &settings, ErrorLog *log = nullptr);
 
 } // namespace kulvera

@@ -103,6 +103,15 @@ Status lockRecordForRewrite(const QSqlDatabase &db, const QString &record, Error
     return execSql(db, QStringLiteral("SELECT pg_advisory_xact_lock(hashtextextended(?, 0))"), {record}, log);
 }
 
+Status lockTableForRewrite(const QSqlDatabase &db, const QString &table, ErrorLog *log)
+{
+    const SqlDialect &dialect = SqlDialect::of(db);
+    if (dialect.engine() != SqlDialect::Engine::PostgreSQL)
+        return {};
+    return execSql(
+        db, QStringLiteral("LOCK TABLE ") + dialect.quote(table) + QStringLiteral(" IN EXCLUSIVE MODE"), {}, log);
+}
+
 qint64 conflictRetries()
 {
     return retryCount().load();

@@ -37,6 +37,12 @@ QString rowLockSuffix(const QSqlDatabase &db, const QString &alias = {});
 // nothing. Call it inside the write transaction, before the delete.
 Status lockRecordForRewrite(const QSqlDatabase &db, const QString &record, ErrorLog *log);
 
+// Keeps other writers out of a whole table for the rest of the transaction (a table
+// read whole and then cleared): PostgreSQL locks the table against every change, reads
+// go on; SQLite needs nothing, BEGIN IMMEDIATE already keeps the other writers out.
+// Call it inside the write transaction, before the read.
+Status lockTableForRewrite(const QSqlDatabase &db, const QString &table, ErrorLog *log);
+
 struct RetryPolicy {
     int attempts = 8; // tries in all
     int firstDelayMs = 2; // back-off before the first retry, doubled after each

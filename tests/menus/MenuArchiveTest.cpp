@@ -3,8 +3,12 @@
 #include "menus/MealList.h"
 #include "menus/MenuArchive.h"
 #include "menus/MenuVariants.h"
+#include "shell/BaseCopy.h"
 
 #include <QFileInfo>
+
+#include <functional>
+#include <utility>
 
 using namespace kulvera;
 using namespace kulvera::test;
@@ -27,6 +31,20 @@ int countRows(const QString &path)
     QSqlDatabase::removeDatabase(name);
     return n;
 }
+
+// Answers as scripted and, once the archive's copy is made and before the base is
+// cleared, runs `meanwhile`: another workstation saving a ration at that moment.
+class WritingMeanwhile : public ScriptedPrompter
+{
+public:
+    std::function<void()> meanwhile;
+    void status(const QString &text) override
+    {
+        ScriptedPrompter::status(text);
+        if (text == u"Очистка базы..." && meanwhile)
+            std::exchange(meanwhile, nullptr)();
+    }
+};
 
 } // namespace
 
@@ -51,6 +69,20 @@ TEST(MenuArchive, ArchiveCopiesTheRationsAndClearsTheBase)
     EXPECT_EQ(f.rows(), 0);
     EXPECT_TRUE(p.saw(QStringLiteral("Сделана резервная копия базы!")));
     EXPECT_TRUE(p.statuses().contains(QStringLiteral("Копирование базы меню...")));
+    {
+        // The archive is a menu base file whichever engine held the base: it opens as one and
+        // gives the ration back.
+        const int n = f.t.connections().connect(archive.value(), QStringLiteral("Base"), true);
+        ASSERT_NE(n, Connections::kFailed);
+        const MenuBase archived(f.t.connections(), n, f.t.settings(), f.t.prompter(), f.codec);
+        const Ration back = archived.load({f.day, QString()}).value();
+        EXPECT_EQ(back.dishCount(), 3);
+        EXPECT_EQ(back.dishName(1), u"Борщ");
+        const SqlDialect &dialect = SqlDialect::of(f.db());
+        EXPECT_EQ(
+            SqlDialect::of(archived.database()).tables(archived.database()).size(), dialect.tables(f.db()).size());
+        f.t.connections().disconnect(n);
+    }
 
     // A second archive the same day: declining the replacement keeps both files as they were.
     ASSERT_TRUE(f.base.save(f.lunch(QStringLiteral("Ясли"))));
@@ -62,6 +94,23 @@ TEST(MenuArchive, ArchiveCopiesTheRationsAndClearsTheBase)
     EXPECT_TRUE(p.unexpected().isEmpty()) << p.unexpected().join(u'\n').toStdString();
 }
 
+TEST(MenuArchive, ARationSavedWhileTheCopyIsMadeRefusesTheArchiveAndStays)
+{
+    MenuFixture f;
+    ASSERT_TRUE(f.base.save(f.lunch(QString())));
+    WritingMeanwhile p;
+    const MenuBase archiving(f.t.connections(), kMenu, f.t.settings(), p, f.codec);
+    p.meanwhile = [&] { EXPECT_TRUE(f.base.save(f.lunch(QStringLiteral("Ясли")))); };
+    p.expect(QStringLiteral("Создать резервную копию"), Prompter::Answer::Yes);
+    EXPECT_FALSE(archiveMenuBase(archiving, f.t.shared(), f.t.root(), QDate(2026, 4, 7)));
+    EXPECT_FALSE(p.meanwhile);
+    EXPECT_TRUE(p.saw(QStringLiteral("изменено другим пользователем во время копирования")));
+    EXPECT_EQ(f.base.load({f.day, QString()})->dishCount(), 3);
+    EXPECT_EQ(f.base.load({f.day, QStringLiteral("Ясли")})->dishCount(), 3);
+    // Neither the archive nor its staged copy is left in the folder.
+    EXPECT_EQ(QDir(menuArchiveFolder(f.t.shared())).entryList(QDir::Files), QStringList());
+}
+
 TEST(MenuArchive, ArchiveBaseItselfIsNotArchived)
 {
     MenuFixture f;
@@ -70,7 +119,7 @@ TEST(MenuArchive, ArchiveBaseItselfIsNotArchived)
         const QString folder = menuArchiveFolder(f.t.shared());
         QDir().mkpath(folder);
         const QString archived = QDir(folder).filePath(QStringLiteral("arc_20260101.db"));
-        ASSERT_TRUE(execSql(f.db(), QStringLiteral("VACUUM INTO ?"), {archived}));
+        ASSERT_TRUE(writeBaseFile(f.db(), BaseId::Menu, archived, f.t.settings()));
         const int number = f.t.connections().connect(archived, QStringLiteral("Base"), true);
         MenuBase archive(f.t.connections(), number, f.t.settings(), f.t.prompter(), f.codec);
         EXPECT_FALSE(archiveMenuBase(archive, f.t.shared(), f.t.root(), QDate(2026, 4, 7)));

@@ -82,7 +82,7 @@ TEST(RationStore, NoGroupAndEmptyGroupAreOneRationEverywhere)
 
     ASSERT_TRUE(f.locks.lock(f.day, QString()));
     EXPECT_TRUE(f.locks.isLocked(f.day, QString()));
-    ASSERT_TRUE(execSql(f.db(), QStringLiteral("UPDATE BlocksDates SET Группа = ''")));
+    ASSERT_TRUE(execSql(f.db(), QStringLiteral("UPDATE \"BlocksDates\" SET \"Группа\" = ''")));
     EXPECT_TRUE(f.locks.isLocked(f.day, QString()));
     ASSERT_TRUE(f.locks.unlock(f.day, QString()));
     EXPECT_FALSE(f.locks.isLocked(f.day, QString()));

@@ -5,6 +5,7 @@
 #include "support/TestServer.h"
 
 #include <QDir>
+#include <QFile>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTemporaryDir>
@@ -179,4 +180,53 @@ TEST(BaseCopy, ChecksumsDependOnEveryValueAndNotOnTheOrderOfRowsWithoutAKey)
     EXPECT_EQ(first, reordered);
     EXPECT_NE(first, changed);
     EXPECT_NE(first, nulled); // an empty text is not NULL
+}
+
+TEST(BaseCopy, ABaseWrittenIntoAFileHoldsEveryTableAndRowOnEitherEngine)
+{
+    NEEDS_CLUSTER();
+    QTemporaryDir dir;
+    SettingsStore settings(dir.filePath(QStringLiteral("s.ini")));
+    const QString journals = dir.filePath(baseFileName(BaseId::Journals, settings));
+    ASSERT_TRUE(createBaseFile(journals, BaseId::Journals, settings).ok());
+    ASSERT_TRUE(fill(journals,
+        {QStringLiteral("INSERT INTO jur_z (work_id, date_t, \"Results\") VALUES (3, '2026-03-02 00:00:00', "
+                        "'б/л ''1''')"),
+            QStringLiteral("INSERT INTO jur_z (work_id) VALUES (NULL)")})
+                    .ok());
+    test::TestServerDatabase server;
+    BaseLocation pg;
+    pg.engine = DbEngine::PostgreSQL;
+    pg.server = server.settings();
+    ASSERT_TRUE(
+        copyBase(BaseId::Journals, parseBaseLocation(QStringLiteral("sqlite:") + dir.path()).value(), pg, settings)
+            .ok());
+
+    const QString fromServer = dir.filePath(QStringLiteral("from_server.db"));
+    const QString fromFile = dir.filePath(QStringLiteral("from_file.db"));
+    {
+        const auto db = openServerDatabase(server.settings(), QStringLiteral("write"), QStringLiteral("journals"));
+        ASSERT_TRUE(db.ok()) << db.error().toStdString();
+        const Status written = writeBaseFile(db.value(), BaseId::Journals, fromServer, settings);
+        EXPECT_TRUE(written.ok()) << written.error().toStdString();
+        // A file already there is refused and stays as it was.
+        ASSERT_TRUE(fill(fromFile, {QStringLiteral("CREATE TABLE other (a TEXT)")}).ok());
+        EXPECT_FALSE(writeBaseFile(db.value(), BaseId::Journals, fromFile, settings).ok());
+        EXPECT_EQ(dump(fromFile), QStringList());
+        QSqlDatabase(db.value()).close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("write"));
+    ASSERT_TRUE(QFile::remove(fromFile));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("write_file"));
+        db.setDatabaseName(journals);
+        ASSERT_TRUE(db.open());
+        EXPECT_TRUE(writeBaseFile(db, BaseId::Journals, fromFile, settings).ok());
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("write_file"));
+
+    EXPECT_TRUE(dump(journals).join(u'\n').contains(u"|QString:б/л '1'")) << dump(journals).join(u'\n').toStdString();
+    EXPECT_EQ(dump(fromServer), dump(journals));
+    EXPECT_EQ(dump(fromFile), dump(journals));
 }
