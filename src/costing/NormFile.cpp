@@ -120,9 +120,9 @@ Result<NormRecord> readNormFile(const QString &path)
         bytes.startsWith("\xEF\xBB\xBF") ? QString::fromUtf8(bytes.mid(3)) : decodeCodePage(bytes, CodePage::Cp1251));
     if (!ini.SectionExists(kMain))
         return R::failure(unsupported(QStringLiteral("не найден раздел - main")));
-    if (!ini.repeatedSections().isEmpty())
-        return R::failure(QStringLiteral("Файл норм поврежден (повторяется раздел ") + ini.repeatedSections().first()
-            + QStringLiteral("): ") + path);
+    if (const auto repeated = ini.firstRepeatedSection())
+        return R::failure(
+            QStringLiteral("Файл норм поврежден (повторяется раздел ") + *repeated + QStringLiteral("): ") + path);
     const QString type = ini.Value(kMain, QStringLiteral("type")).trimmed();
     if (type.compare(kNormFileType, Qt::CaseInsensitive) != 0)
         return R::failure(unsupported(type));

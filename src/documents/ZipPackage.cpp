@@ -8,6 +8,7 @@
 
 #include <zip.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <system_error>
@@ -24,6 +25,9 @@ QString notAZipText(const QString &shownName)
 {
     return QStringLiteral("Файл не является книгой Excel (не zip-архив): ") + shownName;
 }
+
+// The least a part's buffer starts with (a part that holds less is read at its size).
+constexpr qint64 kFirstReadSize = 4096;
 
 QString megabytes(qint64 bytes)
 {
@@ -89,13 +93,34 @@ Result<ZipPackage> ZipPackage::fromBytes(const QByteArray &bytes, const QString 
         zip_file_t *entry = zip_fopen_index(archive, static_cast<zip_uint64_t>(i), 0);
         if (!entry)
             return R::failure(QStringLiteral("Архив повреждён (") + name + QStringLiteral("): ") + shownName);
-        QByteArray data(size, Qt::Uninitialized);
+        // The buffer grows with what is inflated, not with what the header
+        // announces: a few hundred bytes of hostile zip would otherwise cost
+        // the whole ceiling. The first guess is a few times the compressed
+        // size (markup rarely packs tighter than that).
+        const bool knowsCompressed = (st.valid & ZIP_STAT_COMP_SIZE) != 0;
+        const qint64 compressed
+            = knowsCompressed ? std::min(static_cast<qint64>(st.comp_size), bytes.size()) : kFirstReadSize;
+        QByteArray data(std::min(size, std::max(kFirstReadSize, 8 * compressed)), Qt::Uninitialized);
+        qint64 got = 0;
+        bool damaged = false;
+        for (;;) {
+            if (got == data.size()) {
+                if (got == size)
+                    break;
+                data.resize(std::min(size, 2 * got));
+            }
+            const zip_int64_t n = zip_fread(entry, data.data() + got, static_cast<zip_uint64_t>(data.size() - got));
+            if (n <= 0) {
+                damaged = n < 0;
+                break;
+            }
+            got += n;
+        }
         // One byte more than announced: a part longer than its header says is damaged.
         char extra = 0;
-        const zip_int64_t got = size ? zip_fread(entry, data.data(), static_cast<zip_uint64_t>(size)) : 0;
-        const zip_int64_t beyond = zip_fread(entry, &extra, 1);
+        const zip_int64_t beyond = damaged ? 0 : zip_fread(entry, &extra, 1);
         zip_fclose(entry);
-        if (got != size || beyond != 0)
+        if (damaged || got != size || beyond != 0)
             return R::failure(QStringLiteral("Архив повреждён (") + name + QStringLiteral("): ") + shownName);
         package.parts_.emplace_back(name, std::move(data));
     }

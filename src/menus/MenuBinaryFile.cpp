@@ -94,11 +94,13 @@ Result<QByteArray> readMenuFileBytes(const QString &path, qint64 maxBytes)
     if (!file.open(QIODevice::ReadOnly))
         return R::failure(
             QStringLiteral("Не удалось открыть файл '") + path + QStringLiteral("': ") + file.errorString());
-    // Read what the file holds (never a buffer of the limit's size); a file
-    // that grew since it was measured is cut off at the limit and refused.
-    QByteArray data = file.readAll();
-    if (data.size() > maxBytes)
-        return R::failure(QStringLiteral("Файл '") + path + QStringLiteral("' слишком велик"));
+    // Read what the file holds into a buffer of its size (never of the
+    // limit's, and not readAll's, which may take twice the file); a file
+    // that changed since it was measured is refused.
+    QByteArray data(info.size(), Qt::Uninitialized);
+    char beyond = 0;
+    if (file.read(data.data(), data.size()) != data.size() || file.read(&beyond, 1) != 0)
+        return R::failure(QStringLiteral("Файл '") + path + QStringLiteral("' изменился во время чтения"));
     return data;
 }
 

@@ -161,6 +161,7 @@ Result<RationImportSummary> loadMenuExportFile(const MenuBase &base, const QStri
         return refuse(prompter, damaged(path));
 
     StagedRations staged(base);
+    staged.reserve(in.left());
     MenuFileRow row;
     for (qint64 r = 0; r < rows; ++r) {
         row.fill(QString());

@@ -138,9 +138,8 @@ Result<LoadedRation> loadRationFile(const QString &fileName, const RecipeFileCon
     ini.setFilename(fileName);
     if (!ini.SectionExists(kMain))
         return refuse(prompter, QStringLiteral("Не найдена основная секция файла (секция main)"));
-    if (!ini.repeatedSections().isEmpty())
-        return refuse(prompter,
-            QStringLiteral("Секция '") + ini.repeatedSections().first() + QStringLiteral("' повторяется в файле меню"));
+    if (const auto repeated = ini.firstRepeatedSection())
+        return refuse(prompter, QStringLiteral("Секция '") + *repeated + QStringLiteral("' повторяется в файле меню"));
 
     LoadedRation out;
     out.title = ini.Value(kMain, QStringLiteral("title"));

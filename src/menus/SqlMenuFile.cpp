@@ -549,10 +549,13 @@ Result<RationImportSummary> loadSqlMenuFile(
     const qsizetype middle = all.size() >= options.readInPartsFrom ? all.indexOf(kSeparatorBytes, all.size() / 2) : -1;
     if (middle < 0) {
         parts.push_back(std::make_unique<StatementPart>(base, all));
+        parts[0]->staged.reserve(all.size());
         stageStatements(*parts[0], *table, columns, columnNumbers);
     } else {
         parts.push_back(std::make_unique<StatementPart>(base, all.first(middle)));
         parts.push_back(std::make_unique<StatementPart>(base, all.sliced(middle + kSeparatorBytes.size())));
+        parts[0]->staged.reserve(parts[0]->bytes.size());
+        parts[1]->staged.reserve(parts[1]->bytes.size());
         std::thread second([&] { stageStatements(*parts[1], *table, columns, columnNumbers); });
         stageStatements(*parts[0], *table, columns, columnNumbers);
         second.join();

@@ -74,6 +74,7 @@ void StagedRations::append(StagedRations &&other)
         rations_[static_cast<size_t>(*found)].rows += r.rows;
     }
     const qsizetype shift = text_.size();
+    text_.reserve(shift + other.text_.size()); // no room left for growth: the text is complete
     text_ += other.text_;
     rows_.reserve(rows_.size() + other.rows_.size());
     for (Row row : other.rows_) {

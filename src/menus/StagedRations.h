@@ -46,6 +46,11 @@ public:
     Status add(const MenuFileRow &row);
     Status add(const MenuFileRowView &row);
     int count() const { return static_cast<int>(rows_.size()); }
+    // Room for the values of rows read from `characters` characters (or
+    // bytes of a one-byte code page) of a file: a value is never longer than
+    // what the file spent on it, so the text is allocated once instead of
+    // doubling (and copying) as it grows.
+    void reserve(qsizetype characters) { text_.reserve(characters); }
     // The rows of another staging of the same base, after this one's, as if
     // they had been added here one by one (a file read in parts at once).
     void append(StagedRations &&other);

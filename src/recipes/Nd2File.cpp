@@ -425,10 +425,9 @@ Result<RecipeFileHeader> loadRecipeIni(colBludo &slot, const INI_Work &ini, cons
 
     // A damaged or foreign file: a section written twice, or a value no
     // recipe has, is not read at all.
-    if (!ini.repeatedSections().isEmpty())
-        return refuse(context,
-            QStringLiteral("Секция '") + ini.repeatedSections().first()
-                + QStringLiteral("' повторяется в файле рецептуры"));
+    if (const auto repeated = ini.firstRepeatedSection())
+        return refuse(
+            context, QStringLiteral("Секция '") + *repeated + QStringLiteral("' повторяется в файле рецептуры"));
     if (const auto tooLong = ini.firstValueLongerThan(kMaxRecipeValueChars))
         return refuse(context, wrongValueText(tooLong->second, tooLong->first));
 

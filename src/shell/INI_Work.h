@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <cstdint>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -19,6 +20,11 @@ class Prompter;
 // UTF-8). Section and value names compare without regard to letter case;
 // setting an existing name replaces its value. Used for "base_per.ini",
 // "INI_menu.ini" and the recipe and menu exchange files.
+//
+// A loaded text is kept once, as it was read; its sections and values are
+// offsets into it, decoded when asked for, so a file of any shape costs a few
+// times its size. A section that is changed afterwards, or added, holds its
+// own strings.
 class INI_Work
 {
 public:
@@ -30,7 +36,8 @@ public:
     QString Filename() const { return fileName_; }
     // Assigning a file name loads it (a missing file gives an empty content).
     void setFilename(const QString &fileName);
-    // Parses text that is already in memory (the rules of setFilename).
+    // Parses text that is already in memory (the rules of setFilename). Only
+    // the first 2^31 - 16 characters are read.
     void loadText(const QString &text);
 
     int SectionsCount() const { return static_cast<int>(sections_.size()); }
@@ -56,8 +63,11 @@ public:
 
     // Sections whose header stood more than once in the text last loaded (the
     // later lines were merged into the first); readers of exchange files
-    // treat such a file as damaged.
-    const QStringList &repeatedSections() const { return repeated_; }
+    // treat such a file as damaged. The list is made at the first call (not
+    // to be called from two threads at once); a reader that only needs to
+    // know asks for the first.
+    const QStringList &repeatedSections() const;
+    std::optional<QString> firstRepeatedSection() const;
 
     // The content as written: "[name]", name=value lines, an empty line after each section.
     QString toText() const;
@@ -83,24 +93,61 @@ private:
         QString name;
         QString value;
     };
-    struct SectionData {
+    // A section changed after loading, or added: its own strings.
+    struct OwnedSection {
         QString name;
         std::vector<Entry> entries;
         QHash<CaselessName, size_t> index; // name -> entry
     };
-    SectionData *find(const QString &section);
-    const SectionData *find(const QString &section) const;
-    SectionData &section(const QString &name);
-    static void put(SectionData &s, const QString &name, const QString &value);
-    void reindex();
+    // A section: its name at `name` in text_ (after "["), or, with kOwned
+    // set, owned_[name & ~kOwned]. Its loaded entries are entries_[first]
+    // up to the next section's `first`.
+    struct SectionRef {
+        std::uint32_t name;
+        std::uint32_t first;
+    };
+
+    void clearContent();
+    void buildIndex(size_t expected);
+    void addToIndex(size_t section);
+    void placeInIndex(size_t section);
+    size_t lookup(QStringView name) const;
+    std::optional<size_t> findSection(const QString &name) const;
+    size_t sectionFor(const QString &name);
+    QStringView sectionName(size_t section) const;
+    bool isOwned(size_t section) const;
+    size_t entriesEnd(size_t section) const;
+    size_t count(size_t section) const;
+    void groupRepeatedSections();
+    void sortEntries();
+    // A loaded entry's name (as first spelled) and value.
+    QStringView entryName(std::uint32_t entry) const;
+    QStringView entryValue(std::uint32_t entry) const;
+    // The loaded entry of a section by name (an index into entries_).
+    std::optional<size_t> findEntry(size_t section, QStringView name) const;
+    OwnedSection &own(size_t section);
+    static void put(OwnedSection &s, const QString &name, const QString &value);
 
     Prompter *prompter_;
     QString fileName_;
-    std::vector<SectionData> sections_;
-    // Name -> section: files with thousands of sections or values load in
-    // linear time.
-    QHash<CaselessName, size_t> index_;
-    QStringList repeated_;
+    QString text_; // the text last loaded
+    std::vector<SectionRef> sections_;
+    // Each loaded entry: where its line's name begins in text_. With
+    // kRespelled set, the name stands as first spelled on another line
+    // (respelled_); the value is always this line's.
+    std::vector<std::uint32_t> entries_;
+    // Per section, its entries (numbered from the section's first) in name order.
+    std::vector<std::uint32_t> order_;
+    // Line of the value -> line of the name as first spelled, for names that
+    // stood twice in one section in different letter case; sorted.
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> respelled_;
+    std::vector<OwnedSection> owned_;
+    // Name -> section, open addressing (section + 1, 0 free); a power of two.
+    std::vector<std::uint32_t> slots_;
+    int slotShift_ = 64;
+    // Where the names of repeated section headers stand in text_.
+    std::vector<std::uint32_t> repeated_;
+    mutable std::optional<QStringList> repeatedNames_;
 };
 
 } // namespace kulvera

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 using namespace kulvera;
 
 namespace {
@@ -26,6 +28,99 @@ void writeBytes(const QString &path, const QByteArray &bytes)
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(bytes);
+}
+
+// The rules of the format written out plainly: sections and values in
+// vectors, every lookup a walk with Qt's own caseless comparison.
+struct PlainIni {
+    struct Section {
+        QString name;
+        std::vector<std::pair<QString, QString>> entries;
+    };
+    std::vector<Section> sections;
+    QStringList repeated;
+
+    static bool same(const QString &a, const QString &b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+    Section *find(const QString &name)
+    {
+        for (Section &s : sections) {
+            if (same(s.name, name))
+                return &s;
+        }
+        return nullptr;
+    }
+    void set(const QString &section, const QString &name, const QString &value)
+    {
+        Section *s = find(section);
+        if (!s)
+            s = &sections.emplace_back(Section {section, {}});
+        for (auto &e : s->entries) {
+            if (same(e.first, name)) {
+                e.second = value;
+                return;
+            }
+        }
+        s->entries.emplace_back(name, value);
+    }
+    void load(const QString &text)
+    {
+        Section *current = nullptr;
+        for (QString line : text.split(u'\n')) {
+            line = line.left(line.indexOf(u';') < 0 ? line.size() : line.indexOf(u';')).trimmed();
+            if (line.startsWith(u'[')) {
+                if (line.indexOf(u']') >= 2) {
+                    const QString name = line.mid(1, line.indexOf(u']') - 1);
+                    if (find(name))
+                        repeated << name;
+                    else
+                        sections.push_back({name, {}});
+                    current = find(name);
+                }
+            } else if (current && line.indexOf(u'=') >= 1) {
+                set(current->name, line.left(line.indexOf(u'=')).trimmed(), line.mid(line.indexOf(u'=') + 1).trimmed());
+            }
+        }
+    }
+    QString text() const
+    {
+        QString out;
+        for (const Section &s : sections) {
+            out += u'[' + s.name + QStringLiteral("]\r\n");
+            for (const auto &e : s.entries)
+                out += e.first + u'=' + e.second + QStringLiteral("\r\n");
+            out += QStringLiteral("\r\n");
+        }
+        return out;
+    }
+};
+
+// Everything the INI reader answers, against the plain rules.
+void expectSame(const INI_Work &ini, PlainIni &plain, const QStringList &names)
+{
+    ASSERT_EQ(ini.SectionsCount(), static_cast<int>(plain.sections.size()));
+    for (int i = 0; i < ini.SectionsCount(); ++i) {
+        const PlainIni::Section &s = plain.sections[static_cast<size_t>(i)];
+        ASSERT_EQ(ini.SectionName(i), s.name);
+        EXPECT_TRUE(ini.SectionExists(s.name.toUpper()));
+        ASSERT_EQ(ini.ValuesCount(s.name.toLower()), static_cast<int>(s.entries.size())) << s.name.toStdString();
+        for (int v = 0; v < ini.ValuesCount(s.name); ++v) {
+            EXPECT_EQ(ini.ValueName(s.name, v), s.entries[static_cast<size_t>(v)].first);
+            EXPECT_EQ(ini.Value(s.name, s.entries[static_cast<size_t>(v)].first.toUpper()),
+                s.entries[static_cast<size_t>(v)].second);
+        }
+        for (const QString &name : names) {
+            const auto *e = [&]() -> const std::pair<QString, QString> * {
+                for (const auto &entry : s.entries) {
+                    if (PlainIni::same(entry.first, name))
+                        return &entry;
+                }
+                return nullptr;
+            }();
+            EXPECT_EQ(ini.ValueIfExists(s.name, name), e ? std::optional(e->second) : std::nullopt)
+                << name.toStdString();
+        }
+    }
+    EXPECT_EQ(ini.toText(), plain.text());
 }
 
 } // namespace
@@ -97,6 +192,93 @@ TEST(INI_Work, CyrillicNamesCompareWithoutCaseAndNearNamesStayApart)
     ini.setValue(QStringLiteral("позиция1"), QStringLiteral("пусто"), QString());
     ASSERT_TRUE(ini.ValueIfExists(QStringLiteral("Позиция1"), QStringLiteral("ПУСТО")));
     EXPECT_TRUE(ini.ValueIfExists(QStringLiteral("Позиция1"), QStringLiteral("ПУСТО"))->isEmpty());
+}
+
+// Random files of near names (letter case, blanks, comments, brackets and
+// signs where they do not belong), then random changes: the reader answers
+// as the plain rules do, and writes the same text.
+TEST(INI_Work, AgreesWithThePlainRulesOnRandomFilesAndChanges)
+{
+    const QStringList pieces {QStringLiteral("a"), QStringLiteral("A"), QStringLiteral("б"), QStringLiteral("Б"),
+        QStringLiteral("ё"), QStringLiteral("Ё"), QStringLiteral("1"), QStringLiteral(" "), QStringLiteral("\t"),
+        QStringLiteral("="), QStringLiteral(";"), QStringLiteral("["), QStringLiteral("]"), QStringLiteral("\r")};
+    const QStringList names {QStringLiteral("a"), QStringLiteral("A"), QStringLiteral("б"), QStringLiteral("аб"),
+        QStringLiteral("АБ"), QStringLiteral("ё1"), QStringLiteral("Ё1"), QStringLiteral("a a"), QStringLiteral("1")};
+    std::mt19937 random(20261207);
+    const auto pick = [&](const QStringList &from) { return from[static_cast<qsizetype>(random() % from.size())]; };
+    const auto junk = [&](int most) {
+        QString s;
+        for (int n = static_cast<int>(random() % static_cast<unsigned>(most + 1)); n > 0; --n)
+            s += pick(pieces);
+        return s;
+    };
+    for (int round = 0; round < 300; ++round) {
+        QString text;
+        for (int line = static_cast<int>(random() % 40); line > 0; --line) {
+            switch (random() % 5) {
+            case 0:
+                text += junk(1) + u'[' + pick(names) + junk(1) + u']' + junk(2);
+                break;
+            case 1:
+            case 2:
+                text += junk(1) + pick(names) + junk(1) + u'=' + junk(4);
+                break;
+            default:
+                text += junk(8);
+            }
+            text += random() % 4 ? QStringLiteral("\n") : QStringLiteral("\r\n");
+        }
+        INI_Work ini;
+        ini.loadText(text);
+        PlainIni plain;
+        plain.load(text);
+        SCOPED_TRACE(text.toStdString());
+        EXPECT_EQ(ini.repeatedSections(), plain.repeated);
+        EXPECT_EQ(ini.firstRepeatedSection(),
+            plain.repeated.isEmpty() ? std::nullopt : std::optional(plain.repeated.first()));
+        for (const qsizetype limit : {0, 1, 3}) {
+            std::optional<std::pair<QString, QString>> longer;
+            for (const auto &s : plain.sections) {
+                for (const auto &e : s.entries) {
+                    if (!longer && e.second.size() > limit)
+                        longer = std::pair {s.name, e.first};
+                }
+            }
+            EXPECT_EQ(ini.firstValueLongerThan(limit), longer);
+        }
+        expectSame(ini, plain, names);
+        for (int change = 0; change < 6 && !HasFailure(); ++change) {
+            const QString section = plain.sections.empty() || random() % 4 == 0
+                ? pick(names)
+                : plain.sections[random() % plain.sections.size()].name;
+            const QString name = pick(names);
+            switch (random() % 5) {
+            case 0:
+            case 1: {
+                const QString value = junk(3).remove(u'\n');
+                ini.setValue(section.toUpper(), name, value);
+                plain.set(section.toUpper(), name, value);
+                break;
+            }
+            case 2:
+                ini.RemoveValue(section, name.toUpper());
+                if (PlainIni::Section *s = plain.find(section))
+                    std::erase_if(s->entries, [&](const auto &e) { return PlainIni::same(e.first, name); });
+                break;
+            case 3:
+                ini.RemoveSection(section.toLower());
+                std::erase_if(plain.sections, [&](const auto &s) { return PlainIni::same(s.name, section); });
+                break;
+            default:
+                ini.AddSection(section);
+                if (!plain.find(section))
+                    plain.sections.push_back({section, {}});
+            }
+            expectSame(ini, plain, names);
+        }
+        if (HasFailure())
+            return;
+    }
 }
 
 TEST(INI_Work, TheFirstValueOverALengthIsNamedWithItsSection)
