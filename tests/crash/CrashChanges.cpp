@@ -369,6 +369,43 @@ Dumps soundDumps(const CrashInstallation &installation, const CrashChange &chang
     return dumps;
 }
 
+int runChangeInChild(
+    const CrashInstallation &installation, const CrashChange &change, const std::function<void()> &begin)
+{
+    CrashSession session(installation, change.bases);
+    if (!session.ok())
+        return 2;
+    begin();
+    return change.run(session) ? 0 : 1;
+}
+
+PreparedChange::PreparedChange(const CrashChange &which)
+    : change(which)
+{
+    change.prepare(installation);
+    if (testing::Test::HasFailure()) {
+        ADD_FAILURE() << change.name << ": the installation could not be prepared";
+        return;
+    }
+    snapshot.emplace(installation);
+    before = soundDumps(installation, change, "before");
+    const ChildEnd whole = runChild(
+        [this](const std::function<void()> &ready) { return runChangeInChild(installation, this->change, ready); },
+        std::nullopt);
+    if (whole.killed || whole.exitCode != 0) {
+        ADD_FAILURE() << change.name << ": the uninterrupted change failed (" << whole.exitCode << ')';
+        return;
+    }
+    span = whole.afterReady;
+    after = soundDumps(installation, change, "after");
+    snapshot->restore();
+    if (change.rowsChange && after == before) {
+        ADD_FAILURE() << change.name << ": the change changed nothing";
+        return;
+    }
+    ok_ = !testing::Test::HasFailure();
+}
+
 std::vector<CrashChange> crashChanges()
 {
     return {recipeSave(), rationSave(), warehouseMovement(), reconciliation(), dishWriteOff(), sqlMenuImport(),

@@ -51,4 +51,30 @@ Dumps soundDumps(const CrashInstallation &installation, const CrashChange &chang
 // Every change above, in that order.
 std::vector<CrashChange> crashChanges();
 
+// Opens the bases of the change and runs it, as a child does: `begin` is
+// called once the bases are open, where the work to interrupt starts. The
+// exit code: 0 done, 1 the change reported failure, 2 the bases did not open.
+int runChangeInChild(
+    const CrashInstallation &installation, const CrashChange &change, const std::function<void()> &begin);
+
+// A change made ready to run again and again: the installation prepared, its
+// databases folder kept aside, the rows before the change and after one
+// uninterrupted run, and how long that run took. The folder is put back as
+// it was before the change once made.
+struct PreparedChange {
+    explicit PreparedChange(const CrashChange &which);
+    // False when the preparation or the uninterrupted run failed (reported as
+    // test failures).
+    bool ok() const { return ok_; }
+    const CrashChange &change;
+    CrashInstallation installation;
+    std::optional<BasesSnapshot> snapshot;
+    Dumps before;
+    Dumps after;
+    std::chrono::microseconds span {0}; // the uninterrupted run, from its start to its end
+
+private:
+    bool ok_ = false;
+};
+
 } // namespace kulvera::test

@@ -20,50 +20,33 @@ class CrashChanges : public testing::TestWithParam<CrashChange>
 TEST_P(CrashChanges, AKilledChangeLeavesTheOldStateOrTheNew)
 {
     const CrashChange &change = GetParam();
-    CrashInstallation installation;
-    change.prepare(installation);
-    ASSERT_FALSE(testing::Test::HasFailure()) << "the installation could not be prepared";
-    const BasesSnapshot snapshot(installation);
-    const Dumps before = soundDumps(installation, change, "before");
-
-    const auto child = [&](const std::function<void()> &ready) {
-        CrashSession session(installation, change.bases);
-        if (!session.ok())
-            return 2;
-        ready();
-        return change.run(session) ? 0 : 1;
-    };
-    const ChildEnd whole = runChild(child, std::nullopt);
-    ASSERT_FALSE(whole.killed);
-    ASSERT_EQ(whole.exitCode, 0) << "the uninterrupted change failed";
-    const Dumps after = soundDumps(installation, change, "after");
-    if (change.rowsChange) {
-        ASSERT_NE(after, before) << "the change changed nothing";
-    }
-    const auto span = whole.afterReady;
+    const PreparedChange prepared(change);
+    ASSERT_TRUE(prepared.ok());
+    const auto child
+        = [&](const std::function<void()> &ready) { return runChangeInChild(prepared.installation, change, ready); };
+    const auto span = prepared.span;
 
     const int kills = crashKills(4);
     std::mt19937 random(20260615 + static_cast<unsigned>(change.name.size()));
     int done = 0;
     int untouched = 0;
     for (int run = 1; run <= kills; ++run) {
-        snapshot.restore();
         const auto killAfter
             = std::chrono::microseconds(std::uniform_int_distribution<qint64>(0, span.count() * 6 / 5)(random));
         const ChildEnd end = runChild(child, killAfter);
         ASSERT_TRUE(end.killed || end.exitCode == 0) << "run " << run << " ended with " << end.exitCode;
         const std::string when = "run " + std::to_string(run);
-        const Dumps found = soundDumps(installation, change, when);
+        const Dumps found = soundDumps(prepared.installation, change, when);
         ASSERT_FALSE(testing::Test::HasFailure()) << when;
-        if (found == before && (change.rowsChange || end.killed)) {
+        prepared.snapshot->restore();
+        if (found == prepared.before && (change.rowsChange || end.killed)) {
             ++untouched;
-        } else if (found == after) {
+        } else if (found == prepared.after) {
             ++done;
         } else {
             FAIL() << when << " (killed " << killAfter.count() << " µs in): the bases hold a mix of old and new rows";
         }
     }
-    snapshot.restore();
     std::cout << "[ crash    ] " << change.name << ": " << kills << " kills in a change of " << span.count() / 1000
               << " ms, 0 violations: " << done << " found it done, " << untouched << " untouched\n";
 }
