@@ -57,6 +57,15 @@ std::vector<CrashChange> crashChanges();
 int runChangeInChild(
     const CrashInstallation &installation, const CrashChange &change, const std::function<void()> &begin);
 
+// What a run left in the bases: their rows as before the change, as after it
+// (both when the change keeps the rows, as a compaction does), or neither.
+struct Found {
+    bool before = false;
+    bool after = false;
+    // Told by the base files alone: each byte for byte as before or as after.
+    bool byFiles = false;
+};
+
 // A change made ready to run again and again: the installation prepared, its
 // databases folder kept aside, the rows before the change and after one
 // uninterrupted run, and how long that run took. The folder is put back as
@@ -66,6 +75,13 @@ struct PreparedChange {
     // False when the preparation or the uninterrupted run failed (reported as
     // test failures).
     bool ok() const { return ok_; }
+    // Opens the bases as the program does, requires each sound and the
+    // invariant kept (failures are test failures naming `when`), closes them
+    // and tells what they hold. Closing writes the log back into the file, so
+    // a file byte for byte as it was before or after holds the very same
+    // rows; only the bases of other files are dumped and compared row by row.
+    Found check(const std::string &when) const;
+
     const CrashChange &change;
     CrashInstallation installation;
     std::optional<BasesSnapshot> snapshot;
@@ -74,6 +90,12 @@ struct PreparedChange {
     std::chrono::microseconds span {0}; // the uninterrupted run, from its start to its end
 
 private:
+    using Files = std::map<BaseId, QByteArray>;
+    std::optional<Files> closedFiles() const;
+
+    std::map<BaseId, QString> paths_; // the file of each base
+    Files beforeFiles_;
+    Files afterFiles_;
     bool ok_ = false;
 };
 
