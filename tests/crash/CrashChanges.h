@@ -67,9 +67,9 @@ struct Found {
 };
 
 // A change made ready to run again and again: the installation prepared, its
-// databases folder kept aside, the rows before the change and after one
-// uninterrupted run, and how long that run took. The folder is put back as
-// it was before the change once made.
+// databases folder kept aside, the rows before the change and after an
+// uninterrupted run (made twice, alike both times), and how long it took.
+// The folder is put back as it was before the change once made.
 struct PreparedChange {
     explicit PreparedChange(const CrashChange &which);
     // False when the preparation or the uninterrupted run failed (reported as
@@ -87,7 +87,7 @@ struct PreparedChange {
     std::optional<BasesSnapshot> snapshot;
     Dumps before;
     Dumps after;
-    std::chrono::microseconds span {0}; // the uninterrupted run, from its start to its end
+    std::chrono::microseconds span {0}; // the longer uninterrupted run, from its start to its end
 
 private:
     using Files = std::map<BaseId, QByteArray>;
