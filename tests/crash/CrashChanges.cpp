@@ -21,8 +21,12 @@
 #include "warehouse/Warehouses.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace kulvera::test {
 namespace {
@@ -353,20 +357,128 @@ CrashChange productSynchronisation()
     return change;
 }
 
-Dumps soundDumps(const CrashInstallation &installation, const CrashChange &change, const std::string &when)
+namespace {
+
+void requireSound(CrashSession &session, const CrashChange &change, const std::string &when)
 {
-    CrashSession session(installation, change.bases);
     EXPECT_TRUE(session.ok()) << when;
-    Dumps dumps;
-    for (const BaseId base : change.bases) {
-        EXPECT_EQ(session.integrity(base), QStringLiteral("ok")) << when;
-        dumps[base] = baseDump(session, base);
-    }
+    for (const BaseId base : change.bases)
+        EXPECT_EQ(session.integrity(base), QStringLiteral("ok")) << when << ": " << static_cast<int>(base);
     if (change.invariant) {
         const auto fault = change.invariant(session);
         EXPECT_FALSE(fault) << when << ": " << fault.value_or("");
     }
+}
+
+Dumps dumpsOf(CrashSession &session, const CrashChange &change)
+{
+    Dumps dumps;
+    for (const BaseId base : change.bases)
+        dumps[base] = baseDump(session, base);
     return dumps;
+}
+
+} // namespace
+
+Dumps soundDumps(const CrashInstallation &installation, const CrashChange &change, const std::string &when)
+{
+    CrashSession session(installation, change.bases);
+    requireSound(session, change, when);
+    return dumpsOf(session, change);
+}
+
+int runChangeInChild(
+    const CrashInstallation &installation, const CrashChange &change, const std::function<void()> &begin)
+{
+    CrashSession session(installation, change.bases);
+    if (!session.ok())
+        return 2;
+    begin();
+    return change.run(session) ? 0 : 1;
+}
+
+PreparedChange::PreparedChange(const CrashChange &which)
+    : change(which)
+{
+    change.prepare(installation);
+    if (testing::Test::HasFailure()) {
+        ADD_FAILURE() << change.name << ": the installation could not be prepared";
+        return;
+    }
+    {
+        CrashSession session(installation, change.bases);
+        for (const BaseId base : change.bases) {
+            AppContext &c = session.context();
+            paths_[base] = basePath(base, c.settings, c.shared);
+        }
+    }
+    before = soundDumps(installation, change, "before");
+    beforeFiles_ = closedFiles().value_or(Files {});
+    // Kept once the check above has closed the bases: the files as kept are
+    // the files as they were before.
+    snapshot.emplace(installation);
+    const ChildEnd whole
+        = runChild([this](const std::function<void()> &ready) { return runChangeInChild(installation, change, ready); },
+            std::nullopt);
+    if (whole.killed || whole.exitCode != 0) {
+        ADD_FAILURE() << change.name << ": the uninterrupted change failed (" << whole.exitCode << ')';
+        return;
+    }
+    span = whole.afterReady;
+    after = soundDumps(installation, change, "after");
+    afterFiles_ = closedFiles().value_or(Files {});
+    snapshot->restore();
+    // Run again: the new state must come out the same (kills are judged
+    // against it), and the longer run sets the span kills are spread over,
+    // so that one quick run on a busy machine does not leave the end of the
+    // change out of reach.
+    const ChildEnd again
+        = runChild([this](const std::function<void()> &ready) { return runChangeInChild(installation, change, ready); },
+            std::nullopt);
+    if (again.killed || again.exitCode != 0 || !check("run again").after) {
+        ADD_FAILURE() << change.name << ": the change run again did not come out the same";
+        return;
+    }
+    span = std::max(span, again.afterReady);
+    snapshot->restore();
+    if (change.rowsChange && after == before) {
+        ADD_FAILURE() << change.name << ": the change changed nothing";
+        return;
+    }
+    ok_ = !testing::Test::HasFailure();
+}
+
+std::optional<PreparedChange::Files> PreparedChange::closedFiles() const
+{
+    Files files;
+    for (const auto &[base, path] : paths_) {
+        // Rows still in a log beside the file are not in its bytes.
+        if (QFileInfo::exists(path + QStringLiteral("-wal")) || QFileInfo::exists(path + QStringLiteral("-journal")))
+            return std::nullopt;
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            return std::nullopt;
+        files[base] = file.readAll();
+    }
+    return files;
+}
+
+Found PreparedChange::check(const std::string &when) const
+{
+    {
+        CrashSession session(installation, change.bases);
+        requireSound(session, change, when);
+    }
+    const bool rowsAlike = before == after;
+    if (const auto files = closedFiles()) {
+        if (*files == beforeFiles_)
+            return {true, rowsAlike, true};
+        if (*files == afterFiles_)
+            return {rowsAlike, true, true};
+    }
+    CrashSession session(installation, change.bases);
+    const Dumps found = dumpsOf(session, change);
+    return {found == before, found == after, false};
 }
 
 std::vector<CrashChange> crashChanges()

@@ -22,54 +22,42 @@ class DiskFull : public testing::TestWithParam<CrashChange>
 TEST_P(DiskFull, AChangeOutOfRoomReportsTheFailureAndChangesNothing)
 {
     const CrashChange &change = GetParam();
-    CrashInstallation installation;
-    change.prepare(installation);
-    ASSERT_FALSE(testing::Test::HasFailure()) << "the installation could not be prepared";
-    const BasesSnapshot snapshot(installation);
-    const Dumps before = soundDumps(installation, change, "before");
-
+    const PreparedChange prepared(change);
+    ASSERT_TRUE(prepared.ok());
     const auto childWithin = [&](qint64 limit) {
         return runChildWithFileLimit(
             [&](const std::function<void()> &applyLimit) {
-                CrashSession session(installation, change.bases);
-                if (!session.ok())
-                    return 2;
-                applyLimit();
-                return change.run(session) ? 0 : 1;
+                return runChangeInChild(prepared.installation, change, applyLimit);
             },
             limit);
     };
-    const ChildEnd roomy = childWithin(qint64(1) << 40);
-    ASSERT_EQ(roomy.exitCode, 0) << "the change failed with room enough";
-    const Dumps after = soundDumps(installation, change, "after");
 
     // Limits spread evenly on a log scale from 4 KiB to well past the largest
     // file: most runs run out of room somewhere in the middle of the change.
-    const qint64 ceiling = snapshot.largestFile() * 3 / 2;
+    const qint64 ceiling = prepared.snapshot->largestFile() * 3 / 2;
     std::uniform_real_distribution<double> exponent(12, std::log2(double(ceiling)));
     const int runs = crashKills(4);
     std::mt19937 random(20260616 + static_cast<unsigned>(change.name.size()));
     int failed = 0;
     int done = 0;
     for (int run = 1; run <= runs; ++run) {
-        snapshot.restore();
         const auto limit = static_cast<qint64>(std::exp2(exponent(random)));
         const std::string when
             = "run " + std::to_string(run) + " (files limited to " + std::to_string(limit) + " bytes)";
         const ChildEnd end = childWithin(limit);
         ASSERT_FALSE(end.killed) << when << ": the child died";
         ASSERT_TRUE(end.exitCode == 0 || end.exitCode == 1) << when << " ended with " << end.exitCode;
-        const Dumps found = soundDumps(installation, change, when);
+        const Found found = prepared.check(when);
         ASSERT_FALSE(testing::Test::HasFailure()) << when;
+        prepared.snapshot->restore();
         if (end.exitCode == 1) {
-            ASSERT_TRUE(found == before) << when << ": a failed change left rows changed";
+            ASSERT_TRUE(found.before) << when << ": a failed change left rows changed";
             ++failed;
         } else {
-            ASSERT_TRUE(found == after) << when << ": a change reported done is not whole";
+            ASSERT_TRUE(found.after) << when << ": a change reported done is not whole";
             ++done;
         }
     }
-    snapshot.restore();
     std::cout << "[ diskfull ] " << change.name << ": " << runs << " runs, files limited to 4 KiB .. " << ceiling
               << " bytes: " << failed << " reported the failure with the bases unchanged, " << done
               << " had room and finished\n";
