@@ -7,6 +7,7 @@
 #include "shell/Connections.h"
 #include "shell/Databases.h"
 #include "shell/DbMaintenance.h"
+#include "shell/ServerBases.h"
 #include "shell/SettingDefaults.h"
 #include "shell/SharedSettings.h"
 #include "shell/SqlDialect.h"
@@ -133,6 +134,10 @@ Status synchronizeProductBase(
         return Status::failure(text);
     };
 
+    // On the server the bases are schemas, not files this run could put in
+    // each other's place; the server's administrator replaces them there.
+    if (connections.onServer())
+        return stop(notOnServerMessage(QStringLiteral("Синхронизация базы продуктов")));
     prompter.status(kTitle);
     // 1. Both bases.
     prompter.status(QStringLiteral("Подключение к базам"));

@@ -3,6 +3,7 @@
 #include "products/ProductSeed.h"
 #include "products/ProductSync.h"
 #include "shell/DataFiles.h"
+#include "shell/ServerBases.h"
 #include "shell/SqlDialect.h"
 #include "shell/SqlStatement.h"
 
@@ -125,6 +126,30 @@ TEST(ProductSync, KeepsTheUsersValuesTakesTheRestAndLeavesABackup)
     const int old = c.connect(current + QStringLiteral("_backup"), QStringLiteral("dt010"), true);
     ASSERT_NE(old, Connections::kFailed);
     EXPECT_EQ(ProductBase(c, f.t.settings(), f.t.prompter(), f.clock, old).findQuiet(1)->prod.FullName, u"Мой 1");
+}
+
+// Bases on a PostgreSQL server are schemas: the run that puts one file in the
+// place of another is refused there before it touches either base.
+TEST(ProductSync, IsRefusedOnTheServerBeforeAnythingChanges)
+{
+    ProductFixture f;
+    ProductRow mine = ProductFixture::fullRow(QStringLiteral("Мой 1"));
+    mine.setKey(1);
+    ASSERT_TRUE(f.base.insertRows({mine}).ok());
+    makeDeliveredCopy(f);
+    const QString copyPath = basePath(BaseId::ProductsSync, f.t.settings(), f.t.shared());
+    const QString current = basePath(BaseId::Products, f.t.settings(), f.t.shared());
+    f.t.connections().setServer(ServerSettings {});
+    const Status done = synchronizeProductBase(f.t.connections(), f.t.settings(), f.t.shared(), f.t.prompter());
+    f.t.connections().setServer(std::nullopt);
+    EXPECT_FALSE(done.ok());
+    EXPECT_TRUE(f.t.prompter().transcript().contains(
+        u"Синхронизация базы продуктов: недоступно для баз на сервере PostgreSQL (это делает администратор сервера)"))
+        << f.t.prompter().transcript().toStdString();
+    EXPECT_TRUE(QFileInfo::exists(copyPath));
+    EXPECT_FALSE(QFileInfo::exists(current + QStringLiteral("_backup")));
+    EXPECT_EQ(
+        ProductBase(f.t.connections(), f.t.settings(), f.t.prompter(), f.clock).findQuiet(1)->prod.FullName, u"Мой 1");
 }
 
 TEST(ProductSync, AnotherRunningCopyKeepsTheBaseAndItsEditsUntilItCloses)
