@@ -254,6 +254,10 @@ Status moveRationsTo(
     const QString quotedTable = dialect.quote(table);
 
     prompter.status(QStringLiteral("Копирование данных..."));
+    // What the copy is made of; the clearing takes the rows only if they are still these.
+    const Result<TableCheck> copied = checkTable(from, table);
+    if (!copied)
+        return abandon(copied.error());
     qint64 lastTargetId = 0;
     Status s;
     {
@@ -285,7 +289,21 @@ Status moveRationsTo(
     if (s) {
         prompter.status(QStringLiteral("Очищаем исходную базу..."));
         Transaction transaction(from, log);
-        s = execSql(from, QStringLiteral("DELETE FROM ") + quotedTable, {}, log);
+        s = transaction.started() ? lockTableForRewrite(from, table, log)
+                                  : Status::failure(QStringLiteral("Транзакция не начата"));
+        if (s) {
+            // A ration another workstation saved or removed after the copy was read
+            // would otherwise be cleared away without having been moved.
+            const Result<TableCheck> now = checkTable(from, table);
+            if (!now)
+                s = Status::failure(now.error());
+            else if (now->rows != copied->rows || now->checksum != copied->checksum)
+                s = Status::failure(QStringLiteral("Меню рационов изменено другим пользователем во время "
+                                                   "копирования. Рационы не перенесены, база не изменена. Повторите "
+                                                   "перенос."));
+        }
+        if (s)
+            s = execSql(from, QStringLiteral("DELETE FROM ") + quotedTable, {}, log);
         if (s)
             s = transaction.commit();
         if (!s) {

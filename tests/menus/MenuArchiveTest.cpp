@@ -32,16 +32,17 @@ int countRows(const QString &path)
     return n;
 }
 
-// Answers as scripted and, once the archive's copy is made and before the base is
-// cleared, runs `meanwhile`: another workstation saving a ration at that moment.
+// Answers as scripted and, once the copy is made and before the base is cleared
+// (the status `when`), runs `meanwhile`: another workstation saving a ration then.
 class WritingMeanwhile : public ScriptedPrompter
 {
 public:
     std::function<void()> meanwhile;
+    QString when = QStringLiteral("Очистка базы...");
     void status(const QString &text) override
     {
         ScriptedPrompter::status(text);
-        if (text == u"Очистка базы..." && meanwhile)
+        if (text == when && meanwhile)
             std::exchange(meanwhile, nullptr)();
     }
 };
@@ -171,6 +172,24 @@ TEST(MenuArchive, MovingCopiesInOrderAndClearsTheSource)
     ASSERT_EQ(back.dishCount(), r.dishCount());
     EXPECT_EQ(back.mealName(1), u"Обед");
     EXPECT_EQ(back.dishName(1), u"Борщ");
+}
+
+TEST(MenuArchive, ARationSavedWhileTheMoveCopiesRefusesTheMoveAndStays)
+{
+    MenuFixture f;
+    ASSERT_TRUE(f.base.save(f.lunch(QString())));
+    WritingMeanwhile p;
+    p.when = QStringLiteral("Очищаем исходную базу...");
+    const MenuBase moving(f.t.connections(), kMenu, f.t.settings(), p, f.codec);
+    p.meanwhile = [&] { EXPECT_TRUE(f.base.save(f.lunch(QStringLiteral("Ясли")))); };
+    const QString target = f.t.path(QStringLiteral("new_menu.db"));
+    EXPECT_FALSE(moveRationsTo(moving, target, true, f.t.root(), QDate(2026, 4, 7)));
+    EXPECT_FALSE(p.meanwhile);
+    EXPECT_TRUE(p.saw(QStringLiteral("изменено другим пользователем во время копирования")));
+    EXPECT_EQ(f.base.load({f.day, QString()})->dishCount(), 3);
+    EXPECT_EQ(f.base.load({f.day, QStringLiteral("Ясли")})->dishCount(), 3);
+    // The base made for the move goes with it.
+    EXPECT_FALSE(QFileInfo::exists(target));
 }
 
 TEST(MenuLists, MealsAskAndKeepTheirOrder)
