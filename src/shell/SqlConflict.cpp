@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <map>
 
 namespace kulvera {
 namespace {
@@ -24,29 +23,8 @@ std::atomic<qint64> &retryCount()
     return count;
 }
 
-// Depth of running write transactions per connection name (the program is single-threaded).
-// A map: its values stay where they are while other connections are added.
-std::map<QString, int> &runDepth()
+Status attempt(const QSqlDatabase &db, ErrorLog *log, const std::function<Status()> &work)
 {
-    static std::map<QString, int> depth;
-    return depth;
-}
-
-struct DepthGuard {
-    explicit DepthGuard(int &depth)
-        : depth_(depth)
-    {
-        ++depth_;
-    }
-    ~DepthGuard() { --depth_; }
-    DepthGuard(const DepthGuard &) = delete;
-    DepthGuard &operator=(const DepthGuard &) = delete;
-    int &depth_;
-};
-
-Status attempt(const QSqlDatabase &db, ErrorLog *log, const std::function<Status()> &work, int &depth)
-{
-    DepthGuard guard(depth);
     Transaction transaction(db, log);
     if (!transaction.started())
         return Status::failure(kNotStarted);
@@ -120,11 +98,11 @@ qint64 conflictRetries()
 Status runWriteTransaction(
     const QSqlDatabase &db, ErrorLog *log, const std::function<Status()> &work, const RetryPolicy &policy)
 {
-    int &depth = runDepth()[db.connectionName()];
-    if (depth > 0)
-        return attempt(db, log, work, depth);
+    // Nested (in another run or in a plain Transaction): a save point, run once, its conflict passed up.
+    if (Transaction::isOpen(db))
+        return attempt(db, log, work);
     for (int tried = 1;; ++tried) {
-        const Status done = attempt(db, log, work, depth);
+        const Status done = attempt(db, log, work);
         // A write transaction that could not begin on an open base waited out the busy timeout
         // behind another writer (SQLite's BEGIN IMMEDIATE): that is a conflict too.
         const bool conflict = isRetryableConflict(done.error()) || (done.error() == kNotStarted && db.isOpen());

@@ -55,11 +55,20 @@ qint64 conflictRetries();
 // Runs `work` inside one write transaction and commits it. When the work or
 // the commit fails on a retryable conflict, the transaction is rolled back and
 // run again from the start after a short random pause, up to the policy's
-// attempts; any other failure is rolled back and returned as it is. Inside a
-// transaction of another such run (a posting that is part of a larger one)
-// `work` runs once in a save point: a conflict undoes the whole transaction,
-// so only the outermost run can retry it. `work` must not commit, and must
-// start each attempt afresh (no state carried from a rolled-back try).
+// attempts; any other failure is rolled back and returned as it is.
+//
+// Nested: when any transaction is already open on the connection (another
+// such run, or a plain Transaction: a posting that is part of a larger
+// change), `work` runs once in a save point and a conflict is returned to the
+// caller untried. The conflict belongs to the whole transaction (the server
+// chose it as a deadlock's victim, or its reads are stale; the locks it holds
+// from before the save point stay), so retrying the inner part alone cannot
+// mend it: only the outermost unit can. Hence every change that contains a
+// run is itself a run (`inWriteTransaction` around the whole), and a plain
+// Transaction around one fails whole on a conflict instead of half-retrying.
+//
+// `work` must not commit, and must start each attempt afresh (no state
+// carried from a rolled-back try).
 Status runWriteTransaction(
     const QSqlDatabase &db, ErrorLog *log, const std::function<Status()> &work, const RetryPolicy &policy = {});
 

@@ -87,15 +87,19 @@ QString SqlDialect::createTable(const QString &table, const std::vector<ColumnDe
         + parts.join(QStringLiteral(", ")) + u')';
     if (engine_ == Engine::PostgreSQL && !counter.isEmpty()) {
         // SQLite's counter continues after any key written into it; the server's sequence would
-        // hand out that key again. A row written with its own key moves the sequence past it.
+        // hand out that key again. A row written with its own key beyond what the sequence has
+        // handed out moves the sequence past it. A key the sequence gave is never beyond: setting
+        // the sequence back to it would race with other workstations' inserts taking the next
+        // keys, and hand one of those out again.
         sql += QStringLiteral(
                    "; CREATE OR REPLACE FUNCTION kv_follow_key() RETURNS trigger LANGUAGE plpgsql AS $kv$ "
                    "DECLARE k bigint := (to_jsonb(NEW) ->> TG_ARGV[0])::bigint; "
                    "seq text := pg_get_serial_sequence(format('%I.%I', TG_TABLE_SCHEMA, TG_TABLE_NAME), TG_ARGV[0]); "
-                   "last bigint; "
+                   "last bigint; called boolean; "
                    "BEGIN IF k IS NOT NULL AND seq IS NOT NULL THEN "
-                   "EXECUTE format('SELECT last_value FROM %s', seq) INTO last; "
-                   "IF k >= last THEN PERFORM setval(seq, k); END IF; END IF; RETURN NEW; END $kv$; "
+                   "EXECUTE format('SELECT last_value, is_called FROM %s', seq) INTO last, called; "
+                   "IF k > last OR (k = last AND NOT called) THEN PERFORM setval(seq, k); END IF; END IF; "
+                   "RETURN NEW; END $kv$; "
                    "CREATE TRIGGER kv_follow_key BEFORE INSERT ON ")
             + quote(table) + QStringLiteral(" FOR EACH ROW EXECUTE FUNCTION kv_follow_key('")
             + QString(counter).replace(u'\'', QStringLiteral("''")) + QStringLiteral("')");

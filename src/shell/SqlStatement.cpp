@@ -139,6 +139,11 @@ Transaction::Transaction(const QSqlDatabase &db, ErrorLog *log)
         ++depth;
 }
 
+bool Transaction::isOpen(const QSqlDatabase &db)
+{
+    return transactionDepth().value(db.connectionName()) > 0;
+}
+
 Transaction::~Transaction()
 {
     if (started_ && !finished_)

@@ -68,6 +68,9 @@ public:
 
     bool started() const { return started_; }
     Status commit();
+    // Whether one of these is open on the connection: what runs now is part of
+    // a larger transaction, and whatever undoes the larger one undoes it too.
+    static bool isOpen(const QSqlDatabase &db);
     void rollback();
 
 private:

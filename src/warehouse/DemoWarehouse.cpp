@@ -2,6 +2,7 @@
 
 #include "common/NumberText.h"
 #include "shell/AppContext.h"
+#include "shell/SqlConflict.h"
 #include "shell/SqlStatement.h"
 #include "warehouse/Counterparties.h"
 #include "warehouse/IncomingInvoices.h"
@@ -69,20 +70,18 @@ private:
 
 } // namespace
 
-Result<DemoWarehouseSummary> seedDemoWarehouse(AppContext &context, const QDate &today)
+namespace {
+
+// One attempt of the whole, inside the caller's transaction; every attempt starts afresh.
+Result<DemoWarehouseSummary> seedInto(WarehouseBase &base, const QDate &today)
 {
     using R = Result<DemoWarehouseSummary>;
-    WarehouseBase base(context);
-    if (const Status c = base.requireConnected(); !c)
-        return R::failure(c.error());
     Warehouses warehouses(base);
     DemoWarehouseSummary summary;
     if (warehouses.findByNameOrKey(kMainWarehouse.toString())) {
         summary.alreadyPresent = true;
         return summary;
     }
-
-    Transaction t(base.database(), base.errorLog());
     const auto main = warehouses.add(kMainWarehouse.toString());
     const auto buffet = warehouses.add(QStringLiteral("Буфет"));
     if (!main || !buffet)
@@ -148,9 +147,19 @@ Result<DemoWarehouseSummary> seedDemoWarehouse(AppContext &context, const QDate 
             summary.lines += static_cast<int>(lines.size());
         }
     }
-    if (const Status s = t.commit(); !s)
-        return R::failure(s.error());
     return summary;
+}
+
+} // namespace
+
+Result<DemoWarehouseSummary> seedDemoWarehouse(AppContext &context, const QDate &today)
+{
+    WarehouseBase base(context);
+    if (const Status c = base.requireConnected(); !c)
+        return Result<DemoWarehouseSummary>::failure(c.error());
+    // The receipts are runs of their own: the whole is the outermost one, so a conflict
+    // with another workstation repeats the whole instead of failing it.
+    return inWriteTransaction(base.database(), base.errorLog(), [&] { return seedInto(base, today); });
 }
 
 } // namespace kulvera

@@ -12,7 +12,9 @@ class WarehouseBase;
 
 // Edits of outgoing documents before they are posted: a line's gross mass,
 // the note, and one product replaced by another. A posted document records
-// what left the lots and is refused; every edit is one transaction.
+// what left the lots and is refused; every edit is one transaction, run again
+// whole when it loses a race with another workstation (a deadlock on the
+// server, where two edits lock the same documents in another order).
 class OutgoingEdits
 {
 public:

@@ -154,6 +154,12 @@ Result<std::vector<Lot>> StockLots::lotsUpTo(qint64 product, qint64 warehouse, c
     return readLotsUpTo(product, warehouse, upTo, false);
 }
 
+Result<std::vector<Lot>> StockLots::lotsUpToToChange(
+    qint64 product, qint64 warehouse, const std::optional<QDate> &upTo) const
+{
+    return readLotsUpTo(product, warehouse, upTo, true);
+}
+
 Result<std::vector<Lot>> StockLots::readLotsUpTo(
     qint64 product, qint64 warehouse, const std::optional<QDate> &upTo, bool toChange) const
 {

@@ -86,6 +86,10 @@ public:
     double stockUpTo(qint64 product, qint64 warehouse, const std::optional<QDate> &upTo) const;
     // The same lots, oldest first.
     Result<std::vector<Lot>> lotsUpTo(qint64 product, qint64 warehouse, const std::optional<QDate> &upTo) const;
+    // The same for lots the transaction goes on to take from, locked as findToChange() locks:
+    // a lot another workstation is taking from is read once that one has finished, and one it
+    // used up is not there.
+    Result<std::vector<Lot>> lotsUpToToChange(qint64 product, qint64 warehouse, const std::optional<QDate> &upTo) const;
 
     // A receipt's lot holds what its line received until something is taken
     // from it; only then may the receipt's quantity, warehouse or unit change.

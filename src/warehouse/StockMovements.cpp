@@ -30,6 +30,16 @@ QVariant noteOrNull(const QString &note)
     return note.isEmpty() ? QVariant() : QVariant(note);
 }
 
+// Lots are chosen by hand or by product, not both: the two choices could name one lot twice.
+Status oneKindOfRows(const std::vector<LotQuantity> &rows, const std::vector<WriteOffItem> &products)
+{
+    if (rows.empty() && products.empty())
+        return Status::failure(kNoData);
+    if (!rows.empty() && !products.empty())
+        return Status::failure(QStringLiteral("Партии выбраны и заданы продуктами одновременно"));
+    return {};
+}
+
 } // namespace
 
 struct StockMovements::Checked {
@@ -128,8 +138,8 @@ Result<MovementKeys> StockMovements::move(const Movement &m)
         return R::failure(c.error());
     if (m.from == m.to)
         return R::failure(QStringLiteral("Нельзя перемещать продукты внутри одного склада"));
-    if (m.rows.empty())
-        return R::failure(kNoData);
+    if (const Status given = oneKindOfRows(m.rows, m.products); !given)
+        return R::failure(given.error());
     if (!warehouseExists(base_, m.to))
         return R::failure(QStringLiteral("Склад не идентифицирован!"));
     int used = 0;
@@ -145,7 +155,10 @@ Result<MovementKeys> StockMovements::postMovement(const Movement &m, int &used)
 {
     using R = Result<MovementKeys>;
     used = 0;
-    const auto checked = check(m.date, m.from, m.rows);
+    const auto rows = lotRows(m.rows, m.products, m.from, m.date);
+    if (!rows)
+        return R::failure(rows.error());
+    const auto checked = check(m.date, m.from, *rows);
     if (!checked)
         return R::failure(checked.error());
     const QDateTime now = base_.now();
@@ -232,8 +245,8 @@ Result<qint64> StockMovements::writeOffAct(const WriteOffAct &act)
     using R = Result<qint64>;
     if (const Status c = base_.requireConnected(); !c)
         return R::failure(c.error());
-    if (act.rows.empty())
-        return R::failure(kNoData);
+    if (const Status given = oneKindOfRows(act.rows, act.products); !given)
+        return R::failure(given.error());
     int used = 0;
     const auto header = inWriteTransaction(base_.database(), base_.errorLog(), [&] { return postAct(act, used); });
     if (!header)
@@ -247,7 +260,10 @@ Result<qint64> StockMovements::postAct(const WriteOffAct &act, int &used)
 {
     using R = Result<qint64>;
     used = 0;
-    const auto checked = check(act.date, act.warehouse, act.rows);
+    const auto rows = lotRows(act.rows, act.products, act.warehouse, act.date);
+    if (!rows)
+        return R::failure(rows.error());
+    const auto checked = check(act.date, act.warehouse, *rows);
     if (!checked)
         return R::failure(checked.error());
     const QDateTime now = base_.now();
@@ -279,8 +295,22 @@ Result<qint64> StockMovements::postAct(const WriteOffAct &act, int &used)
     return *header;
 }
 
+Result<std::vector<LotQuantity>> StockMovements::lotRows(const std::vector<LotQuantity> &rows,
+    const std::vector<WriteOffItem> &products, qint64 warehouse, const QDate &date) const
+{
+    if (products.empty())
+        return rows;
+    return chooseOldestFirst(products, warehouse, date, true);
+}
+
 Result<std::vector<LotQuantity>> StockMovements::oldestFirst(
     const std::vector<WriteOffItem> &items, qint64 warehouse, const QDate &date) const
+{
+    return chooseOldestFirst(items, warehouse, date, false);
+}
+
+Result<std::vector<LotQuantity>> StockMovements::chooseOldestFirst(
+    const std::vector<WriteOffItem> &items, qint64 warehouse, const QDate &date, bool lock) const
 {
     using R = Result<std::vector<LotQuantity>>;
     // A product named twice is taken once, in its whole quantity.
@@ -297,7 +327,8 @@ Result<std::vector<LotQuantity>> StockMovements::oldestFirst(
     std::vector<LotQuantity> rows;
     QStringList short_;
     for (const qint64 product : order) {
-        const auto available = lots.lotsUpTo(product, warehouse, date);
+        const auto available
+            = lock ? lots.lotsUpToToChange(product, warehouse, date) : lots.lotsUpTo(product, warehouse, date);
         if (!available)
             return R::failure(available.error());
         double rest = needed[product];

@@ -35,6 +35,9 @@ struct Movement {
     qint64 to = 0;
     QString note;
     std::vector<LotQuantity> rows;
+    // Instead of rows: quantities of products, whose lots are chosen oldest
+    // first up to the date inside the posting's transaction.
+    std::vector<WriteOffItem> products {};
 };
 
 // The two headers a movement writes.
@@ -50,12 +53,16 @@ struct WriteOffAct {
     qint64 warehouse = 0;
     QString note; // empty: the setting sAktS
     std::vector<LotQuantity> rows;
+    std::vector<WriteOffItem> products {}; // instead of rows, as for a movement
 };
 
 // Internal movements and write-off acts. Each is written posted, headers,
 // lines and lots in one transaction, or refused with nothing changed. Lots
 // change only through StockLots; what leaves a lot is added to its receipt's
-// write-off trail, as for any write-off.
+// write-off trail, as for any write-off. Lots given by product are chosen and
+// locked inside that transaction (run again on a lost race), so a lot another
+// workstation took from meanwhile is chosen for what it holds now, or not at
+// all: the posting is refused only when the warehouse really holds too little.
 class StockMovements
 {
 public:
@@ -83,12 +90,18 @@ public:
 
     // The lots a quantity of each product would leave, oldest first, among
     // the warehouse's lots dated up to `date`; refused naming every short
-    // product. Nothing is changed.
+    // product. Nothing is changed; what another workstation posts next may
+    // change the choice, which a movement or act by products makes afresh.
     Result<std::vector<LotQuantity>> oldestFirst(
         const std::vector<WriteOffItem> &items, qint64 warehouse, const QDate &date) const;
 
 private:
     struct Checked;
+    // The chosen rows, or the rows of the products chosen (and, with `lock`, locked) now.
+    Result<std::vector<LotQuantity>> lotRows(const std::vector<LotQuantity> &rows,
+        const std::vector<WriteOffItem> &products, qint64 warehouse, const QDate &date) const;
+    Result<std::vector<LotQuantity>> chooseOldestFirst(
+        const std::vector<WriteOffItem> &items, qint64 warehouse, const QDate &date, bool lock) const;
     Result<Checked> check(const QDate &date, qint64 warehouse, const std::vector<LotQuantity> &rows) const;
     // The postings themselves, inside the caller's transaction; `used` counts the lots used up.
     Result<MovementKeys> postMovement(const Movement &movement, int &used);

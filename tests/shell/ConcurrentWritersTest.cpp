@@ -2,6 +2,7 @@
 
 #include "shell/InsertedKey.h"
 #include "shell/SqlConflict.h"
+#include "shell/SqlDialect.h"
 
 #include <QCoreApplication>
 #include <QProcess>
@@ -282,6 +283,105 @@ TEST(SqlConflict, OnlyTheOutermostRunRetries)
     EXPECT_EQ(*result, 2);
     EXPECT_EQ(inner, 2);
     EXPECT_EQ(w.rows(), 2); // one outer and one inner row: the first try left nothing
+}
+
+namespace {
+
+// A catalogue base on the engine under test, and a conflict as that engine reports it: on the
+// server a real serialization failure raised inside the transaction (aborting it as one would),
+// on SQLite the busy text a lost race carries.
+struct NestedRuns {
+    TempBases t;
+    int number = t.create(BaseId::Warehouse);
+    QSqlDatabase db = t.connections().database(number);
+
+    Status insert(const QString &name)
+    {
+        return execSql(
+            db, QStringLiteral("INSERT INTO \"Склады\" (\"Склад_Название\") VALUES (?)"), {name}, &t.errorLog());
+    }
+    int rows(const QString &name)
+    {
+        SqlStatement s(db, QStringLiteral("SELECT COUNT(*) FROM \"Склады\" WHERE \"Склад_Название\" = ?"));
+        return s.exec({name}) && s.next() ? s.value(0).toInt() : -1;
+    }
+    Status conflict()
+    {
+        if (SqlDialect::of(db).engine() != SqlDialect::Engine::PostgreSQL)
+            return Status::failure(QStringLiteral("database is locked"));
+        const Status raised = execSql(db,
+            QStringLiteral("DO $$ BEGIN RAISE EXCEPTION 'lost a race' USING ERRCODE = 'serialization_failure'; "
+                           "END $$"));
+        return raised ? Status::failure(QStringLiteral("no conflict raised")) : raised;
+    }
+};
+
+} // namespace
+
+// A run inside a plain Transaction is part of a larger change: retrying only its save point
+// would leave the larger one holding what lost the race. It runs once, the conflict goes up
+// untried and the larger change is undone whole.
+TEST(SqlConflict, ARunInsideAPlainTransactionPassesItsConflictUpUntried)
+{
+    NestedRuns w;
+    ASSERT_NE(w.number, Connections::kFailed);
+    const qint64 before = conflictRetries();
+    int inner = 0;
+    {
+        Transaction outer(w.db, &w.t.errorLog());
+        ASSERT_TRUE(outer.started());
+        ASSERT_TRUE(w.insert(QStringLiteral("outer")));
+        const Status nested = runWriteTransaction(w.db, &w.t.errorLog(), [&]() -> Status {
+            ++inner;
+            if (const Status s = w.insert(QStringLiteral("inner")); !s)
+                return s;
+            return inner == 1 ? w.conflict() : Status();
+        });
+        EXPECT_FALSE(nested);
+        EXPECT_TRUE(isRetryableConflict(nested.error())) << nested.error().toStdString();
+        EXPECT_EQ(inner, 1);
+        EXPECT_EQ(conflictRetries(), before);
+        // The save point is gone, the larger transaction still usable up to its own end.
+        EXPECT_EQ(w.rows(QStringLiteral("inner")), 0);
+        EXPECT_EQ(w.rows(QStringLiteral("outer")), 1);
+    }
+    EXPECT_EQ(w.rows(QStringLiteral("outer")), 0);
+}
+
+// The sound nesting: the outermost unit is a run, a plain Transaction inside it, a run inside
+// that. The conflict deep inside repeats the whole from the start, once.
+TEST(SqlConflict, AConflictDeepInsideRepeatsTheOutermostRunWhole)
+{
+    NestedRuns w;
+    ASSERT_NE(w.number, Connections::kFailed);
+    const qint64 before = conflictRetries();
+    int outer = 0;
+    int inner = 0;
+    const Status done = runWriteTransaction(w.db, &w.t.errorLog(), [&]() -> Status {
+        ++outer;
+        if (const Status s = w.insert(QStringLiteral("outer")); !s)
+            return s;
+        Transaction middle(w.db, &w.t.errorLog());
+        if (!middle.started())
+            return Status::failure(QStringLiteral("no save point"));
+        if (const Status s = w.insert(QStringLiteral("middle")); !s)
+            return s;
+        const Status nested = runWriteTransaction(w.db, &w.t.errorLog(), [&]() -> Status {
+            ++inner;
+            if (const Status s = w.insert(QStringLiteral("inner")); !s)
+                return s;
+            return inner == 1 ? w.conflict() : Status();
+        });
+        if (!nested)
+            return nested;
+        return middle.commit();
+    });
+    ASSERT_TRUE(done) << done.error().toStdString();
+    EXPECT_EQ(outer, 2);
+    EXPECT_EQ(inner, 2);
+    EXPECT_EQ(conflictRetries() - before, 1);
+    for (const char *name : {"outer", "middle", "inner"})
+        EXPECT_EQ(w.rows(QString::fromLatin1(name)), 1) << name;
 }
 
 // A real SQLite conflict: another connection holds the write lock and this one has no busy

@@ -7,9 +7,16 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 using namespace kulvera;
 using kulvera::test::TempBases;
@@ -191,4 +198,51 @@ TEST_F(OnServer, ACounterContinuesAfterAKeyWrittenIntoIt)
     EXPECT_EQ(insert(QStringLiteral("INSERT INTO \"Счётчик\" (\"Имя\") VALUES ('c')")), 41);
     EXPECT_EQ(insert(QStringLiteral("INSERT INTO \"Счётчик\" (\"Код\", \"Имя\") VALUES (7, 'd')")), 7);
     EXPECT_EQ(insert(QStringLiteral("INSERT INTO \"Счётчик\" (\"Имя\") VALUES ('e')")), 42);
+}
+
+// Workstations inserting into one table at once each get keys of their own: a key the sequence
+// handed out must never set the sequence back, or another workstation's next key comes again.
+TEST_F(OnServer, KeysFromTheCounterStayUniqueWhileSeveralWorkstationsInsert)
+{
+    TempBases t;
+    ASSERT_EQ(t.create(BaseId::Warehouse), 11);
+    constexpr int kWriters = 8;
+    constexpr int kRows = 300;
+    std::atomic<int> failed {0};
+    QStringList errors;
+    std::mutex errorsMutex;
+    std::vector<std::thread> writers;
+    for (int w = 0; w < kWriters; ++w) {
+        writers.emplace_back([&, w] {
+            const QString name = QStringLiteral("counter_writer_") + QString::number(w);
+            {
+                const auto db = openServerDatabase(t.server(), name, serverSchema(BaseId::Warehouse));
+                if (!db) {
+                    ++failed;
+                    return;
+                }
+                QSqlQuery q(*db);
+                q.prepare(QStringLiteral("INSERT INTO \"Склады\" (\"Склад_Название\") VALUES (?)"));
+                for (int i = 0; i < kRows; ++i) {
+                    q.addBindValue(QStringLiteral("w%1-%2").arg(w).arg(i));
+                    if (!q.exec()) {
+                        ++failed;
+                        const std::lock_guard<std::mutex> lock(errorsMutex);
+                        errors << q.lastError().text();
+                    }
+                }
+                q.finish();
+            }
+            QSqlDatabase::database(name, false).close();
+            QSqlDatabase::removeDatabase(name);
+        });
+    }
+    for (std::thread &w : writers)
+        w.join();
+    EXPECT_EQ(failed.load(), 0) << errors.join(u'\n').toStdString();
+    SqlStatement s(t.connections().database(11),
+        QStringLiteral("SELECT COUNT(*), COUNT(DISTINCT \"Код\") FROM \"Склады\" WHERE \"Склад_Название\" LIKE 'w%'"));
+    ASSERT_TRUE(s.exec() && s.next());
+    EXPECT_EQ(s.value(0).toInt(), kWriters * kRows);
+    EXPECT_EQ(s.value(1).toInt(), kWriters * kRows);
 }

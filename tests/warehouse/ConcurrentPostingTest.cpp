@@ -10,6 +10,7 @@
 
 #include <QElapsedTimer>
 
+#include <cmath>
 #include <functional>
 #include <iostream>
 #include <utility>
@@ -96,12 +97,8 @@ TEST(ConcurrentPostingChild, DISABLED_Workstation)
         case 2: { // a movement, to the second warehouse or back
             const bool there = (i + me) % 6 == 1;
             const qint64 from = there ? store : second;
-            const auto rows = movements.oldestFirst({{product, there ? 2.5 : 1.0}}, from, today);
-            if (!rows) {
-                outcome = Status::failure(rows.error());
-                break;
-            }
-            const auto moved = movements.move({today, {}, from, there ? second : store, {}, *rows});
+            const auto moved
+                = movements.move({today, {}, from, there ? second : store, {}, {}, {{product, there ? 2.5 : 1.0}}});
             outcome = moved ? Status() : Status::failure(moved.error());
             break;
         }
@@ -134,12 +131,7 @@ TEST(ConcurrentPostingChild, DISABLED_Workstation)
             break;
         }
         case 5: { // an act from the second warehouse
-            const auto rows = movements.oldestFirst({{product, 0.5}}, second, today);
-            if (!rows) {
-                outcome = Status::failure(rows.error());
-                break;
-            }
-            const auto act = movements.writeOffAct({today, {}, second, {}, *rows});
+            const auto act = movements.writeOffAct({today, {}, second, {}, {}, {{product, 0.5}}});
             outcome = act ? Status() : Status::failure(act.error());
             out = 0.5;
             break;
@@ -213,6 +205,121 @@ TEST_F(ConcurrentPosting, SeveralWorkstationsKeepTheStockInvariantAndLoseNoUpdat
     const double opsPerSecond = done / run.seconds;
     std::cout << "[ concurrency ] " << kWorkstations << " workstations, one warehouse: " << done << " postings ("
               << refused << " refused) in " << run.seconds << " s = " << opsPerSecond << " ops/s, " << retries
+              << " conflicts retried" << std::endl;
+    RecordProperty("ops_per_second", QString::number(opsPerSecond, 'f', 1).toStdString());
+    RecordProperty("retries", static_cast<int>(retries));
+}
+
+namespace {
+
+constexpr int kLotsEach = 30; // per product, 1 kg each, one a day
+constexpr int kTakes = 12; // per workstation
+const char *const kLotWarehouses = "KULVERA_TEST_LOT_WAREHOUSES";
+const QString kLotReport = QStringLiteral("LOTS ");
+
+} // namespace
+
+// Run only as a child process of the test below: movements and acts by product.
+TEST(ConcurrentLotChoiceChild, DISABLED_Workstation)
+{
+    Workstation w(qEnvironmentVariable(kWorkstationRoot), {BaseId::Warehouse, BaseId::Products});
+    ASSERT_TRUE(w.ok()) << w.errorLog().recent().join(u'\n').toStdString();
+    const int me = qEnvironmentVariableIntValue(kWorkstationNumber);
+    const QStringList keys = qEnvironmentVariable(kLotWarehouses).split(u',');
+    ASSERT_EQ(keys.size(), 2);
+    const qint64 store = keys[0].toLongLong();
+    const qint64 second = keys[1].toLongLong();
+    const QDate today(2026, 6, 30);
+
+    WarehouseBase base(w.context());
+    StockMovements movements(base);
+    std::map<qint64, double> moved;
+    std::map<qint64, double> actedOut;
+    QStringList refusals;
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < kTakes; ++i) {
+        const qint64 product = 1 + (i + me) % 2;
+        if ((i / 2) % 2 == 0) {
+            // A lot and a half: every movement empties the oldest lot another one is taking from.
+            const auto posted = movements.move({today, {}, store, second, {}, {}, {{product, 1.5}}});
+            if (posted)
+                moved[product] += 1.5;
+            else
+                refusals << posted.error();
+        } else {
+            const auto act = movements.writeOffAct({today, {}, store, {}, {}, {{product, 0.5}}});
+            if (act)
+                actedOut[product] += 0.5;
+            else
+                refusals << act.error();
+        }
+    }
+    const double seconds = timer.nsecsElapsed() / 1e9;
+    // The store holds more than all workstations take together: nothing may be refused.
+    EXPECT_TRUE(refusals.isEmpty()) << refusals.join(u'\n').toStdString() << '\n'
+                                    << w.errorLog().recent().join(u'\n').toStdString();
+    std::cout << kLotReport.toStdString() << "done=" << kTakes - refusals.size() << " retries=" << conflictRetries()
+              << " seconds=" << number(seconds).toStdString() << " moved1=" << number(moved[1]).toStdString()
+              << " moved2=" << number(moved[2]).toStdString() << " acted1=" << number(actedOut[1]).toStdString()
+              << " acted2=" << number(actedOut[2]).toStdString() << std::endl;
+}
+
+// Movements and write-off acts given by product from several workstations, all after the same
+// oldest lots, each of which the next posting empties. The lots are chosen inside each
+// posting's transaction: one that another workstation emptied meanwhile is not chosen, so
+// none is refused while the store holds enough, and every quantity is where the lines say.
+TEST_F(ConcurrentPosting, MovementsAndActsByProductChooseTheirLotsAfterTheOthersHaveTaken)
+{
+    const qint64 second = Warehouses(base).add(QStringLiteral("Второй")).value();
+    for (int n = 0; n < kLotsEach; ++n) {
+        ASSERT_TRUE(invoices.receive(invoice(QStringLiteral("л") + QString::number(n), QDate(2026, 6, 1 + n)),
+            {line(1, 1, 10), line(2, 1, 12)}));
+    }
+
+    const WorkstationRun run
+        = runWorkstations(QStringLiteral("ConcurrentLotChoiceChild.DISABLED_Workstation"), kWorkstations, bases.root(),
+            {{QString::fromLatin1(kLotWarehouses), QStringLiteral("%1,%2").arg(store).arg(second)}});
+
+    int done = 0;
+    qint64 retries = 0;
+    std::map<qint64, double> moved;
+    std::map<qint64, double> acted;
+    for (const QString &output : run.outputs) {
+        const auto r = reportOf(output, kLotReport);
+        ASSERT_TRUE(r.count(QStringLiteral("done"))) << output.toStdString();
+        done += r.at(QStringLiteral("done")).toInt();
+        retries += r.at(QStringLiteral("retries")).toLongLong();
+        for (const qint64 p : {1, 2}) {
+            moved[p] += r.at(QStringLiteral("moved") + QString::number(p)).toDouble();
+            acted[p] += r.at(QStringLiteral("acted") + QString::number(p)).toDouble();
+        }
+    }
+    EXPECT_EQ(done, kWorkstations * kTakes);
+
+    const auto differences = checkStock(base);
+    ASSERT_TRUE(differences);
+    for (const StockDifference &d : *differences) {
+        ADD_FAILURE() << "product " << d.product << " in warehouse " << d.warehouse << ": lots " << d.lots << ", lines "
+                      << d.lines;
+    }
+    const QString held = QStringLiteral(
+        "SELECT COALESCE(SUM(\"Брутто\"), 0) FROM \"Склад\" WHERE \"Код_Прод\" = ? AND \"Код_Склада\" = ?");
+    for (const qint64 p : {1, 2}) {
+        EXPECT_NEAR(scalar(held, {p, store}).toDouble(), kLotsEach - moved[p] - acted[p], 1e-6) << "product " << p;
+        EXPECT_NEAR(scalar(held, {p, second}).toDouble(), moved[p], 1e-6) << "product " << p;
+        // Oldest first: what is left in the store is its newest lots, whole but for the oldest of them.
+        const auto left = lots.lotsUpTo(p, store, std::nullopt);
+        ASSERT_TRUE(left);
+        const int whole = static_cast<int>(std::floor(kLotsEach - moved[p] - acted[p] + 1e-9));
+        ASSERT_GE(left->size(), size_t(whole));
+        EXPECT_EQ(left->back().date, QDate(2026, 6, kLotsEach));
+        for (size_t k = left->size() - whole; k < left->size(); ++k)
+            EXPECT_DOUBLE_EQ((*left)[k].brutto, 1) << "product " << p << ", lot " << k;
+    }
+    const double opsPerSecond = done / run.seconds;
+    std::cout << "[ concurrency ] " << kWorkstations << " workstations, movements and acts on the same lots: " << done
+              << " postings in " << run.seconds << " s = " << opsPerSecond << " ops/s, " << retries
               << " conflicts retried" << std::endl;
     RecordProperty("ops_per_second", QString::number(opsPerSecond, 'f', 1).toStdString());
     RecordProperty("retries", static_cast<int>(retries));

@@ -222,4 +222,29 @@ TEST_F(Movements, OldestFirstChoosesLotsUpToTheDateAndNamesEveryShortProduct)
     EXPECT_TRUE(refused.error().contains(QStringLiteral("Продукта с кодом 2 недостаточно на складе! Не хватает: 0,5")));
 }
 
+// Given by product, a movement or act takes the lots the same choice picks, inside its posting;
+// a short product refuses it whole, and lots chosen by hand do not mix with products.
+TEST_F(Movements, PostingsByProductTakeTheOldestLotsOrNothing)
+{
+    const qint64 old = receive(1, 3, kJune1, store);
+    const qint64 next = receive(1, 5, kJune3, store);
+    receive(1, 50, QDate(2026, 6, 20), store);
+    const auto moved = movements.move({kJune10, {}, store, second, {}, {}, {{1, 4}}});
+    ASSERT_TRUE(moved) << moved.error().toStdString();
+    EXPECT_FALSE(lots.find(old));
+    EXPECT_DOUBLE_EQ(held(next), 4);
+    const int headers = rows(QStringLiteral("Накладные_Заголовки"));
+    const auto short_ = movements.writeOffAct({kJune10, {}, store, {}, {}, {{1, 3}, {2, 1}}});
+    ASSERT_FALSE(short_);
+    EXPECT_TRUE(short_.error().contains(QStringLiteral("Продукта с кодом 2 недостаточно на складе! Не хватает: 1")))
+        << short_.error().toStdString();
+    EXPECT_FALSE(movements.writeOffAct({kJune10, {}, store, {}, {{next, 1}}, {{1, 1}}}));
+    EXPECT_EQ(rows(QStringLiteral("Накладные_Заголовки")), headers);
+    EXPECT_DOUBLE_EQ(held(next), 4);
+    const auto act = movements.writeOffAct({kJune10, {}, store, {}, {}, {{1, 4}}});
+    ASSERT_TRUE(act) << act.error().toStdString();
+    EXPECT_FALSE(lots.find(next));
+    EXPECT_TRUE(checkStock(base)->empty());
+}
+
 } // namespace

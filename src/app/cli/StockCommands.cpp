@@ -391,11 +391,13 @@ int postCommand(CliRun &run, WarehouseBase &base, const QStringList &a)
     return postDocument(run, base, key);
 }
 
-// Chosen lots oldest first up to the date, then a movement or an act of them.
+// A movement or an act of product quantities: their lots, oldest first up to the date, are
+// chosen inside the posting's transaction, so another workstation posting meanwhile cannot
+// leave the choice stale.
 struct LotCommand {
     Options options;
     QDate date;
-    std::vector<LotQuantity> rows;
+    std::vector<WriteOffItem> products;
 };
 
 // Nothing when refused, with `code` the exit code to give.
@@ -430,12 +432,7 @@ std::optional<LotCommand> lotCommand(CliRun &run, WarehouseBase &base, const QSt
     const auto items = productQuantities(run, base, o->words);
     if (!items)
         return std::nullopt;
-    const auto rows = StockMovements(base).oldestFirst(*items, source->key, *date);
-    if (!rows) {
-        failed(run, rows.error());
-        return std::nullopt;
-    }
-    return LotCommand {*o, *date, *rows};
+    return LotCommand {*o, *date, *items};
 }
 
 QString optionOr(const Options &o, const QString &name)
@@ -455,7 +452,7 @@ int moveCommand(CliRun &run, WarehouseBase &base, const QStringList &a)
     if (!to)
         return failed(run, QStringLiteral("Склад не найден: ") + c->options.values.at(QStringLiteral("--to")));
     const auto keys = StockMovements(base).move({c->date, optionOr(c->options, QStringLiteral("--number")), from->key,
-        to->key, optionOr(c->options, QStringLiteral("--note")), c->rows});
+        to->key, optionOr(c->options, QStringLiteral("--note")), {}, c->products});
     if (!keys)
         return failed(run, keys.error());
     run.out << keys->receipt << '\t' << keys->issue << '\n' << StockMovements::kMoved << '\n';
@@ -470,7 +467,7 @@ int actCommand(CliRun &run, WarehouseBase &base, const QStringList &a)
         return code;
     const auto warehouse = Warehouses(base).findByNameOrKey(c->options.values.at(QStringLiteral("--warehouse")));
     const auto key = StockMovements(base).writeOffAct({c->date, optionOr(c->options, QStringLiteral("--number")),
-        warehouse->key, optionOr(c->options, QStringLiteral("--note")), c->rows});
+        warehouse->key, optionOr(c->options, QStringLiteral("--note")), {}, c->products});
     if (!key)
         return failed(run, key.error());
     run.out << *key << '\n' << StockMovements::kActDone << '\n';
