@@ -235,6 +235,26 @@ const std::vector<UpgradeStep> &upgradeSteps()
     return steps;
 }
 
+// Replaces the server schema's counter function when it differs from the current one. Only
+// then: replacing it needs the schema's owner, and other workstations' users start too.
+static Status refreshFollowKeyFunction(const QSqlDatabase &db, ErrorLog *errorLog)
+{
+    const QString current = SqlDialect::of(db).followKeyFunction();
+    const qsizetype from = current.indexOf(QStringLiteral("$kv$")) + 4;
+    const QString body = current.mid(from, current.lastIndexOf(QStringLiteral("$kv$")) - from).trimmed();
+    SqlStatement q(db,
+        QStringLiteral("SELECT p.prosrc FROM pg_proc p JOIN pg_namespace n ON n.oid = p.pronamespace "
+                       "WHERE p.proname = 'kv_follow_key' AND n.nspname = current_schema()"),
+        errorLog);
+    if (const Status s = q.exec(); !s)
+        return s;
+    // A schema without counters has no function to mend.
+    if (!q.next() || q.value(0).toString().trimmed() == body)
+        return {};
+    q.finish();
+    return execSql(db, current, {}, errorLog);
+}
+
 Status upgradeStructure(Connections &connections, const SettingsAccess &settings, const LogSink &log)
 {
     auto runStep = [&](const QString &build, BaseId base, const QString &table, const QStringList &columns) -> Status {
@@ -274,6 +294,12 @@ Status upgradeStructure(Connections &connections, const SettingsAccess &settings
         const Status s = runStep(QString::number(kBuildNumber), e.id, QString(), {});
         if (!s)
             return s;
+        // Counters' triggers of a server base made by an older build call the current function.
+        const int number = static_cast<int>(e.id);
+        if (connections.isConnected(number) && connections.isServerBase(number)) {
+            if (const Status f = refreshFollowKeyFunction(connections.database(number), &connections.errorLog()); !f)
+                return f;
+        }
     }
     if (log)
         log(QStringLiteral("Базы данных проверены."));

@@ -91,20 +91,27 @@ QString SqlDialect::createTable(const QString &table, const std::vector<ColumnDe
         // handed out moves the sequence past it. A key the sequence gave is never beyond: setting
         // the sequence back to it would race with other workstations' inserts taking the next
         // keys, and hand one of those out again.
-        sql += QStringLiteral(
-                   "; CREATE OR REPLACE FUNCTION kv_follow_key() RETURNS trigger LANGUAGE plpgsql AS $kv$ "
-                   "DECLARE k bigint := (to_jsonb(NEW) ->> TG_ARGV[0])::bigint; "
-                   "seq text := pg_get_serial_sequence(format('%I.%I', TG_TABLE_SCHEMA, TG_TABLE_NAME), TG_ARGV[0]); "
-                   "last bigint; called boolean; "
-                   "BEGIN IF k IS NOT NULL AND seq IS NOT NULL THEN "
-                   "EXECUTE format('SELECT last_value, is_called FROM %s', seq) INTO last, called; "
-                   "IF k > last OR (k = last AND NOT called) THEN PERFORM setval(seq, k); END IF; END IF; "
-                   "RETURN NEW; END $kv$; "
-                   "CREATE TRIGGER kv_follow_key BEFORE INSERT ON ")
-            + quote(table) + QStringLiteral(" FOR EACH ROW EXECUTE FUNCTION kv_follow_key('")
+        sql += QStringLiteral("; ") + followKeyFunction()
+            + QStringLiteral("; CREATE TRIGGER kv_follow_key BEFORE INSERT ON ") + quote(table)
+            + QStringLiteral(" FOR EACH ROW EXECUTE FUNCTION kv_follow_key('")
             + QString(counter).replace(u'\'', QStringLiteral("''")) + QStringLiteral("')");
     }
     return sql;
+}
+
+QString SqlDialect::followKeyFunction() const
+{
+    if (engine_ != Engine::PostgreSQL)
+        return {};
+    return QStringLiteral(
+        "CREATE OR REPLACE FUNCTION kv_follow_key() RETURNS trigger LANGUAGE plpgsql AS $kv$ "
+        "DECLARE k bigint := (to_jsonb(NEW) ->> TG_ARGV[0])::bigint; "
+        "seq text := pg_get_serial_sequence(format('%I.%I', TG_TABLE_SCHEMA, TG_TABLE_NAME), TG_ARGV[0]); "
+        "last bigint; called boolean; "
+        "BEGIN IF k IS NOT NULL AND seq IS NOT NULL THEN "
+        "EXECUTE format('SELECT last_value, is_called FROM %s', seq) INTO last, called; "
+        "IF k > last OR (k = last AND NOT called) THEN PERFORM setval(seq, k); END IF; END IF; "
+        "RETURN NEW; END $kv$");
 }
 
 QString SqlDialect::addColumn(const QString &table, const ColumnDef &column) const

@@ -28,6 +28,9 @@ public:
     QString columnType(const ColumnDef &column) const;
     QString columnDefinition(const ColumnDef &column) const;
     QString createTable(const QString &table, const std::vector<ColumnDef> &columns) const;
+    // On the server: the function behind every counter's trigger, made or replaced
+    // in the connection's schema (a base made by an older build gets the current one).
+    QString followKeyFunction() const;
     QString addColumn(const QString &table, const ColumnDef &column) const;
     QString createIndex(const QString &table, const QString &column) const;
     // Begins a transaction that will write. On SQLite it takes the write lock at once, so a

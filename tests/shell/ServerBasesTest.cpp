@@ -1,5 +1,6 @@
 #include "shell/ServerBases.h"
 #include "shell/DbMaintenance.h"
+#include "shell/DbStructure.h"
 #include "shell/Recordset.h"
 #include "shell/SqlStatement.h"
 #include "support/TempBases.h"
@@ -245,4 +246,26 @@ TEST_F(OnServer, KeysFromTheCounterStayUniqueWhileSeveralWorkstationsInsert)
     ASSERT_TRUE(s.exec() && s.next());
     EXPECT_EQ(s.value(0).toInt(), kWriters * kRows);
     EXPECT_EQ(s.value(1).toInt(), kWriters * kRows);
+}
+
+// A server base made before the counters' function was mended keeps triggers that call it by
+// name: the structure check at start replaces the function in every schema.
+TEST_F(OnServer, TheStructureCheckGivesAnOlderBaseTheCurrentCounterFunction)
+{
+    TempBases t;
+    ASSERT_EQ(t.create(BaseId::Warehouse), 11);
+    const QSqlDatabase db = t.connections().database(11);
+    ASSERT_TRUE(execSql(db,
+        QStringLiteral("CREATE OR REPLACE FUNCTION kv_follow_key() RETURNS trigger LANGUAGE plpgsql AS "
+                       "$kv$ BEGIN RETURN NEW; END $kv$")));
+    const auto body = [&] {
+        SqlStatement q(db,
+            QStringLiteral("SELECT p.prosrc FROM pg_proc p JOIN pg_namespace n ON n.oid = p.pronamespace "
+                           "WHERE p.proname = 'kv_follow_key' AND n.nspname = current_schema()"));
+        return q.exec().ok() && q.next() ? q.value(0).toString() : QString();
+    };
+    ASSERT_FALSE(body().contains(u"setval"));
+    ASSERT_TRUE(upgradeStructure(t.connections(), t.settings(), {}));
+    const QString mended = body();
+    EXPECT_TRUE(mended.contains(u"k > last")) << mended.toStdString();
 }
