@@ -41,6 +41,17 @@ Result<qint64> rowCount(const QSqlDatabase &db, const QString &quotedTable, Erro
     return q.next() ? q.value(0).toLongLong() : 0;
 }
 
+// Refuses a clearing whose rows are no longer those copied: `outcome` says what did not happen.
+Status sameRowsAsCopied(const Result<TableCheck> &now, const TableCheck &copied, const QString &outcome)
+{
+    if (!now)
+        return Status::failure(now.error());
+    if (now->rows != copied.rows || now->checksum != copied.checksum)
+        return Status::failure(
+            QStringLiteral("Меню рационов изменено другим пользователем во время копирования. ") + outcome);
+    return {};
+}
+
 // The rows the archive holds must be the rows the clearing takes: a ration another
 // workstation saved or removed after the copy was made refuses the archive instead of
 // being cleared away unarchived. Run inside the clearing's transaction, the table locked.
@@ -58,13 +69,8 @@ Status copyHoldsEveryRow(const QSqlDatabase &db, const QString &copyFile, const 
         if (!copy.open()) {
             s = Status::failure(copy.lastError().text());
         } else {
-            const Result<TableCheck> copied = checkTable(copy, table);
-            if (!copied)
-                s = Status::failure(copied.error());
-            else if (copied->rows != now->rows || copied->checksum != now->checksum)
-                s = Status::failure(QStringLiteral("Меню рационов изменено другим пользователем во время "
-                                                   "копирования. Архив не создан, база не изменена. Повторите "
-                                                   "архивирование."));
+            s = sameRowsAsCopied(checkTable(copy, table), *now,
+                QStringLiteral("Архив не создан, база не изменена. Повторите архивирование."));
         }
         copy.close();
     }
@@ -294,13 +300,8 @@ Status moveRationsTo(
         if (s) {
             // A ration another workstation saved or removed after the copy was read
             // would otherwise be cleared away without having been moved.
-            const Result<TableCheck> now = checkTable(from, table);
-            if (!now)
-                s = Status::failure(now.error());
-            else if (now->rows != copied->rows || now->checksum != copied->checksum)
-                s = Status::failure(QStringLiteral("Меню рационов изменено другим пользователем во время "
-                                                   "копирования. Рационы не перенесены, база не изменена. Повторите "
-                                                   "перенос."));
+            s = sameRowsAsCopied(checkTable(from, table), *copied,
+                QStringLiteral("Рационы не перенесены, база не изменена. Повторите перенос."));
         }
         if (s)
             s = execSql(from, QStringLiteral("DELETE FROM ") + quotedTable, {}, log);
