@@ -6,6 +6,7 @@
 #include "warehouse/OutgoingDocuments.h"
 #include "warehouse/WarehouseBase.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -13,6 +14,15 @@ namespace kulvera {
 namespace {
 
 const QString kPosted = QStringLiteral("Накладная уже проведена!");
+
+// Documents are locked in key order whatever order the user picked them in, so two
+// workstations editing the same documents never each hold one while waiting for the other.
+std::vector<qint64> inLockOrder(std::vector<qint64> headers)
+{
+    std::sort(headers.begin(), headers.end());
+    headers.erase(std::unique(headers.begin(), headers.end()), headers.end());
+    return headers;
+}
 
 } // namespace
 
@@ -56,7 +66,7 @@ Status OutgoingEdits::setNote(const std::vector<qint64> &headers, const QString 
         return c;
     OutgoingDocuments documents(base_);
     return runWriteTransaction(base_.database(), base_.errorLog(), [&]() -> Status {
-        for (const qint64 header : headers) {
+        for (const qint64 header : inLockOrder(headers)) {
             const auto found = documents.headerToChange(header);
             if (!found)
                 return Status::failure(found.error());
@@ -110,7 +120,7 @@ Result<int> OutgoingEdits::replaceProduct(
         SqlStatement remove(
             base_.database(), QStringLiteral("DELETE FROM \"Расход_Товара\" WHERE \"Код\" = ?"), base_.errorLog());
         int replaced = 0;
-        for (const qint64 key : headers) {
+        for (const qint64 key : inLockOrder(headers)) {
             // Locked: a posting of the document waits, or has finished and is seen.
             const auto found = documents.headerToChange(key);
             if (!found)

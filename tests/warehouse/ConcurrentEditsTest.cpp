@@ -12,10 +12,11 @@ using namespace kulvera;
 using namespace kulvera::test;
 
 // Several workstations edit the same two unposted outgoing documents at once: the note of
-// both, a product replaced in both, a line's gross mass. Half of them take the documents in
-// the other order, so on the server their row locks meet crosswise and one of two is chosen
-// as a deadlock's victim: the edit is run again, not refused. Afterwards each edit is whole
-// (both documents carry the note of one edit) and no line was lost or doubled.
+// both, a product replaced in both, a line's gross mass. Half of them name the documents in
+// the other order; the edits lock them in one order all the same, so on the server no two
+// edits wait for each other crosswise: none is a deadlock's victim, none needs running again,
+// none is refused. Afterwards each edit is whole (both documents carry the note of one edit)
+// and no line was lost or doubled.
 namespace {
 
 constexpr int kWorkstations = 4;
@@ -64,7 +65,7 @@ class ConcurrentEdits : public WarehouseFixture
 {
 };
 
-TEST_F(ConcurrentEdits, CrosswiseEditsOfTheSameDocumentsAreRunAgainNotRefused)
+TEST_F(ConcurrentEdits, CrosswiseEditsOfTheSameDocumentsNeitherDeadlockNorFail)
 {
     OutgoingDocuments documents(base);
     const QDate day(2026, 6, 15);
@@ -72,7 +73,7 @@ TEST_F(ConcurrentEdits, CrosswiseEditsOfTheSameDocumentsAreRunAgainNotRefused)
     const qint64 second = documents.create({day, store, {}}, {{1, kNetto, {}}}).value();
     const qint64 firstLine = documents.lines(first).value().at(0).key;
     const qint64 secondLine = documents.lines(second).value().at(0).key;
-    // The server looks for deadlocks after a second of waiting by default; the test wants many.
+    // The server looks for deadlocks after a second of waiting by default: soon, so that one shows.
     if (bases.onServer()) {
         ASSERT_TRUE(base.exec(QStringLiteral("ALTER DATABASE \"") + bases.server().database
             + QStringLiteral("\" SET deadlock_timeout = '20ms'")));
@@ -91,6 +92,8 @@ TEST_F(ConcurrentEdits, CrosswiseEditsOfTheSameDocumentsAreRunAgainNotRefused)
         retries += r.at(QStringLiteral("retries")).toLongLong();
     }
     EXPECT_EQ(done, kWorkstations * kEdits * 3);
+    // Locked in the order the user named them, four workstations met in 56 to 76 deadlocks a run.
+    EXPECT_EQ(retries, 0);
 
     // One edit's note on both: the second document was not written by another edit in between.
     const auto a = documents.header(first);
