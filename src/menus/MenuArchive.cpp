@@ -21,6 +21,7 @@
 #include <QUuid>
 
 #include <cstdio>
+#include <optional>
 
 namespace kulvera {
 namespace {
@@ -133,7 +134,9 @@ Result<QString> archiveMenuBase(
     const QString staged = target + QStringLiteral(".kv_part");
     const QString previous = target + QStringLiteral(".kv_old");
     QFile::remove(staged);
-    const QSqlDatabase db = base.database();
+    // Let go before the compaction, which reopens the base.
+    std::optional<QSqlDatabase> handle = base.database();
+    const QSqlDatabase &db = *handle;
     if (const Status s = writeBaseFile(db, BaseId::Menu, staged, base.settings(), log); !s) {
         QFile::remove(staged);
         const QString text = QStringLiteral("Отсутствуют права на запись архивной базы в папку: ") + folder;
@@ -185,6 +188,7 @@ Result<QString> archiveMenuBase(
 
     // What the clearing freed is given back; a base another copy holds open
     // stays as it is (compaction says so), the archive is made all the same.
+    handle.reset();
     prompter.status(QStringLiteral("Сжатие исходной базы данных..."));
     compactBase(connections, base.number(), menuIdentifyingTable(base), tempFolder, today, base.settings(), false);
     prompter.status(QStringLiteral("Резервное копирование закончено"));
@@ -221,7 +225,11 @@ Status moveRationsTo(
     const int target = connections.connect(path, menuIdentifyingTable(base), true);
     if (target == Connections::kFailed)
         return fail(QStringLiteral("Не найдена конечная база: ") + path);
+    // The handles are let go before the connections are closed or compacted, which
+    // would otherwise find them still in use.
+    std::optional<QSqlDatabase> targetHandle = connections.database(target);
     const auto release = [&] {
+        targetHandle.reset();
         if (!alreadyOpen)
             connections.disconnect(target);
     };
@@ -237,8 +245,9 @@ Status moveRationsTo(
     };
 
     // The two bases may be on different engines (a base on the server moved into a file).
-    const QSqlDatabase from = base.database();
-    const QSqlDatabase to = connections.database(target);
+    std::optional<QSqlDatabase> sourceHandle = base.database();
+    const QSqlDatabase &from = *sourceHandle;
+    const QSqlDatabase &to = *targetHandle;
     const SqlDialect &dialect = SqlDialect::of(from);
     const SqlDialect &targetDialect = SqlDialect::of(to);
     const QString table = base.table();
@@ -317,6 +326,8 @@ Status moveRationsTo(
         prompter.status(QString());
         return abandon(s.error());
     }
+    sourceHandle.reset();
+    targetHandle.reset();
     const QString identifying = menuIdentifyingTable(base);
     compactBase(connections, base.number(), identifying, tempFolder, today, base.settings(), false);
     compactBase(connections, target, identifying, tempFolder, today, base.settings(), false);
