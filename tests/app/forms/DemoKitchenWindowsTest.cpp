@@ -15,8 +15,12 @@
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 using namespace kulvera;
 
@@ -113,5 +117,37 @@ TEST(DemoKitchenWindows, TheLaboratoryOpensItsProtocolOfThePilaf)
     EXPECT_EQ(methods, 3);
     EXPECT_FALSE(lines[0].cells[DeviationColumn].isEmpty());
     test::keepPicture(window, "KULVERA_PROTOCOL_SCREENSHOT");
+    EXPECT_TRUE(k.prompter.unexpected().isEmpty()) << k.prompter.unexpected().join(u'\n').toStdString();
+}
+
+// The settings of the demo kitchen as the menu command opens them: the databases folder is
+// the kitchen's own; with KULVERA_SETTINGS_SCREENSHOT set the picture is kept there (the
+// screenshot of docs/screenshots/settings.png is made this way).
+TEST(DemoKitchenWindows, TheSettingsShowTheKitchensOwnFolders)
+{
+    pinProgramLocale();
+    test::DemoKitchenDesktop k;
+    ASSERT_TRUE(k.made);
+    std::unique_ptr<QWidget> form(k.registry.open(QStringLiteral("Feat"), k.context, nullptr));
+    ASSERT_NE(form, nullptr);
+    auto *tree = form->findChild<QTreeWidget *>(QStringLiteral("settings"));
+    ASSERT_NE(tree, nullptr);
+    const auto row = [&](const QString &key) -> QTreeWidgetItem * {
+        for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+            if ((*it)->text(3) == key)
+                return *it;
+        }
+        return nullptr;
+    };
+    QTreeWidgetItem *folder = row(QStringLiteral("Dir_book"));
+    ASSERT_NE(folder, nullptr);
+    EXPECT_EQ(QDir::cleanPath(folder->text(1)).toStdString(),
+        QDir::cleanPath(QDir(k.kitchen).filePath(QStringLiteral("KV_Bases"))).toStdString());
+    form->resize(1000, 680);
+    form->show();
+    tree->setCurrentItem(folder);
+    tree->scrollToTop();
+    QApplication::processEvents();
+    test::keepPicture(*form, "KULVERA_SETTINGS_SCREENSHOT");
     EXPECT_TRUE(k.prompter.unexpected().isEmpty()) << k.prompter.unexpected().join(u'\n').toStdString();
 }

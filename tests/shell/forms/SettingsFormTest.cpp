@@ -2,7 +2,6 @@
 #include "common/ScriptedPrompter.h"
 #include "shell/INI_Work.h"
 #include "shell/SharedSettings.h"
-#include "support/KeepPicture.h"
 #include "support/TempSettings.h"
 #include "support/TestServer.h"
 
@@ -145,18 +144,6 @@ TEST(SettingsForm, ClosingWithEditsAsksAndCancelKeepsTheForm)
     s.prompter.expect(QStringLiteral("Сохранить изменения настроек?"), Prompter::Answer::No);
     EXPECT_TRUE(s.form.close());
     EXPECT_FALSE(s.t->contains(Section::Data, QStringLiteral("RoundPrice")));
-}
-
-// The picture of the documentation: with KULVERA_SETTINGS_SCREENSHOT set it is kept there.
-TEST(SettingsForm, Screenshot)
-{
-    OpenSettings s([](SettingsStore &store) {
-        store.save(Section::User, QStringLiteral("Name_Org"), QStringLiteral("МБОУ «Школа № 5»"));
-        store.save(Section::Documents, QStringLiteral("Raschet1"), QStringLiteral("25"));
-    });
-    s.form.resize(1000, 680);
-    s.tree()->setCurrentItem(s.item(QStringLiteral("Raschet1")));
-    test::keepPicture(s.form, "KULVERA_SETTINGS_SCREENSHOT");
 }
 
 TEST(SettingsForm, TheConnectionPageChoosesTheServerAndTestsTheConnection)
