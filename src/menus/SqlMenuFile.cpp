@@ -346,7 +346,8 @@ Result<int> saveSqlMenuFile(const MenuBase &base, const std::vector<QDate> &days
     out.putNumber(rows);
     out.putNumber(1);
     out.putPlain(u"-1");
-    out.putPlain(QFileInfo(db.databaseName()).fileName());
+    // The base's own name: its file, or on the server its schema (the database's name would say nothing).
+    out.putPlain(QFileInfo(base.connections().path(base.number())).fileName());
     out.putScrambled(table);
     out.putScrambled(columnList);
     out.putScrambled(definitions.join(u','));
