@@ -215,7 +215,7 @@ Status OutgoingDocuments::replaceLines(qint64 key, const std::vector<NewOutgoing
     return {};
 }
 
-Result<OutgoingHeader> OutgoingDocuments::editable(qint64 key) const
+Result<OutgoingHeader> OutgoingDocuments::editable(qint64 key, const QString &missing) const
 {
     using R = Result<OutgoingHeader>;
     if (const Status c = base_.requireConnected(); !c)
@@ -225,7 +225,7 @@ Result<OutgoingHeader> OutgoingDocuments::editable(qint64 key) const
         return R::failure(found.error());
     const std::optional<OutgoingHeader> &h = *found;
     if (!h)
-        return R::failure(kNotFound);
+        return R::failure(missing.isEmpty() ? kNotFound : missing);
     if (h->posted)
         return R::failure(kPosted);
     return *h;

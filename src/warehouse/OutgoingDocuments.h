@@ -84,6 +84,9 @@ public:
     // posting, an edit and a deletion of one document take turns. A failed
     // read (the wait may end in a deadlock) is a failure with the engine's text.
     Result<std::optional<OutgoingHeader>> headerToChange(qint64 key) const;
+    // The header, locked, of a document that is not posted; read inside the transaction that changes it.
+    // A missing document fails with `missing`, or when none is given with the posting's own message.
+    Result<OutgoingHeader> editable(qint64 key, const QString &missing = {}) const;
     Result<std::vector<OutgoingLine>> lines(qint64 header) const;
 
     // Each line's price becomes the price from stock at the document's date
@@ -106,8 +109,6 @@ private:
     Status insertLines(qint64 header, const QDate &date, qint64 warehouse, const std::vector<NewOutgoingLine> &lines,
         const std::vector<qint64> &units);
     Status priceLines(const OutgoingHeader &header);
-    // The header, locked, of a document that is not posted; read inside the transaction that changes it.
-    Result<OutgoingHeader> editable(qint64 key) const;
     Status postLocked(qint64 key);
     Result<std::optional<OutgoingHeader>> readHeader(qint64 key, bool toChange) const;
     Result<std::vector<OutgoingLine>> readLines(qint64 header, bool toChange) const;

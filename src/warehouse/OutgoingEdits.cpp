@@ -67,14 +67,9 @@ Status OutgoingEdits::setNote(const std::vector<qint64> &headers, const QString 
     OutgoingDocuments documents(base_);
     return runWriteTransaction(base_.database(), base_.errorLog(), [&]() -> Status {
         for (const qint64 header : inLockOrder(headers)) {
-            const auto found = documents.headerToChange(header);
-            if (!found)
-                return Status::failure(found.error());
-            const std::optional<OutgoingHeader> &h = *found;
-            if (!h)
-                return Status::failure(QStringLiteral("Налкдная не обнаружена в базе! Проводка не сохранена"));
-            if (h->posted)
-                return Status::failure(kPosted);
+            // Locked: a posting of the document waits, or has finished and is seen.
+            if (const auto h = documents.editable(header); !h)
+                return Status::failure(h.error());
             if (const Status e
                 = base_.exec(QStringLiteral("UPDATE \"Накладные_Заголовки\" SET \"Примечание\" = ? WHERE \"Код\" = ?"),
                     {note.isEmpty() ? QVariant() : QVariant(note), header});
@@ -121,15 +116,10 @@ Result<int> OutgoingEdits::replaceProduct(
             base_.database(), QStringLiteral("DELETE FROM \"Расход_Товара\" WHERE \"Код\" = ?"), base_.errorLog());
         int replaced = 0;
         for (const qint64 key : inLockOrder(headers)) {
-            // Locked: a posting of the document waits, or has finished and is seen.
-            const auto found = documents.headerToChange(key);
-            if (!found)
-                return R::failure(found.error());
-            const std::optional<OutgoingHeader> &h = *found;
-            if (!h)
-                return R::failure(QStringLiteral("Не удалось определить номер накладной. Замена не выполнена"));
-            if (h->posted)
-                return R::failure(kPosted);
+            if (const auto h
+                = documents.editable(key, QStringLiteral("Не удалось определить номер накладной. Замена не выполнена"));
+                !h)
+                return R::failure(h.error());
             struct Row {
                 qint64 key;
                 double brutto;
